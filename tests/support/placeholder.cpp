@@ -1,0 +1,2 @@
+// Keeps the support library non-empty.
+namespace tavro_test_support {}
