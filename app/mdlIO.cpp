@@ -1,0 +1,9 @@
+#include "app/mdlIO.h"
+
+namespace mdlIO {
+void OpenDocument() {}
+void SaveDocumentAs() {}
+void SaveDocument() {}
+void LoadFontSettings() {}
+void SaveFontSettings() {}
+}

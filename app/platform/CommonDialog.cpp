@@ -1,0 +1,63 @@
+#include "app/platform/CommonDialog.h"
+
+#include "app/platform/Platform.h"
+
+#include <QFileInfo>
+#include <QFont>
+#include <QStringList>
+
+QString CommonDialog::QtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString desc = parts[i];
+        const QString pattern = parts[i + 1];
+        if (desc.isEmpty() && pattern.isEmpty())
+            continue;
+        // Qt reads the patterns from the last parentheses of an entry.
+        if (desc.contains(QLatin1Char('(') + pattern + QLatin1Char(')')))
+            entries << desc;
+        else
+            entries << QStringLiteral("%1 (%2)").arg(desc, pattern);
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+bool CommonDialog::takeFile(const QString &path)
+{
+    FileName = path;
+    FileTitle = QFileInfo(path).fileName();
+    return true;
+}
+
+bool CommonDialog::ShowOpen()
+{
+    const FileDialogRequest req{FileName, QtFilter(Filter), DefaultExt, Flags};
+    const auto chosen = Platform().GetOpenFileName(owner_, req);
+    return chosen && takeFile(*chosen);
+}
+
+bool CommonDialog::ShowSave()
+{
+    const FileDialogRequest req{FileName, QtFilter(Filter), DefaultExt, Flags};
+    const auto chosen = Platform().GetSaveFileName(owner_, req);
+    return chosen && takeFile(*chosen);
+}
+
+bool CommonDialog::ShowFont()
+{
+    QFont initial(FontName);
+    if (FontSize > 0)
+        initial.setPointSizeF(FontSize);
+    initial.setBold(FontBold);
+    initial.setItalic(FontItalic);
+    const auto chosen = Platform().GetFont(owner_, initial);
+    if (!chosen)
+        return false;
+    FontName = chosen->family();
+    FontSize = float(chosen->pointSizeF());
+    FontBold = chosen->bold();
+    FontItalic = chosen->italic();
+    return true;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The program reaches message boxes, file and font dialogs, the clipboard and the end of the
+// process only through this seam, so that tests can answer with scripted replies. The program
+// itself always uses the Qt-backed implementation.
+#include <QFont>
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+// Message-box styles and answers, as the commands use them.
+namespace vb {
+constexpr int OKOnly = 0;
+constexpr int YesNoCancel = 3;
+constexpr int YesNo = 4;
+constexpr int Critical = 16;
+constexpr int Question = 32;
+constexpr int Exclamation = 48;
+constexpr int OK = 1;
+constexpr int Cancel = 2;
+constexpr int Yes = 6;
+constexpr int No = 7;
+}
+
+struct FileDialogRequest {
+    QString initialPath;  // the name the dialog starts with (may be a pattern such as *.html)
+    QString filter;       // Qt filter string: "desc (pat);;desc (pat)"
+    QString defaultSuffix;
+    int flags = 0;
+};
+
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+    // A modal message box; answers with the codes above (Esc and the close box give Cancel
+    // where there is a Cancel button).
+    virtual int MsgBox(QWidget *parent, const QString &prompt, int style, const QString &title) = 0;
+    // Empty optional = the dialog was cancelled.
+    virtual std::optional<QString> GetOpenFileName(QWidget *parent, const FileDialogRequest &req) = 0;
+    virtual std::optional<QString> GetSaveFileName(QWidget *parent, const FileDialogRequest &req) = 0;
+    virtual std::optional<QFont> GetFont(QWidget *parent, const QFont &initial) = 0;
+    virtual void ClipboardSetText(const QString &text) = 0;
+    virtual QString ClipboardGetText() = 0;  // "" when the clipboard holds no text
+    // Ends the whole program at once, every window with it.
+    virtual void EndProgram() = 0;
+};
+
+PlatformServices &Platform();
+// Tests install their own; nullptr restores the Qt-backed one. The caller keeps ownership.
+void SetPlatform(PlatformServices *services);

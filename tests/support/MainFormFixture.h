@@ -1,0 +1,28 @@
+#pragma once
+// A freshly loaded main window per test, with scripted dialogs and its own settings folder.
+#include "app/SharedState.h"
+#include "app/frmMain.h"
+#include "support/ScriptedPlatform.h"
+
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <memory>
+
+class MainFormFixture {
+public:
+    // window: a subclass to load instead of frmMain (takes ownership), or nullptr.
+    explicit MainFormFixture(frmMain *window = nullptr);
+    ~MainFormFixture();
+
+    frmMain &form() { return *MainFormIfLoaded(); }
+    ScriptedPlatform &platform() { return scripted_.platform; }
+    QString dir() const { return dir_.path(); }       // a scratch folder for documents
+    QString path(const QString &name) const { return dir_.filePath(name); }
+
+    // Shows the window and makes it active, so shortcut keys reach it.
+    void showActive();
+
+private:
+    QTemporaryDir dir_;
+    ScopedScriptedPlatform scripted_;
+};

@@ -1,0 +1,51 @@
+#include "support/ScriptedPlatform.h"
+
+int ScriptedPlatform::MsgBox(QWidget *, const QString &prompt, int style, const QString &title)
+{
+    messages.append({prompt, style, title});
+    if (msgBoxAnswers.isEmpty())
+        return (style & 0x0F) == vb::OKOnly ? vb::OK : vb::Cancel;
+    return msgBoxAnswers.dequeue();
+}
+
+std::optional<QString> ScriptedPlatform::GetOpenFileName(QWidget *, const FileDialogRequest &req)
+{
+    openRequests.append(req);
+    return openAnswers.isEmpty() ? std::nullopt : openAnswers.dequeue();
+}
+
+std::optional<QString> ScriptedPlatform::GetSaveFileName(QWidget *, const FileDialogRequest &req)
+{
+    saveRequests.append(req);
+    return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.dequeue();
+}
+
+std::optional<QFont> ScriptedPlatform::GetFont(QWidget *, const QFont &initial)
+{
+    fontRequests.append(initial);
+    return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.dequeue();
+}
+
+void ScriptedPlatform::ClipboardSetText(const QString &text)
+{
+    ++clipboardSetCalls;
+    clipboard = text;
+}
+
+QString ScriptedPlatform::ClipboardGetText()
+{
+    return clipboard.value_or(QString());
+}
+
+void ScriptedPlatform::EndProgram()
+{
+    ++endProgramCalls;
+}
+
+QStringList ScriptedPlatform::prompts() const
+{
+    QStringList out;
+    for (const auto &m : messages)
+        out << m.prompt;
+    return out;
+}

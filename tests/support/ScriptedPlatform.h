@@ -1,0 +1,55 @@
+#pragma once
+// Answers the program's dialogs, message boxes and clipboard from a script, and records what
+// the program asked, so command logic runs in tests without a modal window.
+#include "app/platform/Platform.h"
+
+#include <QFont>
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class ScriptedPlatform : public PlatformServices {
+public:
+    struct Message {
+        QString prompt;
+        int style;
+        QString title;
+    };
+
+    // Scripted answers, taken in order. An empty queue answers Cancel / a cancelled dialog.
+    QQueue<int> msgBoxAnswers;
+    QQueue<std::optional<QString>> openAnswers;
+    QQueue<std::optional<QString>> saveAnswers;
+    QQueue<std::optional<QFont>> fontAnswers;
+
+    // What the program asked for.
+    QList<Message> messages;
+    QList<FileDialogRequest> openRequests;
+    QList<FileDialogRequest> saveRequests;
+    QList<QFont> fontRequests;
+    int endProgramCalls = 0;
+
+    // The clipboard: nullopt means "holds no text" (for example only a picture).
+    std::optional<QString> clipboard;
+    int clipboardSetCalls = 0;
+
+    int MsgBox(QWidget *, const QString &prompt, int style, const QString &title) override;
+    std::optional<QString> GetOpenFileName(QWidget *, const FileDialogRequest &req) override;
+    std::optional<QString> GetSaveFileName(QWidget *, const FileDialogRequest &req) override;
+    std::optional<QFont> GetFont(QWidget *, const QFont &initial) override;
+    void ClipboardSetText(const QString &text) override;
+    QString ClipboardGetText() override;
+    void EndProgram() override;
+
+    QStringList prompts() const;
+};
+
+// Installs a ScriptedPlatform for the lifetime of the object.
+class ScopedScriptedPlatform {
+public:
+    ScopedScriptedPlatform() { SetPlatform(&platform); }
+    ~ScopedScriptedPlatform() { SetPlatform(nullptr); }
+    ScriptedPlatform platform;
+};
