@@ -1,0 +1,24 @@
+#include "windows/RichTextBox.h"
+
+#include "windows/RtfReader.h"
+
+RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
+{
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    // Read-only still lets the reader select and copy an example.
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+QString RichTextBox::TextRTF() const
+{
+    return m_rtf;
+}
+
+void RichTextBox::setTextRTF(const QString &rtf)
+{
+    m_rtf = rtf;
+    ReadRtf(rtf, *document());
+    moveCursor(QTextCursor::Start);
+    ensureCursorVisible();
+}
