@@ -1,0 +1,104 @@
+// Reads a generated 5 MB RTF file (Japanese as \'hh pairs, formatting, paragraphs, small
+// tables) into a QTextDocument and prints the reading speed and the memory it took.
+#include "windows/RtfReader.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QStringEncoder>
+#include <QTextDocument>
+
+#include <cstdio>
+
+namespace {
+
+long vmHwmKiB()
+{
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+QString hexEscaped(const QString &japanese)
+{
+    QStringEncoder sjis("Shift_JIS");
+    const QByteArray bytes = sjis.encode(japanese);
+    QString out;
+    for (unsigned char b : bytes)
+        out += b < 0x80 ? QString(QChar(b)) : QString::asprintf("\\'%02x", b);
+    return out;
+}
+
+QString generate(qsizetype targetBytes)
+{
+    const QStringList sentences = {
+        hexEscaped(u"ハイパーリンクは別のページへ移動するための仕組みです。"_qs),
+        hexEscaped(u"属性の値は引用符で囲んでください。"_qs),
+        hexEscaped(u"表は行と列からなり、セルに文字を入れます。"_qs),
+        hexEscaped(u"古いタグは現在のブラウザーでは表示されないことがあります。"_qs),
+    };
+    QString rtf = QStringLiteral(
+        "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil\\fcharset128 "
+        "\\'82\\'6c\\'82\\'72 \\'82\\'6f\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}"
+        "{\\f1\\fmodern\\fprq1\\fcharset128 \\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}"
+        "{\\f2\\fswiss\\fcharset0 Arial;}}"
+        "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green0\\blue160;\\red160\\green0\\blue0;}\r\n");
+    rtf.reserve(targetBytes + 4096);
+    int n = 0;
+    while (rtf.size() < targetBytes) {
+        ++n;
+        if (n % 40 == 0) {
+            rtf += "\\pard\\plain\\sb120\\b\\fs28\\cf2 " + sentences[n % 4] + "\\par\r\n";
+        } else if (n % 97 == 0) {
+            for (int r = 0; r < 5; ++r)
+                rtf += "\\trowd\\trgaph108\\clbrdrt\\brdrs\\cellx2000\\cellx6000\\pard\\intbl\\plain "
+                       "{\\f1 <TD>}\\cell " + sentences[r % 4] + "\\cell\\row\r\n";
+            rtf += "\\pard\\plain\r\n";
+        } else {
+            rtf += "\\pard\\plain\\li240\\fs21 " + sentences[n % 4] + " plain ASCII text "
+                   "{\\b " + sentences[(n + 1) % 4] + "}{\\f1\\cf3 <A HREF=\"x.html\">}"
+                   "\\u12354?\\tab{\\i italic}" + sentences[(n + 2) % 4] + "\\par\r\n";
+        }
+    }
+    rtf += "}";
+    return rtf;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    const QString rtf = generate(5 * 1024 * 1024);
+    const double megabytes = rtf.size() / (1024.0 * 1024.0);
+    std::printf("input: %.2f MB of RTF\n", megabytes);
+
+    for (int round = 0; round < 2; ++round) {
+        const long before = vmHwmKiB();
+        QElapsedTimer timer;
+        timer.start();
+        QTextDocument doc;
+        ReadRtf(rtf, doc);
+        const qint64 ms = std::max<qint64>(1, timer.elapsed());
+        const long after = vmHwmKiB();
+        std::printf("round %d: read in %lld ms, %.1f MB/s; %d blocks, %lld characters shown; "
+                    "peak memory %ld KiB before, %ld KiB after (+%ld KiB)\n",
+                    round + 1, static_cast<long long>(ms), megabytes * 1000.0 / ms, doc.blockCount(),
+                    static_cast<long long>(doc.characterCount()), before, after, after - before);
+        if (round == 1) {
+            timer.restart();
+            doc.setTextWidth(600);
+            const QSizeF size = doc.size();
+            std::printf("layout at 600 px wide: %lld ms, %.0f px tall\n",
+                        static_cast<long long>(timer.elapsed()), size.height());
+        }
+    }
+    return 0;
+}
