@@ -1,0 +1,125 @@
+#include "windows/frmHelp.h"
+
+#include "app/platform/Paths.h"
+#include "app/platform/Twips.h"
+#include "windows/HelpFile.h"
+#include "windows/RichTextBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPointer>
+
+namespace {
+QPointer<frmHelp> g_help;
+}
+
+frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmHelp"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Help"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tavro.png")));
+    resize(TwipsToPixels(8850), TwipsToPixels(6990));
+
+    List = new QListWidget(this);
+    List->setObjectName(QStringLiteral("List"));
+    List->setSelectionMode(QAbstractItemView::SingleSelection);
+    List->setSortingEnabled(false);
+    QFont listFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    listFont.setPointSizeF(11.25);
+    List->setFont(listFont);
+
+    Web2 = new RichTextBox(this);
+    Web2->setObjectName(QStringLiteral("Web2"));
+    setTabOrder(List, Web2);
+
+    connect(List, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            List_Click();
+    });
+    // A click on the entry already chosen shows its file again.
+    List->viewport()->installEventFilter(this);
+    connect(List, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        if (List->row(item) == rowAtPress_)
+            List_Click();
+    });
+
+    Form_Load();
+}
+
+void frmHelp::Form_Load()
+{
+    FillTagList();
+    ArrangeHelpPanes();
+}
+
+void frmHelp::FillTagList()
+{
+    for (const QString &entry : TagHelpEntries())
+        List->addItem(entry);
+}
+
+void frmHelp::ArrangeHelpPanes()
+{
+    const int w = width();
+    const int h = height();
+    ListWidth = HelpListWidth(w);
+    List->setGeometry(0, 0, ListWidth, h);
+    Web2->setGeometry(ListWidth, 0, w - ListWidth, h);
+}
+
+void frmHelp::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    ArrangeHelpPanes();
+}
+
+bool frmHelp::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == List->viewport() && event->type() == QEvent::MouseButtonPress)
+        rowAtPress_ = List->currentRow();
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmHelp::List_Click()
+{
+    List_Load(QString::number(qint16(List->currentRow())));
+}
+
+void frmHelp::List_Load(const QString &name)
+{
+    HelpText.clear();
+    // Help files live with the program's data, never in whatever folder is current.
+    const QString path = QDir(HelpFolder()).filePath(name + QStringLiteral(".rtf"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Web2->setPlainText(QStringLiteral("ヘルプファイル「%1」を開けません。\n%2")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        Web2->setPlainText(QStringLiteral("ヘルプファイル「%1」を読み込めません。\n%2")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    HelpText = HelpTextFromBytes(bytes);
+    Web2->setTextRTF(HelpText);
+}
+
+frmHelp *ShowTagHelp()
+{
+    if (!g_help)
+        g_help = new frmHelp;
+    g_help->show();
+    g_help->raise();
+    g_help->activateWindow();
+    return g_help;
+}
+
+frmHelp *TagHelpIfLoaded()
+{
+    return g_help;
+}
