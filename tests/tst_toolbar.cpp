@@ -1,0 +1,138 @@
+// The toolbar's click handler reaches the menu handler of the clicked position and nothing
+// else: every position, separators, positions out of range, real clicks and the focus.
+#include "app/SharedState.h"
+#include "app/frmMain.h"
+#include "support/MainFormFixture.h"
+#include "support/TestMain.h"
+#include "view/MDL.h"
+
+#include <QAction>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+// Records which menu handler was reached, and where the focus was when it ran.
+class RecordingMain : public frmMain {
+public:
+    QStringList calls;
+    QList<QWidget *> focusAtCall;
+    void record(const char *name)
+    {
+        calls << QLatin1String(name);
+        focusAtCall << QApplication::focusWidget();
+    }
+#define REC(name) void name() override { record(#name); }
+    REC(mnuNew_Click) REC(mnuOpen_Click) REC(mnuSave_Click) REC(mnuSaveAll_Click)
+    REC(mnuExit_Click) REC(mnuCut_Click) REC(mnuCopy_Click) REC(mnuParst_Click)
+    REC(mnuDelete_Click) REC(mnuSelectAll_Click) REC(mnuWeb_Click) REC(mnuColor_Click)
+    REC(mnuFont_Click) REC(mnuDText_Click) REC(mnuNormal_Click) REC(mnuBrouser_Click)
+    REC(mnuTopic_Click) REC(mnuVersion_Click)
+#undef REC
+};
+
+} // namespace
+
+class TestToolbar : public QObject {
+    Q_OBJECT
+private slots:
+    void everyPositionReachesItsHandler_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("handler");  // empty: nothing may run
+        const QList<std::pair<int, const char *>> rows = {
+            {-32768, ""}, {-1, ""}, {0, ""},
+            {1, "mnuNew_Click"}, {2, "mnuOpen_Click"}, {3, "mnuSave_Click"}, {4, ""},
+            {5, "mnuCut_Click"}, {6, "mnuCopy_Click"}, {7, "mnuParst_Click"}, {8, ""},
+            {9, "mnuWeb_Click"}, {10, ""},
+            {11, "mnuDText_Click"}, {12, "mnuNormal_Click"}, {13, "mnuBrouser_Click"}, {14, ""},
+            {15, "mnuColor_Click"}, {16, ""}, {17, "mnuTopic_Click"},
+            {18, ""}, {32767, ""},
+        };
+        for (const auto &[index, handler] : rows)
+            QTest::addRow("%d", index) << index << QString::fromLatin1(handler);
+    }
+
+    void everyPositionReachesItsHandler()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, handler);
+        auto *rec = new RecordingMain;
+        MainFormFixture f(rec);
+        rec->txtHTML->SetText(QStringLiteral("abc"));
+        MDL::UpdateCaption(0);
+        const QString title = rec->windowTitle();
+
+        rec->Toolbar1_ButtonClick(index);
+        QCOMPARE(rec->calls, handler.isEmpty() ? QStringList() : QStringList{handler});
+        // The dispatch itself changes nothing.
+        QCOMPARE(rec->txtHTML->Text(), QStringLiteral("abc"));
+        QCOMPARE(rec->windowTitle(), title);
+        QCOMPARE(IsModified, false);
+        QCOMPARE(ViewMode, qint16(0));
+    }
+
+    // Mouse clicks on the buttons: each command button reaches its handler once, with the
+    // focus left in the editing pane; the separators run nothing.
+    void clicksKeepTheFocusAndSeparatorsDoNothing()
+    {
+        auto *rec = new RecordingMain;
+        MainFormFixture f(rec);
+        f.showActive();
+        rec->txtHTML->setFocus();
+        QVERIFY(rec->txtHTML->hasFocus());
+
+        const QList<QAction *> actions = rec->Toolbar1->actions();
+        QCOMPARE(actions.size(), 17);
+        QStringList reached;
+        for (int i = 0; i < actions.size(); ++i) {
+            QWidget *w = rec->Toolbar1->widgetForAction(actions[i]);
+            QVERIFY(w);
+            rec->calls.clear();
+            rec->focusAtCall.clear();
+            QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+            QVERIFY2(rec->calls.size() <= 1, qPrintable(rec->calls.join(',')));
+            reached << rec->calls.value(0);
+            if (!rec->calls.isEmpty())
+                QCOMPARE(rec->focusAtCall.value(0), static_cast<QWidget *>(rec->txtHTML));
+            QVERIFY(rec->txtHTML->hasFocus());
+        }
+        QCOMPARE(reached, QStringList({"mnuNew_Click", "mnuOpen_Click", "mnuSave_Click", "",
+                                       "mnuCut_Click", "mnuCopy_Click", "mnuParst_Click", "",
+                                       "mnuWeb_Click", "", "mnuDText_Click", "mnuNormal_Click",
+                                       "mnuBrouser_Click", "", "mnuColor_Click", "",
+                                       "mnuTopic_Click"}));
+    }
+
+    // With the real handlers, the toolbar's cut and paste act as the menu's: the selection
+    // is kept while the button is clicked, the caption shows the change.
+    void cutAndPasteThroughTheButtons()
+    {
+        MainFormFixture f;
+        frmMain &form = f.form();
+        f.showActive();
+        form.txtHTML->setFocus();
+        form.txtHTML->SetText(QStringLiteral("one two"));
+        MDL::UpdateCaption(0);
+        form.txtHTML->SetSelStart(0);
+        form.txtHTML->SetSelLength(4);
+
+        auto button = [&](int index) {
+            return form.Toolbar1->widgetForAction(form.Toolbar1->actions().at(index - 1));
+        };
+        QTest::mouseClick(button(5), Qt::LeftButton);
+        QCOMPARE(f.platform().clipboard, QStringLiteral("one "));
+        QCOMPARE(form.txtHTML->Text(), QStringLiteral("two"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Tavro - 無題 *"));
+
+        form.txtHTML->SetSelStart(3);
+        QTest::mouseClick(button(7), Qt::LeftButton);
+        QCOMPARE(form.txtHTML->Text(), QStringLiteral("twoone "));
+        QCOMPARE(form.txtHTML->SelStart(), 7);
+        QCOMPARE(f.platform().clipboardSetCalls, 1);
+        QVERIFY(form.txtHTML->hasFocus());
+    }
+};
+
+TAVRO_TEST_MAIN(TestToolbar)
+#include "tst_toolbar.moc"
