@@ -1,0 +1,99 @@
+#include "windows/frmAbout.h"
+
+#include "app/platform/Twips.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+
+QPointer<frmAbout> g_about;
+
+QRect TwipsRect(int left, int top, int width, int height)
+{
+    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
+}
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const QRect &r)
+{
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPointSizeF(9.75);
+    font.setWeight(QFont::Normal);
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(font);
+    label->setGeometry(r);
+    label->adjustSize();  // labels size themselves to their text
+    return label;
+}
+
+} // namespace
+
+frmAbout::frmAbout(QWidget *parent)
+    // Fixed single border: title bar, system menu and close box, no minimise or maximise box.
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                          | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("バージョン情報"));
+    const QPixmap icon(QStringLiteral(":/icons/tavro.png"));
+    setWindowIcon(QIcon(icon));
+    setFixedSize(TwipsToPixels(3660), TwipsToPixels(1260));
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(TwipsRect(120, 120, 480, 480));
+    Image1->setPixmap(icon);
+
+    Label1 = MakeLabel(this, "Label1", QStringLiteral("(C) 2026 Tavro"), TwipsRect(840, 720, 1545, 195));
+    Label2 = MakeLabel(this, "Label2", QStringLiteral("Tavro"), TwipsRect(840, 240, 510, 195));
+    Label3 = MakeLabel(this, "Label3", QStringLiteral("Version " TAVRO_VERSION),
+                       TwipsRect(840, 480, 1065, 195));
+
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(TwipsRect(2880, 720, 615, 375));
+    // Enter presses the button that has the focus; it is not the window's default button,
+    // and nothing answers Esc.
+    Command1->setAutoDefault(true);
+    Command1->setDefault(false);
+    Command1->setFocus();
+    connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
+}
+
+frmAbout::~frmAbout() = default;
+
+void frmAbout::closeEvent(QCloseEvent *event)
+{
+    // The close box unloads the window; the next opening builds a new one.
+    if (g_about == this)
+        g_about = nullptr;
+    event->accept();
+}
+
+void frmAbout::Command1_Click()
+{
+    hide();
+}
+
+frmAbout &AboutForm()
+{
+    if (!g_about)
+        g_about = new frmAbout;
+    return *g_about;
+}
+
+frmAbout *AboutFormIfLoaded()
+{
+    return g_about;
+}
+
+void UnloadAboutForm()
+{
+    delete g_about.data();
+    g_about = nullptr;
+}

@@ -1,0 +1,180 @@
+#include "windows/frmColor.h"
+
+#include "app/platform/Platform.h"
+#include "app/platform/Twips.h"
+#include "windows/ColorCode.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSlider>
+
+namespace {
+
+QPointer<frmColor> g_color;
+
+QRect TwipsRect(int left, int top, int width, int height)
+{
+    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
+}
+
+QFont GothicP18(bool bold)
+{
+    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    f.setPointSizeF(18);
+    f.setBold(bold);
+    return f;
+}
+
+QColor ToQColor(quint32 color)
+{
+    return QColor(ColorCode::RedOf(color), ColorCode::GreenOf(color), ColorCode::BlueOf(color));
+}
+
+} // namespace
+
+frmColor::frmColor(QWidget *parent)
+    // A tool window: small caption, close box only, no taskbar button.
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("frmColor"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("カラー表示"));
+    setWindowIcon(QIcon());
+    setFixedSize(TwipsToPixels(4905), TwipsToPixels(3360));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    lblColor = new QLabel(this);
+    lblColor->setObjectName(QStringLiteral("lblColor"));
+    lblColor->setGeometry(TwipsRect(480, 240, 3855, 735));
+    lblColor->setAutoFillBackground(true);
+
+    lblx = new QLabel(QStringLiteral("#000000"), this);
+    lblx->setObjectName(QStringLiteral("lblx"));
+    lblx->setGeometry(TwipsRect(1800, 1200, 1260, 360));
+    lblx->setFont(GothicP18(false));
+    lblx->adjustSize();
+
+    static constexpr struct {
+        const char16_t *caption;
+        int top, labelWidth;
+        QRgb color;
+    } parts[3] = {
+        {u"R", 1800, 255, qRgb(255, 0, 0)},
+        {u"G", 2280, 270, qRgb(0, 192, 0)},
+        {u"B", 2760, 255, qRgb(0, 0, 192)},
+    };
+    for (int i = 0; i < 3; ++i) {
+        QLabel *label = new QLabel(QString::fromUtf16(parts[i].caption), this);
+        label->setObjectName(QStringLiteral("Label3_%1").arg(i));
+        label->setGeometry(TwipsRect(720, parts[i].top, parts[i].labelWidth, 360));
+        label->setFont(GothicP18(true));
+        QPalette lp = label->palette();
+        lp.setColor(QPalette::WindowText, QColor(parts[i].color));
+        label->setPalette(lp);
+        label->adjustSize();
+        Label3[i] = label;
+
+        QSlider *slider = new QSlider(Qt::Horizontal, this);
+        slider->setObjectName(QStringLiteral("Slider_%1").arg(i));
+        slider->setGeometry(TwipsRect(1200, parts[i].top, 2895, 375));
+        slider->setRange(0, 255);
+        slider->setSingleStep(1);
+        slider->setPageStep(5);
+        slider->setValue(0);
+        // Without tracking a drag reports its value once, when the thumb is released; keys
+        // and clicks on the track report at once. Either way one completed change, one event.
+        slider->setTracking(false);
+        connect(slider, &QSlider::valueChanged, this, [this, i] { Slider_Change(qint16(i)); });
+        Slider[i] = slider;
+    }
+
+    cmdCopy = new QPushButton(QStringLiteral("コピー"), this);
+    cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
+    cmdCopy->setGeometry(TwipsRect(3600, 1320, 735, 255));
+    connect(cmdCopy, &QPushButton::clicked, this, &frmColor::cmdCopy_Click);
+
+    setTabOrder(Slider[0], Slider[1]);
+    setTabOrder(Slider[1], Slider[2]);
+    setTabOrder(Slider[2], cmdCopy);
+    Slider[0]->setFocus();
+
+    Form_Load();
+}
+
+frmColor::~frmColor() = default;
+
+void frmColor::closeEvent(QCloseEvent *event)
+{
+    // Closing unloads the picker: the next opening starts afresh even before this object is
+    // actually deleted.
+    if (g_color == this)
+        g_color = nullptr;
+    event->accept();
+}
+
+quint32 frmColor::SwatchColor() const
+{
+    return swatch_;
+}
+
+void frmColor::setSwatch(quint32 color)
+{
+    swatch_ = color;
+    QPalette pal = lblColor->palette();
+    pal.setColor(QPalette::Window, ToQColor(color));
+    lblColor->setPalette(pal);
+}
+
+void frmColor::Form_Load()
+{
+    RedValue = GreenValue = BlueValue = 0;
+    RedHex.clear();
+    GreenHex.clear();
+    BlueHex.clear();
+    setSwatch(ColorCode::RGB(0, 0, 0));
+}
+
+void frmColor::Slider_Change(qint16 Index)
+{
+    switch (Index) {
+    case 0: RedValue = qint16(Slider[0]->value()); break;
+    case 1: GreenValue = qint16(Slider[1]->value()); break;
+    case 2: BlueValue = qint16(Slider[2]->value()); break;
+    default: return;
+    }
+    setSwatch(ColorCode::RGB(RedValue, GreenValue, BlueValue));
+    RedHex = QString::fromStdString(ColorCode::HexPart(RedValue));
+    GreenHex = QString::fromStdString(ColorCode::HexPart(GreenValue));
+    BlueHex = QString::fromStdString(ColorCode::HexPart(BlueValue));
+    lblx->setText(QLatin1Char('#') + RedHex + GreenHex + BlueHex);
+    lblx->adjustSize();
+}
+
+void frmColor::cmdCopy_Click()
+{
+    Platform().ClipboardSetText(lblx->text());
+}
+
+frmColor &ColorForm()
+{
+    if (!g_color)
+        g_color = new frmColor;
+    return *g_color;
+}
+
+frmColor *ColorFormIfLoaded()
+{
+    return g_color;
+}
+
+void UnloadColorForm()
+{
+    delete g_color.data();
+    g_color = nullptr;
+}
