@@ -2,7 +2,7 @@
 # driven by xdotool, with its own settings and working folders. Source it, then call e2e_start.
 set -euo pipefail
 
-TAVRO_BIN=${1:?usage: test_X.sh path/to/tavro}
+TAVRO_BIN=$(readlink -f "${1:?usage: test_X.sh path/to/tavro}")
 E2E_DIR=$(mktemp -d /tmp/tavro-e2e.XXXXXX)
 export XDG_CONFIG_HOME=$E2E_DIR/config XDG_RUNTIME_DIR=$E2E_DIR/run HOME=$E2E_DIR/home
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$HOME" "$E2E_DIR/work"
@@ -14,11 +14,11 @@ _pids=()
 e2e_cleanup() {
   for p in "${_pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null || true
-  [ -n "${E2E_KEEP:-}" ] || rm -rf "$E2E_DIR"
+  [ -n "${E2E_KEEP:-}" ] || [ -e "$E2E_DIR/.keep" ] || rm -rf "$E2E_DIR"
 }
 trap e2e_cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; [ -n "${DISPLAY:-}" ] && import -window root "$E2E_DIR/failure.png" 2>/dev/null && echo "screenshot: $E2E_DIR/failure.png" >&2; E2E_KEEP=1; exit 1; }
+fail() { echo "FAIL: $*" >&2; [ -n "${DISPLAY:-}" ] && import -window root "$E2E_DIR/failure.png" 2>/dev/null && echo "screenshot: $E2E_DIR/failure.png" >&2; touch "$E2E_DIR/.keep"; exit 1; }
 
 e2e_start_x() {
   local n=170
