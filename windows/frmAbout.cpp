@@ -11,11 +11,6 @@ namespace {
 
 QPointer<frmAbout> g_about;
 
-QRect TwipsRect(int left, int top, int width, int height)
-{
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
-}
-
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const QRect &r)
 {
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));

@@ -14,11 +14,6 @@ namespace {
 
 QPointer<frmColor> g_color;
 
-QRect TwipsRect(int left, int top, int width, int height)
-{
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
-}
-
 QFont GothicP18(bool bold)
 {
     QFont f(QStringLiteral("ＭＳ Ｐゴシック"));

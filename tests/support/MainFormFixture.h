@@ -7,11 +7,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 class MainFormFixture {
 public:
     // window: a subclass to load instead of frmMain (takes ownership), or nullptr.
-    explicit MainFormFixture(frmMain *window = nullptr);
+    // fnDat: bytes of a settings file to place before the window loads.
+    explicit MainFormFixture(frmMain *window = nullptr,
+                             std::optional<QByteArray> fnDat = std::nullopt);
     ~MainFormFixture();
 
     frmMain &form() { return *MainFormIfLoaded(); }
