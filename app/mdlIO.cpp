@@ -4,6 +4,4 @@ namespace mdlIO {
 void OpenDocument() {}
 void SaveDocumentAs() {}
 void SaveDocument() {}
-void LoadFontSettings() {}
-void SaveFontSettings() {}
 }

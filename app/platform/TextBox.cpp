@@ -19,6 +19,15 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
     });
 }
 
+QString TextBox::Text() const
+{
+    // toPlainText() would also turn no-break spaces into plain ones; the text must stay as typed.
+    QString s = document()->toRawText();
+    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    s.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return s;
+}
+
 void TextBox::SetText(const QString &text)
 {
     // One assignment, as a fresh undo history: undo must not bring back another file.

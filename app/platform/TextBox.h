@@ -8,7 +8,7 @@ class TextBox : public QPlainTextEdit {
 public:
     explicit TextBox(QWidget *parent = nullptr);
 
-    QString Text() const { return toPlainText(); }
+    QString Text() const;
     void SetText(const QString &text);
 
     int SelStart() const;

@@ -1,0 +1,5 @@
+#pragma once
+// Where the editor font's settings file lives.
+#include <QString>
+
+QString FontSettingsPath();

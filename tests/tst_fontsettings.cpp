@@ -1,0 +1,151 @@
+// The editor font: fn.dat read and applied at start-up, written back with the values read
+// then, and the font command that changes the pane for the rest of the run only.
+#include "app/FontSettings.h"
+#include "app/SharedState.h"
+#include "app/frmMain.h"
+#include "app/mdlIO.h"
+#include "support/MainFormFixture.h"
+#include "support/TestMain.h"
+#include "view/MDL.h"
+
+#include <QFile>
+#include <QStringEncoder>
+
+namespace {
+
+QByteArray sjis(const QString &s)
+{
+    QStringEncoder enc("Shift_JIS");
+    return enc(s);
+}
+
+QByteArray readFnDat()
+{
+    QFile f(FontSettingsPath());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QFont fontOf(const QString &family, double size, bool bold, bool italic)
+{
+    QFont f(family);
+    f.setPointSizeF(size);
+    f.setBold(bold);
+    f.setItalic(italic);
+    return f;
+}
+
+} // namespace
+
+class TestFontSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpAppliesTheStoredFontAndWritesItBack()
+    {
+        const QByteArray stored = sjis(QStringLiteral("\"IPAGothic\"\r\n20\r\n#TRUE#\r\n#FALSE#\r\n"));
+        MainFormFixture f(nullptr, stored);
+        const QFont font = f.form().txtHTML->font();
+        QCOMPARE(font.family(), QStringLiteral("IPAGothic"));
+        QCOMPARE(font.pointSizeF(), 20.0);
+        QVERIFY(font.bold());
+        QVERIFY(!font.italic());
+        QCOMPARE(readFnDat(), stored);
+        QVERIFY(!IsModified);
+        QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題"));
+    }
+
+    void otherAcceptedFormsAreRewrittenCanonically()
+    {
+        const QByteArray stored = sjis(QStringLiteral("  \"ＭＳ Ｐゴシック\", 10.5 ,#FALSE#,  #TRUE#\r\n"));
+        MainFormFixture f(nullptr, stored);
+        const QFont font = f.form().txtHTML->font();
+        QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(font.pointSizeF(), 10.5);
+        QVERIFY(font.italic());
+        QCOMPARE(readFnDat(), sjis(QStringLiteral("\"ＭＳ Ｐゴシック\"\r\n10.5\r\n#FALSE#\r\n#TRUE#\r\n")));
+    }
+
+    void unusableFilesLeaveTheDesignFontAndAreMadeAnew_data()
+    {
+        QTest::addColumn<std::optional<QByteArray>>("stored");
+        QTest::newRow("missing") << std::optional<QByteArray>();
+        QTest::newRow("empty") << std::optional<QByteArray>(QByteArray());
+        QTest::newRow("truncated") << std::optional<QByteArray>("\"IPAGothic\"\r\n20\r\n");
+        QTest::newRow("name split by a comma")
+            << std::optional<QByteArray>("IPA,Gothic\r\n20\r\n#TRUE#\r\n#FALSE#\r\n");
+        QTest::newRow("size zero") << std::optional<QByteArray>("\"IPAGothic\"\r\n0\r\n#TRUE#\r\n#FALSE#\r\n");
+        QTest::newRow("size negative") << std::optional<QByteArray>("\"IPAGothic\"\r\n-3\r\n#TRUE#\r\n#FALSE#\r\n");
+        QTest::newRow("size absurd") << std::optional<QByteArray>("\"IPAGothic\"\r\n1e9\r\n#TRUE#\r\n#FALSE#\r\n");
+        QTest::newRow("flags swapped for text")
+            << std::optional<QByteArray>("\"IPAGothic\"\r\n20\r\nyes\r\nno\r\n");
+        QTest::newRow("binary") << std::optional<QByteArray>(QByteArray("\x00\xff\x81\"", 4));
+    }
+    void unusableFilesLeaveTheDesignFontAndAreMadeAnew()
+    {
+        QFETCH(std::optional<QByteArray>, stored);
+        MainFormFixture f(nullptr, stored);
+        const QFont font = f.form().txtHTML->font();
+        QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(font.pointSizeF(), 12.0);
+        QVERIFY(!font.bold() && !font.italic());
+        QCOMPARE(readFnDat(), sjis(QStringLiteral("\"ＭＳ Ｐゴシック\"\r\n12\r\n#FALSE#\r\n#FALSE#\r\n")));
+        QVERIFY(f.platform().messages.isEmpty());
+    }
+
+    void fontCommandChangesThePaneOnly()
+    {
+        const QByteArray stored = sjis(QStringLiteral("\"IPAGothic\"\r\n20\r\n#TRUE#\r\n#FALSE#\r\n"));
+        MainFormFixture f(nullptr, stored);
+        f.form().txtHTML->SetText(QStringLiteral("<p>abc</p>"));
+        MDL::UpdateCaption(0);
+        const QString title = f.form().windowTitle();
+
+        // Cancel: nothing changes; the dialog was offered the pane's font.
+        f.platform().fontAnswers.enqueue(std::nullopt);
+        f.form().mnuFont_Click();
+        QCOMPARE(f.platform().fontRequests.size(), 1);
+        QCOMPARE(f.platform().fontRequests[0].family(), QStringLiteral("IPAGothic"));
+        QCOMPARE(f.platform().fontRequests[0].pointSizeF(), 20.0);
+        QVERIFY(f.platform().fontRequests[0].bold());
+        QCOMPARE(f.form().txtHTML->font().family(), QStringLiteral("IPAGothic"));
+        QCOMPARE(f.form().cmd.Flags, 3);
+        QVERIFY(f.form().cmd.CancelError);
+
+        f.platform().fontAnswers.enqueue(fontOf(QStringLiteral("IPAMincho"), 14, false, true));
+        f.form().mnuFont_Click();
+        const QFont font = f.form().txtHTML->font();
+        QCOMPARE(font.family(), QStringLiteral("IPAMincho"));
+        QCOMPARE(font.pointSizeF(), 14.0);
+        QVERIFY(!font.bold());
+        QVERIFY(font.italic());
+        QVERIFY(!IsModified);
+        QCOMPARE(f.form().windowTitle(), title);
+        QCOMPARE(readFnDat(), stored);  // the command does not touch the settings file
+
+        // A save rewrites the values read at start-up, not the chosen font.
+        QFile::remove(FontSettingsPath());
+        mdlIO::SaveFontSettings();
+        QCOMPARE(readFnDat(), stored);
+    }
+
+    void aFailedSettingsWriteIsReportedOnceAndStartUpGoesOn()
+    {
+        // A folder where the file should be: the write cannot succeed.
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/fn.dat/blocked")));
+        UnloadMainForm();
+        ResetSharedState();
+        ScopedScriptedPlatform scripted;
+        LoadMainForm(new frmMain);
+        QCOMPARE(scripted.platform.messages.size(), 1);
+        QVERIFY(scripted.platform.messages[0].prompt.contains(QStringLiteral("fn.dat")));
+        QCOMPARE(MainForm().windowTitle(), QStringLiteral("Tavro - 無題"));
+        QVERIFY(!mdlIO::SaveFontSettings());
+        QCOMPARE(scripted.platform.messages.size(), 2);
+        UnloadMainForm();
+    }
+};
+
+TAVRO_TEST_MAIN(TestFontSettings)
+#include "tst_fontsettings.moc"
