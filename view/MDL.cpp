@@ -2,6 +2,10 @@
 
 #include "app/SharedState.h"
 #include "app/frmMain.h"
+#include "app/platform/TextBox.h"
+
+#include <QWebEngineView>
+#include <algorithm>
 
 namespace MDL {
 
@@ -16,8 +20,65 @@ void UpdateCaption(qint16 state)
     }
 }
 
-void ApplyNormalLayout() {}
-void ApplyTextLayout() {}
-void ApplyBrowserLayout() {}
+qint16 SplitPosition(int clientWidth)
+{
+    const int w = std::clamp(clientWidth, 0, 65534);
+    int half = w / 2;
+    if (w % 2 != 0 && half % 2 != 0)  // an exact half: go to the even neighbour
+        ++half;
+    return qint16(half);
+}
+
+namespace {
+
+// A minimised window keeps its panes (and the mode) as they were; restoring lays them out anew.
+bool Minimised(const frmMain &form)
+{
+    return form.windowState().testFlag(Qt::WindowMinimized);
+}
+
+// A client area lower than the toolbar strip leaves the panes no height rather than a negative one.
+int PaneHeight(const frmMain &form)
+{
+    return std::max(0, form.ScaleHeight() - PaneTop);
+}
+
+} // namespace
+
+void ApplyNormalLayout()
+{
+    frmMain &form = MainForm();
+    if (Minimised(form))
+        return;
+    HalfWidth = SplitPosition(form.ScaleWidth());
+    const int height = PaneHeight(form);
+    form.txtHTML->setGeometry(0, PaneTop, HalfWidth, height);
+    form.txtHTML->setVisible(true);
+    form.Web->setGeometry(HalfWidth, PaneTop, form.txtHTML->width(), height);
+    form.Web->setVisible(true);
+    ViewMode = 0;
+}
+
+void ApplyTextLayout()
+{
+    frmMain &form = MainForm();
+    if (Minimised(form))
+        return;
+    form.txtHTML->setGeometry(0, PaneTop, form.ScaleWidth(), PaneHeight(form));
+    form.Web->setVisible(false);
+    form.txtHTML->setVisible(true);
+    ViewMode = 1;
+}
+
+void ApplyBrowserLayout()
+{
+    frmMain &form = MainForm();
+    if (Minimised(form))
+        return;
+    form.Web->setGeometry(0, PaneTop, form.ScaleWidth(), PaneHeight(form));
+    form.txtHTML->setVisible(false);
+    form.Web->setVisible(true);
+    ViewMode = 2;
+}
 
 }
