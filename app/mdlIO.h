@@ -3,6 +3,8 @@
 // and keeps the editor font's settings file.
 #include "app/QuotedValue.h"
 
+#include <QString>
+
 namespace mdlIO {
 void OpenDocument();
 void SaveDocumentAs();
@@ -18,4 +20,10 @@ void LoadFontSettings();
 // Writes the values read at start-up. A failure is reported to the user here, once; the
 // result only tells the caller whether the file was written.
 bool SaveFontSettings();
+
+// What the last SaveDocument / SaveDocumentAs did, for the preview:
+// true only when it wrote the document's file (false after a cancelled dialog or a failed write).
+bool LastSaveWroteFile();
+// The encoding that file was written in, as a web engine names it: "shift_jis" or "utf-8".
+QString LastWrittenEncodingName();
 }
