@@ -1,0 +1,198 @@
+// The preview: F5 saves the document and the preview pane shows the file as just written.
+#include "app/SharedState.h"
+#include "app/frmMain.h"
+#include "app/mdlIO.h"
+#include "support/MainFormFixture.h"
+#include "support/TestMain.h"
+#include "view/MDL.h"
+#include "view/Preview.h"
+
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+namespace {
+
+constexpr int LoadTimeout = 20000;
+
+// Waits for the next finished load (the spy counts loadFinished) and answers whether it succeeded.
+bool waitLoaded(QSignalSpy &spy, int before)
+{
+    if (!QTest::qWaitFor([&] { return spy.size() > before; }, LoadTimeout))
+        return false;
+    return spy.at(before).at(0).toBool();
+}
+
+QString pageText(QWebEngineView &web)
+{
+    QString text;
+    bool done = false;
+    web.page()->toPlainText([&](const QString &t) { text = t; done = true; });
+    if (!QTest::qWaitFor([&] { return done; }, LoadTimeout))
+        qWarning("no page text within the timeout");
+    return text;
+}
+
+QVariant runScript(QWebEngineView &web, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    web.page()->runJavaScript(script, [&](const QVariant &v) { result = v; done = true; });
+    if (!QTest::qWaitFor([&] { return done; }, LoadTimeout))
+        qWarning("no script result within the timeout");
+    return result;
+}
+
+// A document that has a file: the state a completed open or save leaves.
+void giveFile(MainFormFixture &f, const QString &name, const QString &text)
+{
+    FilePath = f.path(name);
+    FileTitle = name;
+    f.form().txtHTML->SetText(text);
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestPreview : public QObject {
+    Q_OBJECT
+private slots:
+    void f5ShowsTheFileAsJustWritten()
+    {
+        MainFormFixture f;
+        f.showActive();
+        QImage picture(7, 5, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(f.path(QStringLiteral("pic.png"))));
+        giveFile(f, QStringLiteral("page.html"),
+                 QStringLiteral("<html><body><p>最初の版 first</p><img src=\"pic.png\"></body></html>"));
+        QWebEngineView &web = *f.form().Web;
+        QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
+
+        QTest::keyClick(f.form().txtHTML, Qt::Key_F5);
+        QVERIFY(waitLoaded(loaded, 0));
+        QCOMPARE(web.url(), QUrl::fromLocalFile(FilePath));
+        QCOMPARE(web.settings()->defaultTextEncoding(), mdlIO::LastWrittenEncodingName());
+        QVERIFY(!IsModified);
+        QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.html"));
+        // No charset declared: the Japanese text still reads as Japanese.
+        QVERIFY2(pageText(web).contains(QStringLiteral("最初の版 first")), qPrintable(pageText(web)));
+        // The picture was found beside the file.
+        QCOMPARE(runScript(web, QStringLiteral("document.images[0].naturalWidth")).toInt(), 7);
+
+        // Edit (and change the picture), preview again: the same address now shows both
+        // changes, not a cached page.
+        picture = QImage(9, 5, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        QVERIFY(picture.save(f.path(QStringLiteral("pic.png"))));
+        f.form().txtHTML->SetText(
+            QStringLiteral("<html><body><p>二番目 second</p><img src=\"pic.png\"></body></html>"));
+        QTest::keyClick(f.form().txtHTML, Qt::Key_F5);
+        QVERIFY(waitLoaded(loaded, 1));
+        QCOMPARE(web.url(), QUrl::fromLocalFile(FilePath));
+        const QString text = pageText(web);
+        QVERIFY2(text.contains(QStringLiteral("二番目 second")), qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("first")));
+        QCOMPARE(runScript(web, QStringLiteral("document.images[0].naturalWidth")).toInt(), 9);
+    }
+
+    void shiftJisPageWithoutCharsetReadsAsJapanese()
+    {
+        MainFormFixture f;
+        f.form().show();
+        // 日本語の文章 in Shift_JIS, no charset declaration anywhere.
+        const QByteArray bytes = QByteArray("<html><body><p>")
+            + QByteArray::fromHex("93fa967b8cea82cc95b68fcd") + "</p></body></html>\r\n";
+        const QString path = f.path(QStringLiteral("sjis.html"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+
+        QWebEngineView &web = *f.form().Web;
+        QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
+        Preview::ShowStoredFile(web, path, QStringLiteral("shift_jis"));
+        QVERIFY(waitLoaded(loaded, 0));
+        QCOMPARE(web.settings()->defaultTextEncoding(), QStringLiteral("shift_jis"));
+        const QString text = pageText(web);
+        QVERIFY2(text.contains(QStringLiteral("日本語の文章")), qPrintable(text));
+    }
+
+    void textPriorityLoadsIntoTheHiddenPane()
+    {
+        MainFormFixture f;
+        f.form().show();
+        giveFile(f, QStringLiteral("hidden.html"), QStringLiteral("<p>loaded while hidden</p>"));
+        f.form().mnuDText_Click();
+        QWebEngineView &web = *f.form().Web;
+        QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
+
+        f.form().mnuWeb_Click();
+        QVERIFY(waitLoaded(loaded, 0));
+        QVERIFY(web.isHidden());
+        QCOMPARE(ViewMode, qint16(1));
+        QCOMPARE(web.url(), QUrl::fromLocalFile(FilePath));
+        QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
+
+        // Back in normal mode the page is there, without loading again.
+        f.form().mnuNormal_Click();
+        QVERIFY(web.isVisible());
+        QCOMPARE(web.url(), QUrl::fromLocalFile(FilePath));
+        QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
+        QCOMPARE(loaded.size(), 1);
+    }
+
+    void withoutAWrittenFileThePaneStaysAsItWas()
+    {
+        MainFormFixture f;
+        f.form().show();
+        QWebEngineView &web = *f.form().Web;
+        QSignalSpy started(&web, &QWebEngineView::loadStarted);
+        QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
+
+        // Untitled, nothing ever chosen: the save dialog is cancelled and FilePath is empty.
+        f.form().txtHTML->SetText(QStringLiteral("<p>never stored</p>"));
+        f.form().mnuWeb_Click();
+        QCOMPARE(f.platform().saveRequests.size(), 1);
+        QVERIFY(FilePath.isEmpty());
+        QVERIFY(web.url().isEmpty());
+        Preview::ShowStoredFile(web, QString(), QStringLiteral("utf-8"));
+        QVERIFY(web.url().isEmpty());
+
+        // A page on show, then a new untitled document whose save is cancelled: FilePath still
+        // names the earlier file, which must not be shown as if it were this document.
+        giveFile(f, QStringLiteral("earlier.html"), QStringLiteral("<p>earlier document</p>"));
+        f.form().mnuWeb_Click();
+        QVERIFY(waitLoaded(loaded, 0));
+        const QUrl shown = web.url();
+        const QByteArray stored = fileBytes(FilePath);
+        QVERIFY(!stored.isEmpty());
+        FileTitle = UntitledName;
+        f.form().txtHTML->SetText(QStringLiteral("<p>new untitled text</p>"));
+        f.form().mnuWeb_Click();
+        QCOMPARE(f.platform().saveRequests.size(), 2);
+        QCOMPARE(fileBytes(FilePath), stored);
+
+        // A titled document whose file cannot be written: nothing new to show either.
+        giveFile(f, QStringLiteral("no-such-folder/gone.html"), QStringLiteral("<p>unwritable</p>"));
+        f.form().mnuWeb_Click();
+        QVERIFY(!QFile::exists(FilePath));
+
+        QTest::qWait(500);  // give a wrongly started load the chance to show itself
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(loaded.size(), 1);
+        QCOMPARE(web.url(), shown);
+        QVERIFY(pageText(web).contains(QStringLiteral("earlier document")));
+    }
+};
+
+TAVRO_TEST_MAIN(TestPreview)
+#include "tst_preview.moc"
