@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# As a user: type a page, F5 and name it, see it rendered in the right half; Ctrl+H, Ctrl+J and
+# Ctrl+K switch the layouts, also after resizing, maximising, minimising and restoring.
+# Screenshots go to $E2E_SHOTS (default: the test's own scratch folder).
+source "${E2E_LIB:-$(dirname "$0")/lib.sh}" "$@"
+SHOTS=${E2E_SHOTS:-$E2E_DIR}
+mkdir -p "$SHOTS"
+e2e_start
+win=$(wait_window "Tavro - 無題" 40)
+xdotool windowactivate --sync "$win" 2>/dev/null || true
+sleep 0.5
+
+GREEN=00FF00 BLUE=0000FF
+
+# The colour (RRGGBB) at x,y inside the main window, from a fresh capture.
+pixel() {
+  import -window "$win" "$E2E_DIR/px.png" 2>/dev/null || return 1
+  convert "$E2E_DIR/px.png" -format "%[hex:p{$1,$2}]" info: | cut -c1-6
+}
+size() { eval "$(xdotool getwindowgeometry --shell "$win")"; W=$WIDTH; H=$HEIGHT; }
+# Half the width, exact halves to the even neighbour: where the preview starts in normal mode.
+half() { local h=$((W / 2)); if ((W % 2 && h % 2)); then h=$((h + 1)); fi; echo $h; }
+
+# expect_layout MODE COLOUR: waits until the panes show MODE with the page painted in COLOUR.
+expect_layout() {
+  local mode=$1 colour=$2 y left right mid c1 c2 c3 c4
+  for _ in $(seq 60); do
+    size; y=$((H * 3 / 4)); mid=$(half); left=3; right=$((W - 4))
+    c1=$(pixel $left $y); c2=$(pixel $((mid - 3)) $y); c3=$(pixel $((mid + 2)) $y); c4=$(pixel $right $y)
+    case $mode in
+      normal)  [ "$c1" != "$colour" ] && [ "$c2" != "$colour" ] && [ "$c3" = "$colour" ] && [ "$c4" = "$colour" ] && return 0 ;;
+      text)    [ "$c1" != "$colour" ] && [ "$c3" = FFFFFF ] && [ "$c4" != "$colour" ] && return 0 ;;
+      browser) [ "$c1" = "$colour" ] && [ "$c2" = "$colour" ] && [ "$c3" = "$colour" ] && [ "$c4" = "$colour" ] && return 0 ;;
+    esac
+    sleep 0.25
+  done
+  fail "$mode layout with $colour not seen at width $W (x=$left,$((mid - 3)),$((mid + 2)),$right: $c1 $c2 $c3 $c4)"
+}
+
+# Each mode by its shortcut, ending in normal.
+cycle_modes() {
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  keys ctrl+h; expect_layout text "$1"
+  keys ctrl+k; expect_layout browser "$1"
+  keys ctrl+j; expect_layout normal "$1"
+}
+
+# Type a page, preview it: the save dialog asks for a name first.
+type_text '<html><body style=background:#00ff00><h1>Tavro preview</h1></body></html>'
+wait_window "Tavro - 無題 *" 10 >/dev/null
+keys F5
+for _ in $(seq 100); do [ "$(active_title)" != "Tavro - 無題 *" ] && break; sleep 0.1; done
+[ "$(active_title)" != "Tavro - 無題 *" ] || fail "F5 on an untitled document showed no save dialog"
+sleep 0.5
+type_text "$E2E_DIR/work/page.htm"
+keys Return
+wait_window "Tavro - page.htm" 15 >/dev/null
+expect_bytes "$E2E_DIR/work/page.html" '<html><body style=background:#00ff00><h1>Tavro preview</h1></body></html>\r\n'
+expect_layout normal $GREEN
+shot "$SHOTS/preview_normal.png"
+cycle_modes $GREEN
+
+# Preview in text priority: the page loads into the hidden pane and shows on the way back.
+keys ctrl+h
+expect_layout text $GREEN
+keys ctrl+End
+type_text '<style>body{background:#0000ff !important}</style>'
+keys F5
+wait_window "Tavro - page.htm" 15 >/dev/null
+expect_layout text $BLUE
+keys ctrl+j
+expect_layout normal $BLUE
+shot "$SHOTS/preview_after_edit.png"
+
+# Other sizes: an odd width, then maximised.
+xdotool windowsize --sync "$win" 901 650 2>/dev/null || xdotool windowsize "$win" 901 650
+sleep 0.5
+expect_layout normal $BLUE
+cycle_modes $BLUE
+size; before=$W
+# A double click on the title bar maximises (the window manager's own binding).
+ax=$(xwininfo -id "$win" | awk '/Absolute upper-left X/ {print $4}')
+ay=$(xwininfo -id "$win" | awk '/Absolute upper-left Y/ {print $4}')
+xdotool mousemove --sync $((ax + W / 2)) $((ay - 8)) click --repeat 2 --delay 80 1
+for _ in $(seq 50); do size; [ "$W" -gt "$before" ] && break; sleep 0.1; done
+[ "$W" -gt "$before" ] || fail "the window did not maximise"
+expect_layout normal $BLUE
+keys ctrl+k
+expect_layout browser $BLUE
+shot "$SHOTS/maximised_browser.png"
+
+# Minimised and restored: the mode in force comes back.
+xdotool windowminimize --sync "$win" 2>/dev/null || xdotool windowminimize "$win"
+sleep 0.5
+xdotool windowactivate --sync "$win" 2>/dev/null || true
+expect_layout browser $BLUE
+keys ctrl+j
+expect_layout normal $BLUE
+echo "layouts and preview: ok (screenshots in $SHOTS)"
