@@ -76,6 +76,9 @@ void ApplyBrowserLayout()
     if (Minimised(form))
         return;
     form.Web->setGeometry(0, PaneTop, form.ScaleWidth(), PaneHeight(form));
+    // Typing must not go on into a pane the user cannot see.
+    if (form.txtHTML->hasFocus())
+        form.Web->setFocus();
     form.txtHTML->setVisible(false);
     form.Web->setVisible(true);
     ViewMode = 2;

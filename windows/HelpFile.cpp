@@ -1,6 +1,7 @@
 #include "windows/HelpFile.h"
 
-#include <QStringDecoder>
+#include "app/DocumentCodec.h"
+
 #include <cmath>
 
 QStringList TagHelpEntries()
@@ -49,8 +50,7 @@ QString HelpTextFromBytes(const QByteArray &bytes)
 {
     // CR is never a trail byte in Shift_JIS, so the whole file decodes at once and the line
     // ends are found in the decoded text.
-    QStringDecoder decode("Shift_JIS");
-    const QString raw = decode(bytes);
+    const QString raw = DecodeShiftJis(bytes);
     QString out;
     out.reserve(raw.size() + raw.size() / 16 + 2);
     qsizetype lineStart = 0;
