@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -56,12 +57,15 @@ public:
 
     std::optional<QFont> GetFont(QWidget *parent, const QFont &initial) override
     {
-        bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, initial, parent, QString(),
-                                             QFontDialog::DontUseNativeDialog);
-        if (!ok)
+        QFontDialog dlg(initial, parent);
+        dlg.setOption(QFontDialog::DontUseNativeDialog);
+        // Only face, style and size are taken: the effects box (strike-out, underline) is not
+        // offered.
+        for (QGroupBox *box : dlg.findChildren<QGroupBox *>())
+            box->hide();
+        if (dlg.exec() != QDialog::Accepted)
             return std::nullopt;
-        return f;
+        return dlg.selectedFont();
     }
 
     void ClipboardSetText(const QString &text) override { QGuiApplication::clipboard()->setText(text); }
