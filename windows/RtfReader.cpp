@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <numeric>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -58,10 +59,14 @@ struct ParaProps {
     bool operator==(const ParaProps &) const = default;
 };
 
+// Which script the associated properties (\af, \ab, ...) describe.
+enum class Assoc : std::uint8_t { Ltr, Rtl, Low, High, Double };
+
 struct GroupState {
     CharProps chr;
     ParaProps para;
     Dest dest = Dest::Normal;
+    Assoc assoc = Assoc::Ltr;
     int uc = 1;                       // fallback characters after \uN
 };
 
@@ -85,7 +90,7 @@ enum class Kw {
     Red, Green, Blue,
     // characters
     Plain, B, I, Ul, UlNone, UlDotted, UlDash, UlWave, Strike, Fs, Cf, Cb, Super, Sub,
-    NoSuperSub, Up, Dn, Caps, SCaps, V,
+    NoSuperSub, Up, Dn, Caps, SCaps, V, LtrCh, RtlCh, LoCh, HiCh, DbCh, AF, AFs, AB, AI,
     // paragraphs
     Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa, Sl, SlMult, Tx, InTbl,
     // tables
@@ -133,7 +138,9 @@ const std::unordered_map<std::string_view, Kw> &keywords()
         {"strike", Kw::Strike}, {"striked", Kw::Strike}, {"fs", Kw::Fs}, {"cf", Kw::Cf},
         {"cb", Kw::Cb}, {"highlight", Kw::Cb}, {"chcbpat", Kw::Cb}, {"super", Kw::Super},
         {"sub", Kw::Sub}, {"nosupersub", Kw::NoSuperSub}, {"up", Kw::Up}, {"dn", Kw::Dn},
-        {"caps", Kw::Caps}, {"scaps", Kw::SCaps}, {"v", Kw::V},
+        {"caps", Kw::Caps}, {"scaps", Kw::SCaps}, {"v", Kw::V}, {"ltrch", Kw::LtrCh},
+        {"rtlch", Kw::RtlCh}, {"loch", Kw::LoCh}, {"hich", Kw::HiCh}, {"dbch", Kw::DbCh},
+        {"af", Kw::AF}, {"afs", Kw::AFs}, {"ab", Kw::AB}, {"ai", Kw::AI},
         {"pard", Kw::Pard}, {"ql", Kw::Ql}, {"qc", Kw::Qc}, {"qr", Kw::Qr}, {"qj", Kw::Qj},
         {"qd", Kw::Qj}, {"li", Kw::Li}, {"lin", Kw::Li}, {"ri", Kw::Ri}, {"rin", Kw::Ri},
         {"fi", Kw::Fi}, {"sb", Kw::Sb}, {"sa", Kw::Sa}, {"sl", Kw::Sl}, {"slmult", Kw::SlMult},
@@ -577,6 +584,29 @@ private:
         case Kw::Caps: chr.caps = on ? QFont::AllUppercase : QFont::MixedCase; break;
         case Kw::SCaps: chr.caps = on ? QFont::SmallCaps : QFont::MixedCase; break;
         case Kw::V: chr.hidden = on; break;
+        case Kw::LtrCh: st.assoc = Assoc::Ltr; break;
+        case Kw::RtlCh: st.assoc = Assoc::Rtl; break;
+        case Kw::LoCh: st.assoc = Assoc::Low; break;
+        case Kw::HiCh: st.assoc = Assoc::High; break;
+        case Kw::DbCh: st.assoc = Assoc::Double; break;
+        // Associated properties matter here only for double-byte text, the Japanese this pane
+        // shows; writers give them for right-to-left text too, which is left as it is.
+        case Kw::AF:
+            if (st.assoc == Assoc::Double)
+                chr.font = param;
+            break;
+        case Kw::AFs:
+            if (st.assoc == Assoc::Double && param > 0)
+                chr.halfPoints = std::clamp(param, 2, 1000);
+            break;
+        case Kw::AB:
+            if (st.assoc == Assoc::Double)
+                chr.bold = on;
+            break;
+        case Kw::AI:
+            if (st.assoc == Assoc::Double)
+                chr.italic = on;
+            break;
         case Kw::Pard: para = ParaProps(); break;
         case Kw::Ql: para.align = 0; break;
         case Kw::Qc: para.align = 1; break;
@@ -718,6 +748,7 @@ private:
             if (st.chr.hidden)
                 return;
             enterTableContext(st.para.inTable);
+            takePendingBreak();
             if (!m_run.isEmpty() && !(st.chr == m_runProps))
                 flushRun();
             if (m_run.isEmpty())
@@ -818,13 +849,21 @@ private:
             else
                 f.setLineHeight(-p.line / px, QTextBlockFormat::FixedHeight);
         }
-        QList<QTextOption::Tab> tabs;
+        // RTF measures tab stops from the left margin, Qt from where the line starts: the first
+        // line's, which matters here, since that is where a list number and its \tab stand.
+        const int lineStart = p.left + p.first;
+        QList<qreal> stops;
         for (int k = 0; k < p.tabCount; ++k)
-            tabs.append(QTextOption::Tab(p.tabs[k] / px, QTextOption::LeftTab));
-        // A hanging indent has an implied tab stop where the following lines begin, so a list
-        // number followed by \tab lines up with its text.
-        if (p.first < 0 && p.left > 0 && p.tabCount == 0)
-            tabs.append(QTextOption::Tab(p.left / px, QTextOption::LeftTab));
+            if (p.tabs[k] > lineStart)
+                stops.append((p.tabs[k] - lineStart) / px);
+        // A hanging indent is a tab stop too, so the text after a list number lines up with the
+        // paragraph's following lines.
+        if (p.first < 0)
+            stops.append(-p.first / px);
+        std::sort(stops.begin(), stops.end());
+        QList<QTextOption::Tab> tabs;
+        for (qreal stop : stops)
+            tabs.append(QTextOption::Tab(stop, QTextOption::LeftTab));
         if (!tabs.isEmpty())
             f.setTabPositions(tabs);
         m_blockFormatProps = p;
@@ -858,11 +897,23 @@ private:
             return;
         enterTableContext(st.para.inTable);
         flushRun();
+        takePendingBreak();
         m_cursor.setBlockFormat(blockFormat(st.para));
         // An empty paragraph takes its height from the block's character format.
         m_cursor.setBlockCharFormat(cachedCharFormat(st.chr));
-        m_cursor.insertBlock();
         m_blockHasContent = false;
+        // The new block is made only when something goes into it: a table that follows needs
+        // none (it would stand as an empty line before the table), nor does the end of a cell
+        // or of the document.
+        m_pendingBreak = true;
+    }
+
+    void takePendingBreak()
+    {
+        if (m_pendingBreak) {
+            m_cursor.insertBlock();
+            m_pendingBreak = false;
+        }
     }
 
     // ---- tables -------------------------------------------------------------------------------
@@ -913,12 +964,14 @@ private:
         }
     }
 
+    // Ends the block the insertion point is in before it moves to a cell or out of a table.
     void finishBlock()
     {
         flushRun();
         if (m_blockHasContent)
             m_cursor.setBlockFormat(blockFormat(m_contentPara));
         m_blockHasContent = false;
+        m_pendingBreak = false;
     }
 
     void openTable()
@@ -931,16 +984,21 @@ private:
         format.setBorderCollapse(true);
         format.setCellSpacing(0);
         format.setCellPadding(3);
+        // The pane's width follows its window, so the table spans it and the cell boundaries
+        // keep their proportions rather than their absolute places.
+        format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
         if (m_cellx.size() == columns) {
-            QList<QTextLength> widths;
-            int previous = 0;
+            QList<int> widths;
+            int previous = std::min(0, m_cellx.first());
             for (int x : m_cellx) {
-                widths.append(QTextLength(QTextLength::FixedLength,
-                                          std::max(x - previous, kTwipsPerPixel * 8) /
-                                              qreal(kTwipsPerPixel)));
+                widths.append(std::max(x - previous, kTwipsPerPixel));
                 previous = x;
             }
-            format.setColumnWidthConstraints(widths);
+            const qreal total = std::accumulate(widths.cbegin(), widths.cend(), 0.0);
+            QList<QTextLength> lengths;
+            for (int w : widths)
+                lengths.append(QTextLength(QTextLength::PercentageLength, 100.0 * w / total));
+            format.setColumnWidthConstraints(lengths);
         }
         m_table = m_cursor.insertTable(1, columns, format);
         m_tableRows = 1;
@@ -1009,6 +1067,7 @@ private:
     bool m_runFormatValid = false;
     ParaProps m_contentPara;
     bool m_blockHasContent = false;
+    bool m_pendingBreak = false;
     ParaProps m_blockFormatProps;
     QTextBlockFormat m_blockFormat;
     bool m_blockFormatValid = false;
