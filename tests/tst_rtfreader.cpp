@@ -314,6 +314,28 @@ void TestRtfReader::table()
     QVERIFY(!doc.find("Before").currentTable());
     QVERIFY(!doc.find("After").currentTable());
 
+    // A list in a cell: the number's group resets its paragraph, not the cell's.
+    read("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl{\\listtext\\pard\\plain 1.\\tab}one\\par"
+         "{\\listtext\\pard\\plain 2.\\tab}two\\cell X\\cell\\row\\pard after}", doc);
+    table = doc.find("one").currentTable();
+    QVERIFY(table);
+    QCOMPARE(doc.find("two").currentTable(), table);
+    QCOMPARE(doc.find("X").currentTable(), table);
+    QCOMPARE(table->columns(), 2);
+
+    // A long table, to its last row and no further, whether the document goes on or ends.
+    QString rows = "{\\rtf1";
+    for (int r = 0; r < 3000; ++r)
+        rows += QString("\\trowd\\cellx500\\cellx1000\\pard\\intbl a%1\\cell b%1\\cell\\row").arg(r);
+    for (const QString &tail : {u"}"_qs, u"\\pard after}"_qs}) {
+        read(rows + tail, doc);
+        table = doc.find("a0").currentTable();
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 3000);
+        QCOMPARE(doc.find("b2999").currentTable(), table);
+        QCOMPARE(doc.toPlainText().count('b'), 3000);
+    }
+
     // A writer that leaves out \intbl, and a row with more cells than defined.
     read("{\\rtf1\\trowd\\cellx1000 X\\cell Y\\cell\\row\\pard Z}", doc);
     table = doc.find("X").currentTable();

@@ -24,8 +24,9 @@ namespace {
 // file of nothing but '{' cannot eat memory; real documents stay far below it.
 constexpr int kMaxDepth = 512;
 constexpr int kMaxColumns = 64;
-// Growing a QTextTable costs more the bigger it is: a longer table goes on as a new one.
-constexpr int kMaxTableRows = 1000;
+// Every change to a QTextTable's rows makes it rebuild its whole grid: rows are added in
+// doubling batches (the spare ones removed at the end) so a long table is read in linear time.
+constexpr int kMaxRowBatch = 4096;
 constexpr int kMaxTabs = 8;
 constexpr int kTwipsPerPixel = 15;
 constexpr int kMaxTwips = 31680;   // 22 inches: anything larger is noise
@@ -67,6 +68,7 @@ struct GroupState {
     ParaProps para;
     Dest dest = Dest::Normal;
     Assoc assoc = Assoc::Ltr;
+    bool numberText = false;          // inside \pntext or \listtext
     int uc = 1;                       // fallback characters after \uN
 };
 
@@ -81,7 +83,7 @@ struct FontInfo {
 enum class Kw {
     None,
     // destinations
-    Rtf, FontTable, ColorTable, Skip,
+    Rtf, FontTable, ColorTable, Skip, NumberText,
     // document
     Ansi, Mac, Pc, Pca, AnsiCpg, Deff,
     // font table
@@ -106,6 +108,7 @@ const std::unordered_map<std::string_view, Kw> &keywords()
 {
     static const std::unordered_map<std::string_view, Kw> map = {
         {"rtf", Kw::Rtf}, {"fonttbl", Kw::FontTable}, {"colortbl", Kw::ColorTable},
+        {"pntext", Kw::NumberText}, {"listtext", Kw::NumberText},
         // Destinations whose contents are never shown.
         {"stylesheet", Kw::Skip}, {"info", Kw::Skip}, {"header", Kw::Skip}, {"headerl", Kw::Skip},
         {"headerr", Kw::Skip}, {"headerf", Kw::Skip}, {"footer", Kw::Skip}, {"footerl", Kw::Skip},
@@ -283,6 +286,7 @@ public:
         flushRun();
         if (m_blockHasContent)
             m_cursor.setBlockFormat(blockFormat(m_contentPara));
+        trimTable();
     }
 
 private:
@@ -510,6 +514,7 @@ private:
             if (m_stack.size() > 1 || m_overflow > 0)
                 m_skipDepth = 1;
             break;
+        case Kw::NumberText: st.numberText = true; break;
         case Kw::Ansi: m_ansiCodePage = 1252; break;
         case Kw::Mac: m_ansiCodePage = 10000; break;
         case Kw::Pc: m_ansiCodePage = 437; break;
@@ -607,7 +612,12 @@ private:
             if (st.assoc == Assoc::Double)
                 chr.italic = on;
             break;
-        case Kw::Pard: para = ParaProps(); break;
+        case Kw::Pard:
+            // A list number's group resets its own formatting, but it stands in the paragraph
+            // that follows it, which may be in a table cell.
+            if (!st.numberText)
+                para = ParaProps();
+            break;
         case Kw::Ql: para.align = 0; break;
         case Kw::Qc: para.align = 1; break;
         case Kw::Qr: para.align = 2; break;
@@ -933,14 +943,9 @@ private:
         }
         if (m_rowPending) {
             finishBlock();
-            if (m_tableRows >= kMaxTableRows) {
-                closeTable();
-                openTable();
-                return;
-            }
-            m_table->appendRows(1);
-            ++m_tableRows;
-            m_rowIndex = m_table->rows() - 1;
+            ++m_rowIndex;
+            if (m_rowIndex >= m_table->rows())
+                m_table->appendRows(std::clamp(m_table->rows(), 1, kMaxRowBatch));
             const int wanted = std::min<int>(int(m_cellx.size()), kMaxColumns);
             if (wanted > m_table->columns())
                 m_table->appendColumns(wanted - m_table->columns());
@@ -1001,16 +1006,23 @@ private:
             format.setColumnWidthConstraints(lengths);
         }
         m_table = m_cursor.insertTable(1, columns, format);
-        m_tableRows = 1;
         m_rowIndex = 0;
         m_column = 0;
         m_rowPending = m_cellPending = false;
         m_cursor = m_table->cellAt(0, 0).lastCursorPosition();
     }
 
+    void trimTable()
+    {
+        const int spare = m_table ? m_table->rows() - (m_rowIndex + 1) : 0;
+        if (spare > 0)
+            m_table->removeRows(m_rowIndex + 1, spare);
+    }
+
     void closeTable()
     {
         finishBlock();
+        trimTable();
         m_table = nullptr;
         m_rowPending = m_cellPending = false;
         m_cursor.movePosition(QTextCursor::End);
@@ -1075,7 +1087,6 @@ private:
     QTextTable *m_table = nullptr;
     QList<int> m_cellx;
     bool m_rowBorders = false;
-    int m_tableRows = 0;
     int m_rowIndex = 0;
     int m_column = 0;
     bool m_rowPending = false;
