@@ -307,6 +307,15 @@ void TestRtfReader::table()
     // Cell boundaries keep their proportions; the table spans the pane.
     QCOMPARE(table->format().columnWidthConstraints().value(0).rawValue(), 50.0);
     QCOMPARE(table->format().width().type(), QTextLength::PercentageLength);
+    // The paragraph after a table keeps its space before, which Qt would drop.
+    read("{\\rtf1\\trowd\\cellx1000\\intbl x\\cell\\row\\pard\\sb240 Heading\\par}", doc);
+    QCOMPARE(doc.find("x").currentTable()->format().bottomMargin(), 16.0);
+    read("{\\rtf1 Before\\par"
+         "\\trowd\\trgaph108\\clbrdrt\\brdrs\\cellx1500\\cellx3000"
+         "\\pard\\intbl A1\\cell B{\\b x}\\cell\\row\\pard After}",
+         doc);
+    table = doc.find("A1").currentTable();
+    QCOMPARE(table->format().bottomMargin(), 0.0);
     // No empty paragraph before the table, nor after the last one.
     QCOMPARE(table->firstCursorPosition().block().previous().text(), u"Before"_qs);
     QCOMPARE(doc.lastBlock().text(), u"After"_qs);

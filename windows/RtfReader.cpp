@@ -285,7 +285,7 @@ public:
         flushBytes();
         flushRun();
         if (m_blockHasContent)
-            m_cursor.setBlockFormat(blockFormat(m_contentPara));
+            applyBlockFormat(m_contentPara);
         trimTable();
     }
 
@@ -908,7 +908,7 @@ private:
         enterTableContext(st.para.inTable);
         flushRun();
         takePendingBreak();
-        m_cursor.setBlockFormat(blockFormat(st.para));
+        applyBlockFormat(st.para);
         // An empty paragraph takes its height from the block's character format.
         m_cursor.setBlockCharFormat(cachedCharFormat(st.chr));
         m_blockHasContent = false;
@@ -918,11 +918,28 @@ private:
         m_pendingBreak = true;
     }
 
+    void applyBlockFormat(const ParaProps &p)
+    {
+        const QTextBlockFormat f = blockFormat(p);
+        m_cursor.setBlockFormat(f);
+        // Qt lays the first block after a table out without its top margin: the table's bottom
+        // margin keeps that space instead.
+        if (m_tableAbove) {
+            if (f.topMargin() > 0) {
+                QTextTableFormat tf = m_tableAbove->format();
+                tf.setBottomMargin(f.topMargin());
+                m_tableAbove->setFormat(tf);
+            }
+            m_tableAbove = nullptr;
+        }
+    }
+
     void takePendingBreak()
     {
         if (m_pendingBreak) {
             m_cursor.insertBlock();
             m_pendingBreak = false;
+            m_tableAbove = nullptr;
         }
     }
 
@@ -974,7 +991,7 @@ private:
     {
         flushRun();
         if (m_blockHasContent)
-            m_cursor.setBlockFormat(blockFormat(m_contentPara));
+            applyBlockFormat(m_contentPara);
         m_blockHasContent = false;
         m_pendingBreak = false;
     }
@@ -1005,6 +1022,7 @@ private:
                 lengths.append(QTextLength(QTextLength::PercentageLength, 100.0 * w / total));
             format.setColumnWidthConstraints(lengths);
         }
+        m_tableAbove = nullptr;
         m_table = m_cursor.insertTable(1, columns, format);
         m_rowIndex = 0;
         m_column = 0;
@@ -1023,6 +1041,7 @@ private:
     {
         finishBlock();
         trimTable();
+        m_tableAbove = m_table;
         m_table = nullptr;
         m_rowPending = m_cellPending = false;
         m_cursor.movePosition(QTextCursor::End);
@@ -1085,6 +1104,7 @@ private:
     bool m_blockFormatValid = false;
 
     QTextTable *m_table = nullptr;
+    QTextTable *m_tableAbove = nullptr;   // the table the insertion point's block follows
     QList<int> m_cellx;
     bool m_rowBorders = false;
     int m_rowIndex = 0;
