@@ -1,3 +1,4 @@
+#include "windows/HelpFile.h"
 #include "windows/RichTextBox.h"
 #include "windows/RtfReader.h"
 
@@ -5,7 +6,6 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTextLayout>
-#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -23,23 +23,7 @@ QString dataDir()
 QString readAsHelpWindow(const QString &path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QStringDecoder sjis("Shift_JIS");
-    const QString text = sjis.decode(f.readAll());
-    QString joined;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r') {
-            joined += text.mid(start, i - start) + QStringLiteral("\r\n");
-            if (i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < text.size())
-        joined += text.mid(start) + QStringLiteral("\r\n");
-    return joined;
+    return f.open(QIODevice::ReadOnly) ? HelpTextFromBytes(f.readAll()) : QString();
 }
 
 QString read(const QString &rtf, QTextDocument &doc)
@@ -426,19 +410,11 @@ void TestRtfReader::helpFiles()
         {"<OL", "<LI>"}, {"<P"}, {"<U>"}, {"<SELECT", "<OPTION"}, {"<SUB>"}, {"<SUP>"},
         {"<TABLE", "<TR", "<TD"}, {"<TITLE>"}, {"<UL", "<LI>"}};
     QCOMPARE(tags.size(), 29);
-    // Each file's title is its list entry (the comment's written as it is used), so the
-    // Japanese must come through the Shift_JIS escapes exactly.
-    const QStringList titles = {
-        u"<!-- -->　コメント文"_qs, u"<A>　ハイパーリンク"_qs, u"<B> 太字"_qs, u"<BGSOUND> ＢＧＭ"_qs,
-        u"<BLINK>　点滅"_qs, u"<BODY>　色設定"_qs, u"<BR>　改行"_qs, u"<CENTER>　センタリング"_qs,
-        u"<EMBED>　埋め込みオブジェクト"_qs, u"<FONT>　文字設定"_qs, u"<FORM>　フォーム"_qs,
-        u"<FRAME>　フレーム"_qs, u"<FRAMESET>　フレーム定義"_qs, u"<HR>　横線"_qs,
-        u"<I>　イタリック体"_qs, u"<IMG>　イメージ表示"_qs, u"<INPUT>　入力エリア、ボタン設定"_qs,
-        u"<MAP><AREA>　マップデータ作成"_qs, u"<MARQUEE>　マーキー（文字移動）"_qs,
-        u"<NOBR>　改行の禁止"_qs, u"<OL><LI>　番号付きリスト"_qs, u"<P>　段落"_qs,
-        u"<U>　アンダーライン"_qs, u"<SELECT><OPTION>　選択、フィールド型リスト"_qs,
-        u"<SUB>　下付表示"_qs, u"<SUP>　上付表示"_qs, u"<TABLE><TR><TD>　表"_qs,
-        u"<TITLE>　タイトル"_qs, u"<UL><LI>　番号無しリスト"_qs};
+    // Each file's title is its list entry (the comment's as it is written), so the Japanese must
+    // come through the Shift_JIS escapes exactly.
+    QStringList titles = TagHelpEntries();
+    QCOMPARE(titles.size(), 29);
+    titles[0] = u"<!-- -->　コメント文"_qs;
     const QDir help(dataDir() + "/../../assets/help");
     const QRegularExpression controlWord(R"(\\[A-Za-z])");
     for (int n = 0; n < 29; ++n) {
