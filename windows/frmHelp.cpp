@@ -91,6 +91,7 @@ void frmHelp::List_Click()
 void frmHelp::List_Load(const QString &name)
 {
     HelpText.clear();
+    Web2->setTextRTF(QString());  // nothing of the previous file stays, whatever happens next
     // Help files live with the program's data, never in whatever folder is current.
     const QString path = QDir(HelpFolder()).filePath(name + QStringLiteral(".rtf"));
     QFile file(path);
