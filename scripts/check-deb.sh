@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Checks the Debian package the way a user gets it: builds it, installs it with apt into a fresh
+# Debian 12 root made by debootstrap, then starts the installed program from its desktop entry
+# under Xvfb and opens the tag help. Needs root and the Debian mirror; takes a few minutes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=${ROOT:-/tmp/tavro-deb-root}
+bash scripts/build.sh
+(cd build && cpack -G DEB >/dev/null)
+command -v debootstrap >/dev/null || apt-get install -y -qq debootstrap
+[ -x "$ROOT/usr/bin/apt-get" ] || debootstrap --variant=minbase bookworm "$ROOT" http://deb.debian.org/debian
+cp build/tavro_1.00_amd64.deb "$ROOT/tmp/"
+cp /etc/resolv.conf "$ROOT/etc/resolv.conf"
+for m in proc dev sys; do mountpoint -q "$ROOT/$m" || mount --bind "/$m" "$ROOT/$m"; done
+trap 'for m in proc dev sys; do umount "$ROOT/$m" 2>/dev/null || true; done' EXIT
+chroot "$ROOT" apt-get update -qq
+chroot "$ROOT" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq /tmp/tavro_1.00_amd64.deb
+chroot "$ROOT" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  xvfb xdotool x11-utils imagemagick openbox desktop-file-utils
+cat > "$ROOT/tmp/run-installed.sh" <<'IN'
+set -e
+export DISPLAY=:55 QTWEBENGINE_DISABLE_SANDBOX=1 HOME=/root XDG_RUNTIME_DIR=/tmp/rt
+mkdir -p /tmp/rt; chmod 700 /tmp/rt
+desktop-file-validate /usr/share/applications/tavro.desktop
+Xvfb :55 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & X=$!
+sleep 1; openbox >/dev/null 2>&1 & W=$!
+cmd=$(sed -n 's/^Exec=//p' /usr/share/applications/tavro.desktop)
+cd /tmp && $cmd > /tmp/tavro.log 2>&1 & A=$!
+for i in $(seq 60); do xdotool search --name 'Tavro - ' >/dev/null 2>&1 && break; sleep 0.5; done
+xdotool search --name 'Tavro - ' getwindowname
+sleep 1; xdotool key ctrl+t; sleep 2
+xdotool search --name '^Help$' >/dev/null && echo "help window open"
+xdotool key End; sleep 1
+import -window root /tmp/installed.png
+kill $A $W $X
+IN
+chroot "$ROOT" bash /tmp/run-installed.sh
+cp "$ROOT/tmp/installed.png" build/installed.png
+echo "screenshot of the installed program: build/installed.png"
