@@ -1,14 +1,25 @@
 #pragma once
 // Document and settings files: moves the document between the editing pane and its file,
 // and keeps the editor font's settings file.
+#include "app/DocumentCodec.h"
 #include "app/QuotedValue.h"
 
 #include <QString>
+#include <optional>
 
 namespace mdlIO {
-void OpenDocument();
-void SaveDocumentAs();
-void SaveDocument();
+// Each answers true when the document moved: a file was loaded into the pane, or the pane's
+// text reached its file. A cancelled dialog or a failure leaves the document as it was; read
+// and write failures are reported to the user here.
+bool OpenDocument();
+bool SaveDocumentAs();
+bool SaveDocument();
+
+// The encoding the document's file is in: what it was read in, or last written in; nullopt for
+// a document that has never been read or written (written as Shift_JIS unless it declares
+// otherwise). New forgets it.
+std::optional<TextEncoding> DocumentEncoding();
+void ResetDocumentEncoding();
 
 // The font values read from the settings file at start-up; only LoadFontSettings sets them.
 extern QuotedValue SavedFontName;
