@@ -1,0 +1,454 @@
+// New, Open, Save, Save As, Exit and the close box, with scripted answers: what is asked,
+// what is written, and that no answer loses text the user asked to keep.
+#include "app/FontSettings.h"
+#include "app/SharedState.h"
+#include "app/frmMain.h"
+#include "app/mdlIO.h"
+#include "support/MainFormFixture.h"
+#include "support/TestMain.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const QString SaveChanges = QStringLiteral("変更を保存しますか？");
+const QString SaveBeforeOpen = QStringLiteral("保存してよろしいですか？");
+const QString Skeleton = QStringLiteral(
+    "<html>\n<head>\n<title>\n\n</title>\n</head>\n<body>\n\n\n\n</body>\n</html>");
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// A fresh window whose document is untitled and unmodified, encoding forgotten.
+struct Doc : MainFormFixture {
+    Doc() { mdlIO::ResetDocumentEncoding(); }
+    TextBox &pane() { return *form().txtHTML; }
+    QString title() { return form().windowTitle(); }
+    // The state a completed open leaves: a file, its text, no unsaved changes.
+    void haveFile(const QString &name, const QByteArray &bytes)
+    {
+        QDir().mkpath(QFileInfo(path(name)).absolutePath());
+        writeFile(path(name), bytes);
+        platform().openAnswers.enqueue(path(name));
+        form().mnuOpen_Click();
+        QCOMPARE(FilePath, path(name));
+        QVERIFY(!IsModified);
+        platform().openRequests.clear();
+    }
+    void edit(const QString &text) { pane().SetText(text); }
+    // The window's close box (or Alt+F4); true when the window agreed to close.
+    bool closeBox() { return form().close(); }
+};
+
+} // namespace
+
+class TestDocuments : public QObject {
+    Q_OBJECT
+private slots:
+    // Every row of the close handling, through the window's close box.
+    void closeHandling_data()
+    {
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<bool>("exitRequested");
+        QTest::addColumn<bool>("hasFile");
+        QTest::addColumn<int>("answer");  // 0: no question expected
+        QTest::addColumn<bool>("ends");
+        QTest::addColumn<bool>("exitAfter");
+        QTest::addColumn<bool>("fileWritten");
+
+        QTest::newRow("unmodified, no exit") << false << false << true << 0 << true << false << false;
+        QTest::newRow("unmodified, exit") << false << true << true << 0 << true << true << false;
+        QTest::newRow("modified, no exit: silent refusal") << true << false << true << 0 << false << false << false;
+        QTest::newRow("exit, Yes, has a file") << true << true << true << vb::Yes << true << true << true;
+        QTest::newRow("exit, Yes, untitled, dialog cancelled") << true << true << false << vb::Yes << false << false << false;
+        QTest::newRow("exit, No") << true << true << true << vb::No << true << true << false;
+        QTest::newRow("exit, Cancel") << true << true << true << vb::Cancel << false << true << false;
+    }
+
+    void closeHandling()
+    {
+        QFETCH(bool, modified);
+        QFETCH(bool, exitRequested);
+        QFETCH(bool, hasFile);
+        QFETCH(int, answer);
+        QFETCH(bool, ends);
+        QFETCH(bool, exitAfter);
+        QFETCH(bool, fileWritten);
+        Doc d;
+        d.form().show();
+        if (hasFile)
+            d.haveFile(QStringLiteral("a.html"), "old\r\n");
+        if (modified)
+            d.edit(QStringLiteral("new"));
+        ExitRequested = exitRequested;
+        if (answer)
+            d.platform().msgBoxAnswers.enqueue(answer);
+
+        QCOMPARE(d.closeBox(), ends);
+        QCOMPARE(d.platform().endProgramCalls, ends ? 1 : 0);
+        QCOMPARE(d.platform().prompts(), answer ? QStringList{SaveChanges} : QStringList());
+        if (answer)
+            QCOMPARE(d.platform().messages[0].style, vb::YesNoCancel | vb::Question);
+        QCOMPARE(ExitRequested, exitAfter);
+        if (hasFile)
+            QCOMPARE(fileBytes(d.path(QStringLiteral("a.html"))),
+                     fileWritten ? QByteArray("new\r\n") : QByteArray("old\r\n"));
+        // Whenever the window stays, the text is still there and still flagged.
+        if (!ends && modified) {
+            QVERIFY(IsModified);
+            QVERIFY(d.title().endsWith(QStringLiteral(" *")));
+            QCOMPARE(d.pane().Text(), QStringLiteral("new"));
+        }
+    }
+
+    void exitCommand()
+    {
+        Doc d;
+        // No unsaved changes: ends at once, no question.
+        d.form().mnuExit_Click();
+        QCOMPARE(d.platform().endProgramCalls, 1);
+        QVERIFY(d.platform().messages.isEmpty());
+
+        // Cancel: the window stays; afterwards the close box asks as Exit does.
+        d.platform().endProgramCalls = 0;
+        ExitRequested = false;
+        d.edit(QStringLiteral("text"));
+        QVERIFY(!d.closeBox());
+        QVERIFY(d.platform().messages.isEmpty());
+        d.platform().msgBoxAnswers.enqueue(vb::Cancel);
+        d.form().mnuExit_Click();
+        QCOMPARE(d.platform().endProgramCalls, 0);
+        QVERIFY(ExitRequested);
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        QVERIFY(d.closeBox());
+        QCOMPARE(d.platform().prompts(), QStringList({SaveChanges, SaveChanges}));
+        QCOMPARE(d.platform().endProgramCalls, 1);
+    }
+
+    void exitYesWithCancelledSaveKeepsAskingAndRunning()
+    {
+        Doc d;
+        d.edit(QStringLiteral("keep me"));
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);  // save dialog: cancelled (empty queue)
+        d.form().mnuExit_Click();
+        QCOMPARE(d.platform().saveRequests.size(), 1);
+        QCOMPARE(d.platform().endProgramCalls, 0);
+        QVERIFY(!ExitRequested);
+        QVERIFY(IsModified);
+        QCOMPARE(d.title(), QStringLiteral("Tavro - 無題 *"));
+        // The second Exit asks again instead of ending silently.
+        d.platform().msgBoxAnswers.enqueue(vb::Cancel);
+        d.form().mnuExit_Click();
+        QCOMPARE(d.platform().prompts(), QStringList({SaveChanges, SaveChanges}));
+        QCOMPARE(d.platform().endProgramCalls, 0);
+
+        // Yes with a name: written, then the program ends.
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().saveAnswers.enqueue(d.path(QStringLiteral("kept.html")));
+        d.form().mnuExit_Click();
+        QCOMPARE(fileBytes(d.path(QStringLiteral("kept.html"))), QByteArray("keep me\r\n"));
+        QCOMPARE(d.platform().endProgramCalls, 1);
+    }
+
+    void exitYesWithFailedWriteStays()
+    {
+        Doc d;
+        d.haveFile(QStringLiteral("gone/a.html"), "old\r\n");
+        QVERIFY(QDir(d.path(QStringLiteral("gone"))).removeRecursively());
+        d.edit(QStringLiteral("unsaved"));
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.form().mnuExit_Click();
+        QCOMPARE(d.platform().endProgramCalls, 0);
+        QCOMPARE(d.platform().messages.size(), 2);  // the question, then the failure
+        QCOMPARE(d.platform().messages[1].style, vb::OKOnly | vb::Exclamation);
+        QCOMPARE(d.platform().messages[1].title, QStringLiteral("Tavro"));
+        QVERIFY(d.platform().messages[1].prompt.contains(QDir::toNativeSeparators(FilePath)));
+        QVERIFY(!ExitRequested);
+        QVERIFY(IsModified);
+        QCOMPARE(d.title(), QStringLiteral("Tavro - a.html *"));
+    }
+
+    void exitYesWhenOnlyTheSettingsFileFailsStays()
+    {
+        Doc d;
+        d.haveFile(QStringLiteral("a.html"), "old\r\n");
+        d.edit(QStringLiteral("saved"));
+        QFile::remove(FontSettingsPath());
+        QVERIFY(QDir().mkpath(FontSettingsPath() + QStringLiteral("/blocked")));
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.form().mnuExit_Click();
+        // The document is stored and shown as such; the settings failure was reported and the
+        // program stays so the message is not the last thing it does.
+        QCOMPARE(fileBytes(d.path(QStringLiteral("a.html"))), QByteArray("saved\r\n"));
+        QVERIFY(!IsModified);
+        QCOMPARE(d.title(), QStringLiteral("Tavro - a.html"));
+        QCOMPARE(d.platform().messages.size(), 2);
+        QVERIFY(d.platform().messages[1].prompt.contains(QStringLiteral("fn.dat")));
+        QCOMPARE(d.platform().endProgramCalls, 0);
+        QVERIFY(!ExitRequested);
+        d.form().mnuExit_Click();
+        QCOMPARE(d.platform().endProgramCalls, 1);
+    }
+
+    void newCommand()
+    {
+        Doc d;
+        // Unmodified: no question, the skeleton, untitled and unmodified.
+        d.form().mnuNew_Click();
+        QVERIFY(d.platform().messages.isEmpty());
+        QCOMPARE(d.pane().Text(), Skeleton);
+        QCOMPARE(d.title(), QStringLiteral("Tavro - 無題"));
+        QVERIFY(!IsModified);
+
+        // With a file: Yes writes it, then the skeleton; FilePath still names the old file.
+        d.haveFile(QStringLiteral("a.html"), "a\r\n");
+        d.edit(QStringLiteral("edited"));
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.form().mnuNew_Click();
+        QCOMPARE(d.platform().prompts(), QStringList{SaveChanges});
+        QCOMPARE(d.platform().messages[0].style, vb::YesNoCancel | vb::Question);
+        QCOMPARE(d.platform().messages[0].title, QStringLiteral("Tavro"));
+        QVERIFY(d.platform().saveRequests.isEmpty());
+        QCOMPARE(fileBytes(d.path(QStringLiteral("a.html"))), QByteArray("edited\r\n"));
+        QCOMPARE(d.pane().Text(), Skeleton);
+        QCOMPARE(FileTitle, QStringLiteral("無題"));
+        QCOMPARE(FilePath, d.path(QStringLiteral("a.html")));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - 無題"));
+
+        // Untitled, Yes, save dialog cancelled: the text stays.
+        d.edit(QStringLiteral("precious"));
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.form().mnuNew_Click();
+        QCOMPARE(d.platform().saveRequests.size(), 1);
+        QCOMPARE(d.pane().Text(), QStringLiteral("precious"));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - 無題 *"));
+
+        // Cancel: nothing changes.
+        d.platform().msgBoxAnswers.enqueue(vb::Cancel);
+        d.form().mnuNew_Click();
+        QCOMPARE(d.pane().Text(), QStringLiteral("precious"));
+        QVERIFY(IsModified);
+
+        // No: the skeleton, nothing written.
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.form().mnuNew_Click();
+        QCOMPARE(d.pane().Text(), Skeleton);
+        QVERIFY(!IsModified);
+        QCOMPARE(d.platform().saveRequests.size(), 1);
+        QCOMPARE(fileBytes(d.path(QStringLiteral("a.html"))), QByteArray("edited\r\n"));
+    }
+
+    void newYesWithFailedWriteKeepsText()
+    {
+        Doc d;
+        d.haveFile(QStringLiteral("gone/a.html"), "a\r\n");
+        QVERIFY(QDir(d.path(QStringLiteral("gone"))).removeRecursively());
+        d.edit(QStringLiteral("edited"));
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.form().mnuNew_Click();
+        QCOMPARE(d.platform().messages.size(), 2);
+        QCOMPARE(d.pane().Text(), QStringLiteral("edited"));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - a.html *"));
+    }
+
+    void openCommand()
+    {
+        Doc d;
+        writeFile(d.path(QStringLiteral("b.html")), "<p>b</p>\r\n");
+        // Unmodified: no question; the file, its name, no star.
+        d.platform().openAnswers.enqueue(d.path(QStringLiteral("b.html")));
+        d.form().mnuOpen_Click();
+        QVERIFY(d.platform().messages.isEmpty());
+        QCOMPARE(d.pane().Text(), QStringLiteral("<p>b</p>\n"));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - b.html"));
+        QCOMPARE(FileTitle, QStringLiteral("b.html"));
+        QVERIFY(!IsModified);
+
+        // Yes on a document that has a file: the save dialog all the same.
+        d.edit(QStringLiteral("b edited"));
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().saveAnswers.enqueue(d.path(QStringLiteral("copy.html")));
+        writeFile(d.path(QStringLiteral("c.html")), "c\r\n");
+        d.platform().openAnswers.enqueue(d.path(QStringLiteral("c.html")));
+        d.form().mnuOpen_Click();
+        QCOMPARE(d.platform().prompts(), QStringList{SaveBeforeOpen});
+        QCOMPARE(d.platform().messages[0].style, vb::YesNoCancel | vb::Question);
+        QCOMPARE(d.platform().saveRequests.size(), 1);
+        QCOMPARE(fileBytes(d.path(QStringLiteral("copy.html"))), QByteArray("b edited\r\n"));
+        QCOMPARE(fileBytes(d.path(QStringLiteral("b.html"))), QByteArray("<p>b</p>\r\n"));
+        QCOMPARE(d.pane().Text(), QStringLiteral("c\n"));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - c.html"));
+
+        // Yes, save dialog cancelled: nothing is opened, the text stays modified.
+        d.edit(QStringLiteral("c edited"));
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.form().mnuOpen_Click();
+        QCOMPARE(d.platform().saveRequests.size(), 2);
+        QCOMPARE(d.platform().openRequests.size(), 2);
+        QCOMPARE(d.pane().Text(), QStringLiteral("c edited"));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - c.html *"));
+
+        // No, then the open dialog cancelled: the text, the file and the star all stay.
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.form().mnuOpen_Click();
+        QCOMPARE(d.platform().openRequests.size(), 3);
+        QCOMPARE(d.pane().Text(), QStringLiteral("c edited"));
+        QVERIFY(IsModified);
+        QCOMPARE(d.title(), QStringLiteral("Tavro - c.html *"));
+        QCOMPARE(FilePath, d.path(QStringLiteral("c.html")));
+
+        // Cancel: not even the dialog.
+        d.platform().msgBoxAnswers.enqueue(vb::Cancel);
+        d.form().mnuOpen_Click();
+        QCOMPARE(d.platform().openRequests.size(), 3);
+        QVERIFY(IsModified);
+
+        // No, then a file that cannot be read: reported by name and reason; nothing changes.
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().openAnswers.enqueue(d.path(QStringLiteral("vanished.html")));
+        d.form().mnuOpen_Click();
+        const QString report = d.platform().messages.last().prompt;
+        QVERIFY2(report.contains(QDir::toNativeSeparators(d.path(QStringLiteral("vanished.html"))))
+                     && !report.section(u'\n', 1).trimmed().isEmpty(),
+                 qPrintable(report));
+        QCOMPARE(d.pane().Text(), QStringLiteral("c edited"));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - c.html *"));
+        QCOMPARE(FilePath, d.path(QStringLiteral("c.html")));
+        QCOMPARE(FileTitle, QStringLiteral("c.html"));
+
+        // Unmodified and the open dialog cancelled: still unmodified, nothing else touched.
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().openAnswers.enqueue(d.path(QStringLiteral("b.html")));
+        d.form().mnuOpen_Click();
+        const int asked = d.platform().messages.size();
+        d.form().mnuOpen_Click();
+        QCOMPARE(d.platform().messages.size(), asked);
+        QCOMPARE(d.title(), QStringLiteral("Tavro - b.html"));
+        QVERIFY(!IsModified);
+    }
+
+    void saveAndSaveAs()
+    {
+        Doc d;
+        // Save on an untitled document: the dialog, and no question before writing.
+        d.edit(QStringLiteral("x"));
+        d.platform().saveAnswers.enqueue(d.path(QStringLiteral("page.htm")));
+        d.form().mnuSave_Click();
+        QVERIFY(d.platform().messages.isEmpty());
+        QCOMPARE(d.platform().saveRequests.size(), 1);
+        QCOMPARE(d.platform().saveRequests[0].flags, 0x1804);
+        QCOMPARE(fileBytes(d.path(QStringLiteral("page.html"))), QByteArray("x\r\n"));
+        QVERIFY(!QFile::exists(d.path(QStringLiteral("page.htm"))));
+        QCOMPARE(FilePath, d.path(QStringLiteral("page.html")));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - page.htm"));
+
+        // Save on a titled document writes straight away, asking nothing.
+        d.edit(QStringLiteral("y"));
+        d.form().mnuSave_Click();
+        QCOMPARE(d.platform().saveRequests.size(), 1);
+        QVERIFY(d.platform().messages.isEmpty());
+        QCOMPARE(fileBytes(d.path(QStringLiteral("page.html"))), QByteArray("y\r\n"));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - page.htm"));
+
+        // Only upper case ".HTM" stays as chosen; ".html" is left alone.
+        d.edit(QStringLiteral("z"));
+        d.platform().saveAnswers.enqueue(d.path(QStringLiteral("PAGE.HTM")));
+        d.form().mnuSaveAll_Click();
+        QCOMPARE(fileBytes(d.path(QStringLiteral("PAGE.HTM"))), QByteArray("z\r\n"));
+        QVERIFY(!QFile::exists(d.path(QStringLiteral("PAGE.HTML"))));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - PAGE.HTM"));
+        d.platform().saveAnswers.enqueue(d.path(QStringLiteral("other.html")));
+        d.form().mnuSaveAll_Click();
+        QCOMPARE(fileBytes(d.path(QStringLiteral("other.html"))), QByteArray("z\r\n"));
+        QVERIFY(d.platform().messages.isEmpty());
+
+        // New: untitled again although FilePath still names the last file; Save asks for a name.
+        d.form().mnuNew_Click();
+        QCOMPARE(FilePath, d.path(QStringLiteral("other.html")));
+        d.edit(QStringLiteral("fresh"));
+        d.form().mnuSave_Click();  // dialog cancelled
+        QCOMPARE(d.platform().saveRequests.size(), 4);
+        QCOMPARE(fileBytes(d.path(QStringLiteral("other.html"))), QByteArray("z\r\n"));
+        QVERIFY(IsModified);
+        QCOMPARE(d.title(), QStringLiteral("Tavro - 無題 *"));
+        QCOMPARE(FileTitle, QStringLiteral("無題"));
+    }
+
+    void fileNamedUntitledAlwaysAsksForAName()
+    {
+        Doc d;
+        d.haveFile(QStringLiteral("無題"), "old\r\n");
+        QCOMPARE(d.title(), QStringLiteral("Tavro - 無題"));
+        d.edit(QStringLiteral("new"));
+        d.form().mnuSave_Click();
+        QCOMPARE(d.platform().saveRequests.size(), 1);
+        QCOMPARE(fileBytes(d.path(QStringLiteral("無題"))), QByteArray("old\r\n"));
+    }
+
+    void saveAsAsksBeforeReplacing()
+    {
+        Doc d;
+        writeFile(d.path(QStringLiteral("page.html")), "existing\r\n");
+        d.edit(QStringLiteral("new"));
+        // page.htm chosen, page.html exists: the question names page.html. No: choose again.
+        d.platform().saveAnswers.enqueue(d.path(QStringLiteral("page.htm")));
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().saveAnswers.enqueue(d.path(QStringLiteral("page.htm")));
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.form().mnuSaveAll_Click();
+        QCOMPARE(d.platform().saveRequests.size(), 2);
+        QCOMPARE(d.platform().messages.size(), 2);
+        for (const auto &m : d.platform().messages) {
+            QVERIFY2(m.prompt.contains(QStringLiteral("「page.html」")), qPrintable(m.prompt));
+            QCOMPARE(m.style & 0x0F, vb::YesNo);
+        }
+        QCOMPARE(fileBytes(d.path(QStringLiteral("page.html"))), QByteArray("new\r\n"));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - page.htm"));
+
+        // No, then the dialog cancelled: nothing written, nothing changed, exit withdrawn.
+        d.edit(QStringLiteral("newer"));
+        writeFile(d.path(QStringLiteral("other.html")), "other\r\n");
+        ExitRequested = true;
+        d.platform().saveAnswers.enqueue(d.path(QStringLiteral("other.html")));
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.form().mnuSaveAll_Click();
+        QCOMPARE(fileBytes(d.path(QStringLiteral("other.html"))), QByteArray("other\r\n"));
+        QCOMPARE(FilePath, d.path(QStringLiteral("page.html")));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - page.htm *"));
+        QVERIFY(!ExitRequested);
+    }
+
+    void cancelledSaveAsKeepsStateAndWithdrawsExit()
+    {
+        Doc d;
+        // Unmodified document, exit pending: the cancel still withdraws it.
+        ExitRequested = true;
+        d.form().mnuSaveAll_Click();
+        QVERIFY(!ExitRequested);
+        QCOMPARE(d.title(), QStringLiteral("Tavro - 無題"));
+        QVERIFY(!mdlIO::LastSaveWroteFile());
+
+        d.edit(QStringLiteral("t"));
+        ExitRequested = true;
+        d.form().mnuSaveAll_Click();
+        QVERIFY(!ExitRequested);
+        QVERIFY(IsModified);
+        QCOMPARE(d.title(), QStringLiteral("Tavro - 無題 *"));
+        QVERIFY(FilePath.isEmpty());
+        QCOMPARE(QDir(d.dir()).entryList(QDir::Files), QStringList());
+    }
+};
+
+TAVRO_TEST_MAIN(TestDocuments)
+#include "tst_documents.moc"
