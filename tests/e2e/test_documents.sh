@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# As a user: New, type, Save As page.htm (stored as page.html, shown as page.htm); the questions
+# of New, Open and Exit answered Yes, No and Cancel; the close box with and without a previous
+# Exit; a cancelled Save As keeps both the program and the unsaved text.
+source "${E2E_LIB:-$(dirname "$0")/lib.sh}" "$@"
+WORK=$E2E_DIR/work
+SKELETON='<html>\r\n<head>\r\n<title>\r\n\r\n</title>\r\n</head>\r\n<body>\r\n\r\n\r\n\r\n</body>\r\n</html>\r\n'
+
+running() { [ -d /proc/$APP_PID ] && ! grep -q '^[^ ]* ([^)]*) Z' /proc/$APP_PID/stat 2>/dev/null; }
+
+# Waits for the program's question box (titled just "Tavro"), activates it, presses $1.
+answer() {
+  local id; id=$(wait_window "Tavro" 10)
+  xdotool windowactivate --sync "$id" 2>/dev/null || true
+  sleep 0.3
+  keys "$1"
+}
+
+# Waits for a file dialog (any active window other than the main one and the question box)
+# and types a path into its file-name field, or presses Escape for an empty path.
+dialog() {
+  local main=$1 path=${2:-} t
+  for _ in $(seq 100); do
+    t=$(active_title)
+    [ -n "$t" ] && [ "$t" != "$main" ] && [ "$t" != "Tavro" ] && break
+    sleep 0.1
+  done
+  [ "$t" != "$main" ] && [ "$t" != "Tavro" ] || fail "no file dialog appeared over '$main'"
+  sleep 0.4
+  if [ -z "$path" ]; then keys Escape; else keys ctrl+a; type_text "$path"; keys Return; fi
+}
+
+# Asserts for a moment that the main window keeps $1 and that no other window took over.
+stays() {
+  sleep 0.8
+  running || fail "the program ended"
+  [ "$(active_title)" = "$1" ] || fail "expected '$1' to stay active, found '$(active_title)' (windows: $(titles))"
+}
+
+wait_end() {
+  for _ in $(seq 100); do running || return 0; sleep 0.1; done
+  fail "the program is still running"
+}
+
+start() {
+  e2e_start_app
+  win=$(wait_window "Tavro - 無題" 40)
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  sleep 0.5
+}
+
+e2e_start_x
+
+# --- First run: New, Save As page.htm, Exit and the close box.
+start
+type_text "x"
+wait_window "Tavro - 無題 *" 10 >/dev/null
+keys ctrl+n; answer Escape              # New, Cancel: nothing changes
+stays "Tavro - 無題 *"
+keys ctrl+n; answer alt+n               # New, No: the skeleton, unmodified
+wait_window "Tavro - 無題" 10 >/dev/null
+keys ctrl+n                             # unmodified: no question
+stays "Tavro - 無題"
+keys ctrl+Home; type_text '<!DOCTYPE html>'; keys Return
+wait_window "Tavro - 無題 *" 10 >/dev/null
+keys alt+f a
+dialog "Tavro - 無題 *" "$WORK/page.htm"
+wait_window "Tavro - page.htm" 15 >/dev/null
+expect_bytes "$WORK/page.html" "<!DOCTYPE html>\r\n$SKELETON"
+[ ! -e "$WORK/page.htm" ] || fail "page.htm was written"
+
+keys ctrl+End; type_text '<!-- more -->'
+wait_window "Tavro - page.htm *" 10 >/dev/null
+keys alt+F4                             # close box, no Exit under way: silently refused
+stays "Tavro - page.htm *"
+keys alt+f x; answer Escape             # Exit, Cancel: the window stays
+stays "Tavro - page.htm *"
+keys alt+F4; answer Escape              # now the close box asks as Exit does
+stays "Tavro - page.htm *"
+keys alt+f x; answer alt+n              # Exit, No: ends, the edit is dropped
+wait_end
+expect_bytes "$WORK/page.html" "<!DOCTYPE html>\r\n$SKELETON"
+
+# --- Second run: Open with its question, New with Yes, Exit after a cancelled Save As.
+printf 'other\r\n' >"$WORK/other.html"
+start
+keys ctrl+o                             # unmodified: straight to the open dialog
+dialog "Tavro - 無題" "$WORK/page.html"
+wait_window "Tavro - page.html" 15 >/dev/null
+type_text "z"
+wait_window "Tavro - page.html *" 10 >/dev/null
+keys ctrl+o; answer Return              # Open, Yes: the save dialog even though it has a file
+dialog "Tavro - page.html *"            # ... cancelled: nothing is opened
+stays "Tavro - page.html *"
+keys ctrl+o; answer alt+n               # Open, No: the open dialog
+dialog "Tavro - page.html *" "$WORK/other.html"
+wait_window "Tavro - other.html" 15 >/dev/null
+expect_bytes "$WORK/page.html" "<!DOCTYPE html>\r\n$SKELETON"
+type_text "q"
+wait_window "Tavro - other.html *" 10 >/dev/null
+keys ctrl+n; answer Return              # New, Yes: other.html is written, then the skeleton
+wait_window "Tavro - 無題" 10 >/dev/null
+expect_bytes "$WORK/other.html" 'qother\r\n'
+
+type_text "<p>kept</p>"
+wait_window "Tavro - 無題 *" 10 >/dev/null
+keys alt+f x; answer Return             # Exit, Yes: the save dialog ...
+dialog "Tavro - 無題 *"                 # ... cancelled: the program and the star stay
+stays "Tavro - 無題 *"
+keys alt+f x; answer Return             # asked again; Yes, a name: written, then the end
+dialog "Tavro - 無題 *" "$WORK/kept.html"
+wait_end
+expect_bytes "$WORK/kept.html" "<p>kept</p>$SKELETON"
+echo "documents: ok"
