@@ -1,0 +1,187 @@
+// Opening and saving a generated 50 MB Shift_JIS HTML file through the File menu's commands,
+// beside the bare work those commands cannot avoid, measured in the same run:
+//   open baseline: read the bytes, decode them as Shift_JIS, give them to a bare QPlainTextEdit;
+//   save baseline: take the text from that QPlainTextEdit, encode it as Shift_JIS, write it
+//                  through QSaveFile (which syncs to disk on commit, as a safe save must).
+// Run by hand: build/bin/bench_documents [runs] [megabytes] [folder]
+// (offscreen unless a display is set; the folder defaults to a temporary one in /tmp).
+#include "app/SharedState.h"
+#include "app/frmMain.h"
+#include "app/mdlIO.h"
+#include "app/platform/Japanese.h"
+#include "app/platform/Paths.h"
+#include "app/platform/Platform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// Answers every open and save dialog with one path; any question is a failure of the run.
+class BenchPlatform final : public PlatformServices {
+public:
+    QString path;
+    int questions = 0;
+    int MsgBox(QWidget *, const QString &prompt, int, const QString &) override
+    {
+        ++questions;
+        std::printf("unexpected message: %s\n", qPrintable(prompt));
+        return vb::Cancel;
+    }
+    std::optional<QString> GetOpenFileName(QWidget *, const FileDialogRequest &) override { return path; }
+    std::optional<QString> GetSaveFileName(QWidget *, const FileDialogRequest &) override { return path; }
+    std::optional<QFont> GetFont(QWidget *, const QFont &) override { return std::nullopt; }
+    void ClipboardSetText(const QString &) override {}
+    QString ClipboardGetText() override { return {}; }
+    void EndProgram() override {}
+};
+
+QByteArray GeneratePage(qsizetype bytes)
+{
+    QString line;
+    QByteArray out;
+    out.reserve(bytes + 256);
+    QStringEncoder sjis("Shift_JIS");
+    out += "<html>\r\n<head>\r\n<title>bench</title>\r\n</head>\r\n<body>\r\n";
+    for (int row = 0; out.size() < bytes; ++row) {
+        line = QStringLiteral("<p class=\"r%1\">%2 行目：日本語の本文と ASCII text が混ざった段落です～。</p>\r\n")
+                   .arg(row % 7)
+                   .arg(row);
+        out += sjis.encode(line);
+    }
+    out += "</body>\r\n</html>\r\n";
+    return out;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double TimeMs(const std::function<void()> &work)
+{
+    QElapsedTimer t;
+    t.start();
+    work();
+    QCoreApplication::processEvents();  // the first layout and paint of the new text
+    return t.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());  // leave the user's fn.dat alone
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    InitTavroResources();
+    InstallJapaneseUi(app);
+    app.setQuitOnLastWindowClosed(false);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+    const qsizetype megabytes = argc > 2 ? std::max(1, atoi(argv[2])) : 50;
+    QTemporaryDir scratch(argc > 3 ? QString::fromLocal8Bit(argv[3]) + QStringLiteral("/bench-XXXXXX")
+                                   : QString());
+    if (!scratch.isValid()) {
+        std::printf("no scratch folder\n");
+        return 1;
+    }
+
+    BenchPlatform platform;
+    SetPlatform(&platform);
+    const QString docPath = scratch.filePath(QStringLiteral("bench.html"));
+    const QString basePath = scratch.filePath(QStringLiteral("baseline.html"));
+    platform.path = docPath;
+    const QByteArray original = GeneratePage(megabytes * 1024 * 1024);
+    {
+        QFile f(docPath);
+        if (!f.open(QIODevice::WriteOnly) || f.write(original) != original.size())
+            return 1;
+    }
+    std::printf("file: %lld bytes of Shift_JIS HTML in %s\n", static_cast<long long>(original.size()),
+                qPrintable(scratch.path()));
+
+    frmMain &form = MainForm();
+    form.resize(800, 600);
+    form.show();
+    QPlainTextEdit bare;
+    bare.resize(400, 560);
+    bare.show();
+    QCoreApplication::processEvents();
+
+    std::vector<double> open, openBase, save, saveBase;
+    for (int i = 0; i <= runs; ++i) {  // run 0 warms caches up and is not counted
+        // Empty both panes first, so each run fills a fresh document.
+        form.txtHTML->SetText(QString());
+        bare.setPlainText(QString());
+        IsModified = false;
+        QCoreApplication::processEvents();
+
+        const double ob = TimeMs([&] {
+            const QByteArray bytes = ReadAll(docPath);
+            QStringDecoder decoder("Shift_JIS");
+            bare.setPlainText(decoder.decode(bytes));
+        });
+        const double o = TimeMs([&] { form.mnuOpen_Click(); });
+        if (FilePath != docPath || IsModified || platform.questions) {
+            std::printf("run %d: the open did not complete\n", i);
+            return 1;
+        }
+        const double sb = TimeMs([&] {
+            QStringEncoder encoder("Shift_JIS");
+            QString text = bare.toPlainText();
+            text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+            const QByteArray bytes = encoder.encode(text);
+            QSaveFile f(basePath);
+            if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+                std::printf("baseline write failed\n");
+        });
+        const double s = TimeMs([&] { form.mnuSave_Click(); });
+        if (!mdlIO::LastSaveWroteFile() || platform.questions) {
+            std::printf("run %d: the save did not complete\n", i);
+            return 1;
+        }
+        if (ReadAll(docPath) != original) {
+            std::printf("run %d: open and save changed the file\n", i);
+            return 1;
+        }
+        std::printf("run %d: open %.0f ms (baseline %.0f ms), save %.0f ms (baseline %.0f ms)%s\n", i, o,
+                    ob, s, sb, i == 0 ? ", not counted" : "");
+        if (i > 0) {
+            open.push_back(o);
+            openBase.push_back(ob);
+            save.push_back(s);
+            saveBase.push_back(sb);
+        }
+    }
+    const double ro = Median(open) / Median(openBase);
+    const double rs = Median(save) / Median(saveBase);
+    std::printf("median of %d runs: open %.0f ms vs baseline %.0f ms = %.2fx; save %.0f ms vs "
+                "baseline %.0f ms = %.2fx (target: within 1.25x)\n",
+                runs, Median(open), Median(openBase), ro, Median(save), Median(saveBase), rs);
+    UnloadMainForm();
+    SetPlatform(nullptr);
+    return ro <= 1.25 && rs <= 1.25 ? 0 : 2;
+}
