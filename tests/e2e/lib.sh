@@ -67,3 +67,60 @@ expect_bytes() {
 }
 
 shot() { import -window root "$1"; }
+
+# The X clipboard, as another program sees it.
+clip_out() { xclip -o -selection clipboard 2>/dev/null || true; }
+clip_in() { printf "$1" | xclip -i -selection clipboard; sleep 0.3; }
+expect_clip() {
+  local got; got=$(clip_out | od -An -c | tr -s ' \n' ' ')
+  local want; want=$(printf "$1" | od -An -c | tr -s ' \n' ' ')
+  [ "$got" = "$want" ] || fail "clipboard holds '$got', expected '$want'"
+}
+# The document's whole text, read back through the program's own Ctrl+A and Ctrl+C.
+document_text() { keys ctrl+a ctrl+c; sleep 0.3; clip_out; }
+
+# Clicks toolbar position $2 (1..17) of main window $1. The toolbar fills the top 28 pixels of
+# the client area, below the menu bar (the window is the 554-pixel client area plus the bar);
+# buttons are 24 pixels wide, one apart after a 4-pixel margin, and a separator takes 7.
+toolbar_click() {
+  local win=$1 pos=$2 x=4 i wx wy wh
+  eval "$(xwininfo -id "$win" | awk '/Absolute upper-left X/ {print "wx=" $NF}
+    /Absolute upper-left Y/ {print "wy=" $NF} /Height:/ {print "wh=" $NF}')"
+  for ((i = 1; i < pos; i++)); do
+    case $i in 4|8|10|14|16) x=$((x + 7)) ;; *) x=$((x + 25)) ;; esac
+  done
+  local menubar=$((MENUBAR_HEIGHT))
+  xdotool mousemove "$((wx + x + 11))" "$((wy + menubar + 14))" click 1
+  sleep 0.3
+}
+# Height of the main window's menu bar, from a window still at its first size.
+measure_menubar() {
+  local wh; wh=$(xwininfo -id "$1" | awk '/Height:/ {print $NF}')
+  MENUBAR_HEIGHT=$((wh - 554))
+  [ "$MENUBAR_HEIGHT" -gt 0 ] && [ "$MENUBAR_HEIGHT" -lt 60 ] || fail "unexpected window height $wh"
+}
+
+# Pane checks by colour: the page in the preview is painted in one colour, the editor is white.
+# The colour (RRGGBB) at x,y inside window $LAYOUT_WIN, from a fresh capture.
+pixel() {
+  import -window "$LAYOUT_WIN" "$E2E_DIR/px.png" 2>/dev/null || return 1
+  convert "$E2E_DIR/px.png" -format "%[hex:p{$1,$2}]" info: | cut -c1-6
+}
+size() { eval "$(xdotool getwindowgeometry --shell "$LAYOUT_WIN")"; W=$WIDTH; H=$HEIGHT; }
+# Half the width, exact halves to the even neighbour: where the preview starts in normal mode.
+half() { local h=$((W / 2)); if ((W % 2 && h % 2)); then h=$((h + 1)); fi; echo $h; }
+# expect_layout MODE COLOUR: waits until the panes show MODE with the page painted in COLOUR.
+expect_layout() {
+  local mode=$1 colour=$2 y left right mid c1 c2 c3 c4
+  for _ in $(seq 60); do
+    size; y=$((H * 3 / 4)); mid=$(half); left=3; right=$((W - 4))
+    c1=$(pixel $left $y); c2=$(pixel $((mid - 3)) $y); c3=$(pixel $((mid + 2)) $y); c4=$(pixel $right $y)
+    case $mode in
+      normal)  [ "$c1" != "$colour" ] && [ "$c2" != "$colour" ] && [ "$c3" = "$colour" ] && [ "$c4" = "$colour" ] && return 0 ;;
+      text)    [ "$c1" != "$colour" ] && [ "$c3" = FFFFFF ] && [ "$c4" != "$colour" ] && return 0 ;;
+      browser) [ "$c1" = "$colour" ] && [ "$c2" = "$colour" ] && [ "$c3" = "$colour" ] && [ "$c4" = "$colour" ] && return 0 ;;
+    esac
+    sleep 0.25
+  done
+  fail "$mode layout with $colour not seen at width $W (x=$left,$((mid - 3)),$((mid + 2)),$right: $c1 $c2 $c3 $c4)"
+}

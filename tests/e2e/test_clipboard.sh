@@ -4,18 +4,6 @@
 # clipboard text with CR LF from another program pastes as lines, and Ctrl+V pastes once.
 source "${E2E_LIB:-$(dirname "$0")/lib.sh}" "$@"
 
-clip_out() { xclip -o -selection clipboard 2>/dev/null || true; }
-clip_in() { printf "$1" | xclip -i -selection clipboard; sleep 0.3; }
-
-# The document's whole text, read back through the program's own Ctrl+A and Ctrl+C.
-document_text() { keys ctrl+a ctrl+c; sleep 0.3; clip_out; }
-
-expect_clip() {
-  local got; got=$(clip_out | od -An -c | tr -s ' \n' ' ')
-  local want; want=$(printf "$1" | od -An -c | tr -s ' \n' ' ')
-  [ "$got" = "$want" ] || fail "clipboard holds '$got', expected '$want'"
-}
-
 e2e_start
 win=$(wait_window "Tavro - 無題" 40)
 xdotool windowactivate --sync "$win" 2>/dev/null || true
@@ -27,17 +15,11 @@ keys shift+Left shift+Left shift+Left shift+Left shift+Left ctrl+x
 expect_clip "world"
 [ "$(document_text)" = "hello " ] || fail "after the cut the text is '$(clip_out)'"
 
-# The paste button. The window's client area starts below the menu bar (the window is the
-# design's 554-pixel client area plus the bar); the toolbar fills the top 28 pixels of it.
-# Its buttons are 24 pixels wide, one pixel apart after a 4-pixel margin, and a separator
-# takes 7: the centre of position 7 (six buttons and one separator) lies 147 pixels in.
-eval "$(xwininfo -id "$win" | awk '/Absolute upper-left X/ {print "wx=" $NF}
-  /Absolute upper-left Y/ {print "wy=" $NF} /Height:/ {print "wh=" $NF}')"
-menubar=$((wh - 554))
-[ "$menubar" -gt 0 ] && [ "$menubar" -lt 60 ] || fail "unexpected window height $wh"
+# The paste button, clicked with the mouse.
+measure_menubar "$win"
 keys ctrl+End
 clip_in "world"   # the paste button must read this, not what the program cut
-xdotool mousemove $((wx + 147)) $((wy + menubar + 14)) click 1
+toolbar_click "$win" 7
 sleep 0.5
 expect_clip "world"
 [ "$(active_title)" = "Tavro - 無題 *" ] || fail "title is '$(active_title)'"

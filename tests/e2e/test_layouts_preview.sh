@@ -9,33 +9,9 @@ e2e_start
 win=$(wait_window "Tavro - 無題" 40)
 xdotool windowactivate --sync "$win" 2>/dev/null || true
 sleep 0.5
+LAYOUT_WIN=$win
 
 GREEN=00FF00 BLUE=0000FF
-
-# The colour (RRGGBB) at x,y inside the main window, from a fresh capture.
-pixel() {
-  import -window "$win" "$E2E_DIR/px.png" 2>/dev/null || return 1
-  convert "$E2E_DIR/px.png" -format "%[hex:p{$1,$2}]" info: | cut -c1-6
-}
-size() { eval "$(xdotool getwindowgeometry --shell "$win")"; W=$WIDTH; H=$HEIGHT; }
-# Half the width, exact halves to the even neighbour: where the preview starts in normal mode.
-half() { local h=$((W / 2)); if ((W % 2 && h % 2)); then h=$((h + 1)); fi; echo $h; }
-
-# expect_layout MODE COLOUR: waits until the panes show MODE with the page painted in COLOUR.
-expect_layout() {
-  local mode=$1 colour=$2 y left right mid c1 c2 c3 c4
-  for _ in $(seq 60); do
-    size; y=$((H * 3 / 4)); mid=$(half); left=3; right=$((W - 4))
-    c1=$(pixel $left $y); c2=$(pixel $((mid - 3)) $y); c3=$(pixel $((mid + 2)) $y); c4=$(pixel $right $y)
-    case $mode in
-      normal)  [ "$c1" != "$colour" ] && [ "$c2" != "$colour" ] && [ "$c3" = "$colour" ] && [ "$c4" = "$colour" ] && return 0 ;;
-      text)    [ "$c1" != "$colour" ] && [ "$c3" = FFFFFF ] && [ "$c4" != "$colour" ] && return 0 ;;
-      browser) [ "$c1" = "$colour" ] && [ "$c2" = "$colour" ] && [ "$c3" = "$colour" ] && [ "$c4" = "$colour" ] && return 0 ;;
-    esac
-    sleep 0.25
-  done
-  fail "$mode layout with $colour not seen at width $W (x=$left,$((mid - 3)),$((mid + 2)),$right: $c1 $c2 $c3 $c4)"
-}
 
 # Each mode by its shortcut, ending in normal.
 cycle_modes() {
