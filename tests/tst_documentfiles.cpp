@@ -6,6 +6,8 @@
 #include "support/MainFormFixture.h"
 #include "support/TestMain.h"
 
+#include "support/Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -17,23 +19,8 @@
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
-QStringList entries(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 const QByteArray Nihongo = QByteArray::fromHex("93fa967b8cea");  // 日本語 in Shift_JIS
 const QByteArray NihongoUtf8 = QStringLiteral("日本語").toUtf8();

@@ -7,6 +7,8 @@
 #include "support/MainFormFixture.h"
 #include "support/TestMain.h"
 
+#include "support/Files.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -17,18 +19,7 @@ const QString SaveBeforeOpen = QStringLiteral("保存してよろしいですか
 const QString Skeleton = QStringLiteral(
     "<html>\n<head>\n<title>\n\n</title>\n</head>\n<body>\n\n\n\n</body>\n</html>");
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // A fresh window whose document is untitled and unmodified, encoding forgotten.
 struct Doc : MainFormFixture {

@@ -1,5 +1,7 @@
 #include "app/SafeWrite.h"
 
+#include "support/Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,24 +16,8 @@
 
 namespace {
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
-void WriteRaw(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
-QStringList Entries(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                               QDir::Name);
-}
 
 } // namespace
 
@@ -57,25 +43,25 @@ void TestSafeWrite::writesAndReplaces()
     const QString path = dir.filePath("page.html");
     QString error = "untouched";
     QVERIFY(WriteFileSafely(path, "first\r\n", &error));
-    QCOMPARE(ReadAll(path), QByteArray("first\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("first\r\n"));
     QCOMPARE(error, QString("untouched"));
     QVERIFY(WriteFileSafely(path, "second", nullptr));
-    QCOMPARE(ReadAll(path), QByteArray("second"));
+    QCOMPARE(fileBytes(path), QByteArray("second"));
     QVERIFY(WriteFileSafely(path, QByteArray(), nullptr));
-    QCOMPARE(ReadAll(path), QByteArray());
-    QCOMPARE(Entries(dir.path()), QStringList{"page.html"});
+    QCOMPARE(fileBytes(path), QByteArray());
+    QCOMPARE(entries(dir.path()), QStringList{"page.html"});
 }
 
 void TestSafeWrite::keepsPermissions()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("page.html");
-    WriteRaw(path, "old");
+    writeFile(path, "old");
     const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
         | QFile::ReadGroup;
     QVERIFY(QFile::setPermissions(path, perms));
     QVERIFY(WriteFileSafely(path, "new", nullptr));
-    QCOMPARE(ReadAll(path), QByteArray("new"));
+    QCOMPARE(fileBytes(path), QByteArray("new"));
     QCOMPARE(QFile::permissions(path), perms);
 }
 
@@ -84,11 +70,11 @@ void TestSafeWrite::writesThroughSymbolicLink()
     QTemporaryDir dir;
     const QString target = dir.filePath("target.html");
     const QString link = dir.filePath("link.html");
-    WriteRaw(target, "old");
+    writeFile(target, "old");
     QVERIFY(QFile::link(target, link));
     QVERIFY(WriteFileSafely(link, "new", nullptr));
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(ReadAll(target), QByteArray("new"));
+    QCOMPARE(fileBytes(target), QByteArray("new"));
 }
 
 void TestSafeWrite::failsWithoutFolder_data()
@@ -102,12 +88,12 @@ void TestSafeWrite::failsWithoutFolder()
 {
     QFETCH(QString, relativePath);
     QTemporaryDir dir;
-    WriteRaw(dir.filePath("plain.txt"), "keep");
+    writeFile(dir.filePath("plain.txt"), "keep");
     QString error;
     QVERIFY(!WriteFileSafely(dir.filePath(relativePath), "x", &error));
     QVERIFY(!error.isEmpty());
-    QCOMPARE(Entries(dir.path()), QStringList{"plain.txt"});
-    QCOMPARE(ReadAll(dir.filePath("plain.txt")), QByteArray("keep"));
+    QCOMPARE(entries(dir.path()), QStringList{"plain.txt"});
+    QCOMPARE(fileBytes(dir.filePath("plain.txt")), QByteArray("keep"));
 }
 
 void TestSafeWrite::failedWriteKeepsOldFile()
@@ -116,7 +102,7 @@ void TestSafeWrite::failedWriteKeepsOldFile()
     // A file-size limit makes writes fail part-way, as a full disk does, without needing one.
     QTemporaryDir dir;
     const QString path = dir.filePath("page.html");
-    WriteRaw(path, "old content");
+    writeFile(path, "old content");
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -137,8 +123,8 @@ void TestSafeWrite::failedWriteKeepsOldFile()
         QVERIFY(!results[i]);
         QVERIFY2(!errors[i].isEmpty() && errors[i] != "Unknown error", qPrintable(errors[i]));
     }
-    QCOMPARE(ReadAll(path), QByteArray("old content"));
-    QCOMPARE(Entries(dir.path()), QStringList{"page.html"});
+    QCOMPARE(fileBytes(path), QByteArray("old content"));
+    QCOMPARE(entries(dir.path()), QStringList{"page.html"});
 #else
     QSKIP("needs a file-size limit");
 #endif
@@ -159,15 +145,15 @@ void TestSafeWrite::fullDiskKeepsOldFile()
     } unmount{mountPoint};
 
     const QString path = dir.filePath("page.html");
-    WriteRaw(path, "old content");
+    writeFile(path, "old content");
     QString error;
     QVERIFY(!WriteFileSafely(path, QByteArray(1 << 20, 'x'), &error));
     QVERIFY2(!error.isEmpty() && error != "Unknown error", qPrintable(error));
-    QCOMPARE(ReadAll(path), QByteArray("old content"));
-    QCOMPARE(Entries(dir.path()), QStringList{"page.html"});
+    QCOMPARE(fileBytes(path), QByteArray("old content"));
+    QCOMPARE(entries(dir.path()), QStringList{"page.html"});
     // Small enough to fit: saving works again once there is room.
     QVERIFY(WriteFileSafely(path, "new", &error));
-    QCOMPARE(ReadAll(path), QByteArray("new"));
+    QCOMPARE(fileBytes(path), QByteArray("new"));
 #else
     QSKIP("Linux only");
 #endif
@@ -180,12 +166,12 @@ void TestSafeWrite::readsWholeFile()
     QByteArray bytes(300000, '\0');
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char(i * 7);
-    WriteRaw(path, bytes);
+    writeFile(path, bytes);
     QByteArray out = "stale";
     QString error;
     QVERIFY(ReadFileFully(path, &out, &error));
     QCOMPARE(out, bytes);
-    WriteRaw(path, QByteArray());
+    writeFile(path, QByteArray());
     QVERIFY(ReadFileFully(path, &out, &error));
     QCOMPARE(out, QByteArray());
 }

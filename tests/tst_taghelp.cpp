@@ -6,6 +6,8 @@
 #include "windows/RichTextBox.h"
 #include "windows/frmHelp.h"
 
+#include "support/Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -14,12 +16,6 @@
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QByteArray rtfSaying(const QByteArray &text)
 {
