@@ -17,6 +17,18 @@ int Ask(const QString &question)
     return Platform().MsgBox(&MainForm(), question, vb::YesNoCancel | vb::Question, AppTitle);
 }
 
+// Asks about unsaved changes; Yes runs save, which tells whether the text reached its file.
+// True when the command may go on.
+template <typename Save>
+bool GoOnAfterAsking(const QString &question, Save save)
+{
+    switch (Ask(question)) {
+    case vb::Yes: return save();
+    case vb::No: return true;
+    default: return false;
+    }
+}
+
 // Twelve lines; the title element holds one empty line and nothing is filled in.
 const QString NewDocumentSkeleton = QStringLiteral(
     "<html>\n<head>\n<title>\n\n</title>\n</head>\n<body>\n\n\n\n</body>\n</html>");
@@ -25,19 +37,11 @@ const QString NewDocumentSkeleton = QStringLiteral(
 
 void frmMain::mnuNew_Click()
 {
-    if (IsModified) {
-        switch (Ask(SaveChangesQuestion)) {
-        case vb::Yes:
+    if (IsModified && !GoOnAfterAsking(SaveChangesQuestion, [this] {
             mnuSave_Click();
-            if (!mdlIO::LastSaveWroteFile())
-                return;
-            break;
-        case vb::No:
-            break;
-        default:
-            return;
-        }
-    }
+            return mdlIO::LastSaveWroteFile();
+        }))
+        return;
     txtHTML->SetText(QString());
     txtHTML->SetText(NewDocumentSkeleton);
     FileTitle = UntitledName;  // FilePath keeps the previous document's path
@@ -47,19 +51,9 @@ void frmMain::mnuNew_Click()
 
 void frmMain::mnuOpen_Click()
 {
-    if (IsModified) {
-        switch (Ask(SaveBeforeOpenQuestion)) {
-        case vb::Yes:
-            // Always through the save dialog, also for a document that has a file.
-            if (!mdlIO::SaveDocumentAs())
-                return;
-            break;
-        case vb::No:
-            break;
-        default:
-            return;
-        }
-    }
+    // Yes always goes through the save dialog, also for a document that has a file.
+    if (IsModified && !GoOnAfterAsking(SaveBeforeOpenQuestion, [] { return mdlIO::SaveDocumentAs(); }))
+        return;
     const bool wasModified = IsModified;
     IsModified = false;
     if (mdlIO::OpenDocument())
