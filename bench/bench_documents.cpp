@@ -5,6 +5,7 @@
 //                  through QSaveFile (which syncs to disk on commit, as a safe save must).
 // Run by hand: build/bin/bench_documents [runs] [megabytes] [folder]
 // (offscreen unless a display is set; the folder defaults to a temporary one in /tmp).
+#include "bench/BenchApp.h"
 #include "app/SharedState.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
@@ -89,17 +90,7 @@ double TimeMs(const std::function<void()> &work)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());  // leave the user's fn.dat alone
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    InitTavroResources();
-    InstallJapaneseUi(app);
-    app.setQuitOnLastWindowClosed(false);
+    BenchApp app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
     const qsizetype megabytes = argc > 2 ? std::max(1, atoi(argv[2])) : 50;
     QTemporaryDir scratch(argc > 3 ? QString::fromLocal8Bit(argv[3]) + QStringLiteral("/bench-XXXXXX")

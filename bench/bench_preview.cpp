@@ -1,6 +1,7 @@
 // Time from F5 to the preview's load-finished signal for a page of about 1 MB.
 // Run by hand: build/bin/bench_preview [runs]   (offscreen unless a display is set; as root the
 // browser engine also needs QTWEBENGINE_DISABLE_SANDBOX=1, which this sets when unset).
+#include "bench/BenchApp.h"
 #include "app/SharedState.h"
 #include "app/frmMain.h"
 #include "app/platform/Japanese.h"
@@ -31,15 +32,7 @@ QString MegabytePage()
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    InitTavroResources();
-    InstallJapaneseUi(app);
-    app.setQuitOnLastWindowClosed(false);
+    BenchApp app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
 
     QTemporaryDir dir;

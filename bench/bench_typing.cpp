@@ -2,6 +2,7 @@
 // main window (every keystroke through the pane's change event and the caption). Prints the
 // median and worst time per keystroke, for a small document and for the big one: what a
 // keystroke costs must not grow with the document.
+#include "bench/BenchApp.h"
 #include "app/SharedState.h"
 #include "app/frmMain.h"
 #include "app/platform/Japanese.h"
@@ -58,10 +59,7 @@ void measure(const char *label, const QString &text)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    InitTavroResources();
-    InstallJapaneseUi(app);
+    BenchApp app(argc, argv);
     measure("small (10 kB)", document(10 * 1000));
     measure("big (10 MB)", document(10 * 1000 * 1000));
     UnloadMainForm();
