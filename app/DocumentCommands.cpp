@@ -1,29 +1,30 @@
-// The File menu's commands and the main window's close handling: they ask about unsaved
-// changes and leave the file work to mdlIO. A Yes whose save does not complete stops the
-// command that asked, so answering Yes never loses the text the user wanted kept.
-#include "app/SharedState.h"
-#include "app/frmMain.h"
+// The File menu's commands and the main window's close handling. A Yes whose save does not
+// write the file stops the command that asked, so answering Yes never loses the text the user
+// wanted kept.
+#include "app/DocumentCommands.h"
+
+#include "app/AppInfo.h"
+#include "app/Document.h"
 #include "app/mdlIO.h"
 #include "app/platform/Platform.h"
-#include "view/MDL.h"
+#include "app/platform/TextBox.h"
 
 namespace {
 
 const QString SaveChangesQuestion = QStringLiteral("変更を保存しますか？");
 const QString SaveBeforeOpenQuestion = QStringLiteral("保存してよろしいですか？");
 
-int Ask(const QString &question)
+int Ask(const DocumentContext &c, const QString &question)
 {
-    return Platform().MsgBox(&MainForm(), question, vb::YesNoCancel | vb::Question, AppTitle);
+    return Platform().MsgBox(c.window, question, vb::YesNoCancel | vb::Question, AppTitle);
 }
 
-// Asks about unsaved changes; Yes runs save, which tells whether the text reached its file.
-// True when the command may go on.
+// Asks about unsaved changes; Yes runs save. True when the command may go on.
 template <typename Save>
-bool GoOnAfterAsking(const QString &question, Save save)
+bool GoOnAfterAsking(const DocumentContext &c, const QString &question, Save save)
 {
-    switch (Ask(question)) {
-    case vb::Yes: return save();
+    switch (Ask(c, question)) {
+    case vb::Yes: return save().written();
     case vb::No: return true;
     default: return false;
     }
@@ -35,67 +36,60 @@ const QString NewDocumentSkeleton = QStringLiteral(
 
 } // namespace
 
-void frmMain::mnuNew_Click()
+namespace DocumentCommands {
+
+void New(DocumentContext &c)
 {
-    if (IsModified && !GoOnAfterAsking(SaveChangesQuestion, [this] {
-            mnuSave_Click();
-            return mdlIO::LastSaveWroteFile();
-        }))
+    if (c.doc.IsModified()
+        && !GoOnAfterAsking(c, SaveChangesQuestion, [&c] { return mdlIO::SaveDocument(c); }))
         return;
-    txtHTML->SetText(QString());
-    txtHTML->SetText(NewDocumentSkeleton);
-    FileTitle = UntitledName;  // FilePath keeps the previous document's path
-    mdlIO::ResetDocumentEncoding();
-    MDL::UpdateCaption(0);
+    c.pane.SetText(NewDocumentSkeleton);
+    c.doc.MakeUntitled();  // the path stays the previous document's
+    c.doc.SetModified(false);
 }
 
-void frmMain::mnuOpen_Click()
+void Open(DocumentContext &c)
 {
     // Yes always goes through the save dialog, also for a document that has a file.
-    if (IsModified && !GoOnAfterAsking(SaveBeforeOpenQuestion, [] { return mdlIO::SaveDocumentAs(); }))
+    if (c.doc.IsModified()
+        && !GoOnAfterAsking(c, SaveBeforeOpenQuestion, [&c] { return mdlIO::SaveDocumentAs(c); }))
         return;
-    const bool wasModified = IsModified;
-    IsModified = false;
-    if (mdlIO::OpenDocument())
-        MDL::UpdateCaption(0);
-    else
-        MDL::UpdateCaption(wasModified ? 1 : 0);  // nothing loaded: as it was before
+    const bool wasModified = c.doc.IsModified();
+    // Nothing loaded leaves the document as it was before.
+    c.doc.SetModified(mdlIO::OpenDocument(c) ? false : wasModified);
 }
 
-void frmMain::mnuSave_Click() { mdlIO::SaveDocument(); }
-void frmMain::mnuSaveAll_Click() { mdlIO::SaveDocumentAs(); }
+void Save(DocumentContext &c) { mdlIO::SaveDocument(c); }
+void SaveAs(DocumentContext &c) { mdlIO::SaveDocumentAs(c); }
 
-void frmMain::mnuExit_Click()
+void Exit(DocumentContext &c)
 {
-    ExitRequested = true;
-    bool cancel = false;
-    Form_Unload(cancel);
+    c.doc.SetExitRequested(true);
+    RefuseClose(c);
 }
 
-void frmMain::Form_Unload(bool &cancel)
+bool RefuseClose(DocumentContext &c)
 {
-    cancel = false;
-    if (IsModified) {
+    if (c.doc.IsModified()) {
         // Without Exit the close box refuses silently while there are unsaved changes.
-        if (!ExitRequested) {
-            cancel = true;
-            return;
-        }
-        switch (Ask(SaveChangesQuestion)) {
-        case vb::Yes:
-            mnuSave_Click();
-            // A save that did not complete withdrew the exit: the text is still only here.
-            if (!ExitRequested || IsModified) {
-                cancel = true;
-                return;
-            }
+        if (!c.doc.ExitRequested())
+            return true;
+        switch (Ask(c, SaveChangesQuestion)) {
+        case vb::Yes: {
+            // The text is still only here; a settings file that failed withdrew the exit too.
+            const SaveResult saved = mdlIO::SaveDocument(c);
+            if (!saved.written() || !saved.settingsWritten)
+                return true;
             break;
+        }
         case vb::No:
             break;
         default:
-            cancel = true;
-            return;
+            return true;
         }
     }
     Platform().EndProgram();
+    return false;
 }
+
+} // namespace DocumentCommands

@@ -1,20 +1,21 @@
 // The editor font command: changes the pane's font for the rest of the run only.
-#include "app/frmMain.h"
+#include "app/FontSettings.h"
+#include "app/platform/CommonDialog.h"
 
-void frmMain::mnuFont_Click()
+#include <QWidget>
+
+void ChooseEditorFont(QWidget &pane, CommonDialog &dialog)
 {
-    cmd.CancelError = true;
-    cmd.Flags = cdl::CF_SCREENFONTS | cdl::CF_PRINTERFONTS;
-    QFont font = txtHTML->font();
-    cmd.FontName = font.family();
-    cmd.FontSize = float(font.pointSizeF());
-    cmd.FontBold = font.bold();
-    cmd.FontItalic = font.italic();
-    if (!cmd.ShowFont())
+    QFont font = pane.font();
+    dialog.FontName = font.family();
+    dialog.FontSize = float(font.pointSizeF());
+    dialog.FontBold = font.bold();
+    dialog.FontItalic = font.italic();
+    if (!dialog.ShowFont())
         return;
-    font.setFamily(cmd.FontName);
-    font.setPointSizeF(cmd.FontSize);
-    font.setBold(cmd.FontBold);
-    font.setItalic(cmd.FontItalic);
-    txtHTML->setFont(font);
+    font.setFamily(dialog.FontName);
+    font.setPointSizeF(dialog.FontSize);
+    font.setBold(dialog.FontBold);
+    font.setItalic(dialog.FontItalic);
+    pane.setFont(font);
 }

@@ -1,44 +1,18 @@
-// The editor font's settings file fn.dat: read at start-up, applied to the editing pane, and
-// written back with the values read then, at start-up and after every document save.
 #include "app/FontSettings.h"
 
-#include "app/QuotedValue.h"
+#include "app/AppInfo.h"
 #include "app/SafeWrite.h"
-#include "app/SharedState.h"
-#include "app/frmMain.h"
-#include "app/mdlIO.h"
 #include "app/platform/Platform.h"
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QWidget>
 
 namespace {
 
 FontSettingsValues DesignFontValues()
 {
-    return {QStringLiteral("ＭＳ Ｐゴシック"), 12.0, false, false};
-}
-
-void Remember(const FontSettingsValues &v)
-{
-    mdlIO::SavedFontName = v.name;
-    mdlIO::SavedFontSize = v.size;
-    mdlIO::SavedFontBold = v.bold;
-    mdlIO::SavedFontItalic = v.italic;
-}
-
-FontSettingsValues Remembered()
-{
-    FontSettingsValues v = DesignFontValues();
-    if (const auto *s = std::get_if<QString>(&mdlIO::SavedFontName))
-        v.name = *s;
-    if (const auto *d = std::get_if<double>(&mdlIO::SavedFontSize))
-        v.size = *d;
-    if (const auto *b = std::get_if<bool>(&mdlIO::SavedFontBold))
-        v.bold = *b;
-    if (const auto *b = std::get_if<bool>(&mdlIO::SavedFontItalic))
-        v.italic = *b;
-    return v;
+    return {DesignFontName, 12.0, false, false};
 }
 
 } // namespace
@@ -50,47 +24,50 @@ QString FontSettingsPath()
         .filePath(QStringLiteral("fn.dat"));
 }
 
-namespace mdlIO {
-
-QuotedValue SavedFontName;
-QuotedValue SavedFontSize;
-QuotedValue SavedFontBold;
-QuotedValue SavedFontItalic;
-
-void LoadFontSettings()
+void FontSettings::LoadFontSettings(QWidget &pane, QWidget *window)
 {
     QByteArray bytes;
     QString error;
     std::optional<FontSettingsValues> stored;
     if (ReadFileFully(FontSettingsPath(), &bytes, &error))
         stored = ParseFontSettings(bytes);
+    // Missing or unusable: the pane keeps its design font, and the file is made anew.
+    const FontSettingsValues v = stored.value_or(DesignFontValues());
+    SavedFontName = v.name;
+    SavedFontSize = v.size;
+    SavedFontBold = v.bold;
+    SavedFontItalic = v.italic;
     if (stored) {
-        Remember(*stored);
-        QFont font = MainForm().txtHTML->font();
-        font.setFamily(stored->name);
-        font.setPointSizeF(stored->size);
-        font.setBold(stored->bold);
-        font.setItalic(stored->italic);
-        MainForm().txtHTML->setFont(font);
-    } else {
-        // Missing or unusable: the pane keeps its design font, and the file is made anew.
-        Remember(DesignFontValues());
+        QFont font = pane.font();
+        font.setFamily(v.name);
+        font.setPointSizeF(v.size);
+        font.setBold(v.bold);
+        font.setItalic(v.italic);
+        pane.setFont(font);
     }
-    SaveFontSettings();
+    SaveFontSettings(window);
 }
 
-bool SaveFontSettings()
+bool FontSettings::SaveFontSettings(QWidget *window)
 {
+    FontSettingsValues v = DesignFontValues();
+    if (const auto *s = std::get_if<QString>(&SavedFontName))
+        v.name = *s;
+    if (const auto *d = std::get_if<double>(&SavedFontSize))
+        v.size = *d;
+    if (const auto *b = std::get_if<bool>(&SavedFontBold))
+        v.bold = *b;
+    if (const auto *b = std::get_if<bool>(&SavedFontItalic))
+        v.italic = *b;
+
     const QString path = FontSettingsPath();
     QString error;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (WriteFileSafely(path, FormatFontSettings(Remembered()), &error))
+    if (WriteFileSafely(path, FormatFontSettings(v), &error))
         return true;
-    Platform().MsgBox(MainFormIfLoaded(),
+    Platform().MsgBox(window,
                       QStringLiteral("フォント設定ファイル「%1」を保存できませんでした。\n%2")
                           .arg(QDir::toNativeSeparators(path), error),
-                      vb::OKOnly | vb::Exclamation, AppTitle.isEmpty() ? QStringLiteral("Tavro") : AppTitle);
+                      vb::OKOnly | vb::Exclamation, AppTitle);
     return false;
 }
-
-} // namespace mdlIO

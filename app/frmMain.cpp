@@ -1,11 +1,10 @@
 #include "app/frmMain.h"
 
-#include "app/MenuTable.h"
-#include "app/SharedState.h"
+#include "app/AppInfo.h"
 #include "app/mdlIO.h"
-#include "app/platform/Platform.h"
-#include "edit/ToolbarTable.h"
-#include "view/MDL.h"
+#include "edit/EditCommands.h"
+#include "view/ViewCommands.h"
+#include "windows/WindowCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,12 +17,85 @@
 #include <QWebEngineView>
 
 namespace {
-frmMain *g_main = nullptr;
 
 constexpr QSize DesignClientSize(792, 554);
 constexpr int ToolbarHeight = 28;
 constexpr QSize ToolbarButtonSize(24, 22);
-}
+
+// The menu bar as data: level 0 heads, level 1 items, level 2 the display cascade.
+struct MenuEntry {
+    int level;
+    const char *name;
+    const char16_t *caption;  // "-" for a separator
+    QKeyCombination shortcut;
+    void (frmMain::*handler)();  // nullptr for a head, a cascade head or a separator
+};
+
+constexpr QKeyCombination none{};
+constexpr QKeyCombination ctrl(Qt::Key k) { return QKeyCombination(Qt::ControlModifier, k); }
+
+const MenuEntry MenuTable[] = {
+    {0, "mnuFile", u"ファイル(&F)", none, nullptr},
+    {1, "mnuNew", u"新規作成(&N)", ctrl(Qt::Key_N), &frmMain::mnuNew_Click},
+    {1, "mnuOpen", u"開く(&O)", ctrl(Qt::Key_O), &frmMain::mnuOpen_Click},
+    {1, "mnuH1", u"-", none, nullptr},
+    {1, "mnuSave", u"上書き保存(&S)", ctrl(Qt::Key_S), &frmMain::mnuSave_Click},
+    {1, "mnuSaveAll", u"名前を付けて保存(&A)", none, &frmMain::mnuSaveAll_Click},
+    {1, "mnuH2", u"-", none, nullptr},
+    {1, "mnuExit", u"終了(&X)", none, &frmMain::mnuExit_Click},
+    {0, "mnuEdit", u"編集(&E)", none, nullptr},
+    {1, "mnuCut", u"切り取り(&T)", ctrl(Qt::Key_X), &frmMain::mnuCut_Click},
+    {1, "mnuCopy", u"コピー(&C)", ctrl(Qt::Key_C), &frmMain::mnuCopy_Click},
+    {1, "mnuParst", u"貼り付け(&P)", ctrl(Qt::Key_V), &frmMain::mnuParst_Click},
+    {1, "mnuDelete", u"削除(&D)", QKeyCombination(Qt::Key_Delete), &frmMain::mnuDelete_Click},
+    {1, "mnuH4", u"-", none, nullptr},
+    {1, "mnuSelectAll", u"全て選択", ctrl(Qt::Key_A), &frmMain::mnuSelectAll_Click},
+    {0, "mnuOption", u"オプション(&O)", none, nullptr},
+    {1, "mnuWeb", u"Web確認(&W)", QKeyCombination(Qt::Key_F5), &frmMain::mnuWeb_Click},
+    {1, "mnuH6", u"-", none, nullptr},
+    {1, "mnuColor", u"カラー[１６進数]", ctrl(Qt::Key_W), &frmMain::mnuColor_Click},
+    {1, "mnuH10", u"-", none, nullptr},
+    {1, "mnuFont", u"フォントの指定(&F)", none, &frmMain::mnuFont_Click},
+    {1, "mnuDisplay", u"画面比率(&D)", none, nullptr},
+    {2, "mnuDText", u"テキスト優先(&T)", ctrl(Qt::Key_H), &frmMain::mnuDText_Click},
+    {2, "mnuNormal", u"標準(&N)", ctrl(Qt::Key_J), &frmMain::mnuNormal_Click},
+    {2, "mnuBrouser", u"ブラウザ優先(&B)", ctrl(Qt::Key_K), &frmMain::mnuBrouser_Click},
+    {0, "mnuHelp", u"ヘルプ(&H)", none, nullptr},
+    {1, "mnuTopic", u"タグヘルプ(&T)", ctrl(Qt::Key_T), &frmMain::mnuTopic_Click},
+    {1, "mnuH5", u"-", none, nullptr},
+    {1, "mnuVersion", u"バージョン情報(&A)", none, &frmMain::mnuVersion_Click},
+};
+
+// The toolbar's 17 positions, each the action of a menu item; the order is fixed, since a
+// button is known by its position.
+struct ToolbarEntry {
+    int picture;               // 1..12 in the picture list, 0 for a separator
+    const char *item;          // the menu item whose action the button shows
+    const char16_t *tooltip;
+    const char16_t *menuPath;  // where the command is in the menus
+};
+
+const ToolbarEntry ToolbarTable[] = {
+    {1, "mnuNew", u"新規作成", u"[ファイル]-[新規作成]"},
+    {2, "mnuOpen", u"開く", u"[ファイル]-[開く...]"},
+    {3, "mnuSave", u"上書き保存", u"[ファイル]-[上書き保存]"},
+    {0, nullptr, nullptr, nullptr},
+    {4, "mnuCut", u"切り取り", u"[編集]-[切り取り]"},
+    {5, "mnuCopy", u"コピー", u"[編集]-[コピー]"},
+    {6, "mnuParst", u"貼り付け", u"[編集]-[貼り付け]"},
+    {0, nullptr, nullptr, nullptr},
+    {7, "mnuWeb", u"Web確認", u"[オプション]-[Web確認]"},
+    {0, nullptr, nullptr, nullptr},
+    {8, "mnuDText", u"テキスト優先", u"[オプション]-[画面比率]-[テキスト優先]"},
+    {9, "mnuNormal", u"標準", u"[オプション]-[画面比率]-[標準]"},
+    {10, "mnuBrouser", u"ブラウザ優先", u"[オプション]-[画面比率]-[ブラウザ優先]"},
+    {0, nullptr, nullptr, nullptr},
+    {11, "mnuColor", u"カラー", u"[オプション]-[カラー[１６進数]"},
+    {0, nullptr, nullptr, nullptr},
+    {12, "mnuTopic", u"タグヘルプ", u"[ヘルプ]-[タグヘルプ]"},
+};
+
+} // namespace
 
 frmMain::frmMain()
 {
@@ -38,11 +110,9 @@ frmMain::frmMain()
     txtHTML = new TextBox(Client);
     txtHTML->setObjectName(QStringLiteral("txtHTML"));
     txtHTML->setGeometry(0, 32, 377, 473);
-    QFont design(QStringLiteral("ＭＳ Ｐゴシック"));
-    design.setPointSizeF(12);
-    txtHTML->setFont(design);
+    txtHTML->setFont(DesignFont(12));
 
-    Web = new QWebEngineView(Client);
+    Web = ViewCommands::CreatePreviewPane(Client);
     Web->setObjectName(QStringLiteral("Web"));
     Web->setGeometry(392, 32, 401, 521);
 
@@ -60,7 +130,9 @@ frmMain::frmMain()
     connect(txtHTML, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { mnuEdit->exec(txtHTML->mapToGlobal(pos)); });
 
-    connect(txtHTML, &TextBox::Change, this, &frmMain::txtHTML_Change);
+    // Every change of the text, typed or assigned, is an unsaved change.
+    connect(txtHTML, &TextBox::Change, this, [this] { doc_.SetModified(true); });
+    connect(&doc_, &Document::captionChanged, this, &QWidget::setWindowTitle);
     Client->installEventFilter(this);
     qApp->installEventFilter(this);
 
@@ -71,20 +143,19 @@ frmMain::frmMain()
         r.moveCenter(screen->availableGeometry().center());
         move(r.topLeft());
     }
+    Form_Load();
 }
 
 frmMain::~frmMain()
 {
-    if (g_main == this)
-        g_main = nullptr;
+    qApp->removeEventFilter(this);
 }
 
 void frmMain::buildMenus()
 {
     QMenu *head = nullptr;
     QMenu *cascade = nullptr;
-    for (int i = 0; i < MenuTableSize; ++i) {
-        const MenuEntry &e = MenuTable[i];
+    for (const MenuEntry &e : MenuTable) {
         const QString caption = QString::fromUtf16(e.caption);
         if (e.level == 0) {
             head = menuBar()->addMenu(caption);
@@ -108,13 +179,12 @@ void frmMain::buildMenus()
         }
         auto *action = new QAction(caption, this);
         action->setObjectName(QLatin1String(e.name));
-        if (e.shortcut.key() != Qt::Key_unknown && e.shortcut.toCombined() != 0) {
+        if (e.shortcut.key() != Qt::Key_unknown) {
             action->setShortcut(QKeySequence(e.shortcut));
             action->setShortcutContext(Qt::WindowShortcut);
             ownedKeys_ << action->shortcut();
         }
-        const auto handler = e.handler;
-        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        connect(action, &QAction::triggered, this, e.handler);
         into->addAction(action);
         if (e.level == 1)
             cascade = nullptr;
@@ -127,26 +197,33 @@ void frmMain::buildToolbar()
     Toolbar1->setFloatable(false);
     Toolbar1->setIconSize(QSize(16, 16));
     Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (int i = 0; i < ToolbarButtonCount; ++i) {
-        const ToolbarEntry &e = ToolbarTable[i];
-        if (!e.handler) {
+    for (const ToolbarEntry &e : ToolbarTable) {
+        QAction *action = e.item ? MenuItem(QLatin1String(e.item)) : nullptr;
+        toolbarActions_ << action;
+        if (!action) {
             Toolbar1->addSeparator();
             continue;
         }
-        const QIcon icon(QStringLiteral(":/toolbar/%1.png").arg(e.picture));
-        QAction *a = Toolbar1->addAction(icon, QString::fromUtf16(e.tooltip));
-        a->setObjectName(QStringLiteral("Toolbar1_%1").arg(i + 1));
-        a->setToolTip(QString::fromUtf16(e.tooltip));
-        a->setWhatsThis(QString::fromUtf16(e.description));
-        a->setProperty("Description", QString::fromUtf16(e.description));
-        a->setProperty("Index", i + 1);
-        const int index = i + 1;
-        connect(a, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
-        if (QWidget *button = Toolbar1->widgetForAction(a)) {
+        action->setIcon(QIcon(QStringLiteral(":/toolbar/%1.png").arg(e.picture)));
+        action->setIconVisibleInMenu(false);  // the menus show no pictures
+        action->setToolTip(QString::fromUtf16(e.tooltip));
+        action->setWhatsThis(QString::fromUtf16(e.menuPath));
+        Toolbar1->addAction(action);
+        if (QWidget *button = Toolbar1->widgetForAction(action)) {
             button->setFixedSize(ToolbarButtonSize);
             button->setFocusPolicy(Qt::NoFocus);
         }
     }
+}
+
+DocumentContext frmMain::context()
+{
+    return DocumentContext{this, doc_, *txtHTML, cmd, font_};
+}
+
+MDL::Panes frmMain::panes()
+{
+    return MDL::Panes{*this, *Client, *txtHTML, *Web};
 }
 
 QAction *frmMain::MenuItem(const QString &name) const
@@ -166,36 +243,48 @@ int frmMain::ScaleHeight() const
 
 void frmMain::Form_Load()
 {
-    // The design's one extra integer setting of the pane needs no counterpart here.
-    mdlIO::LoadFontSettings();
-    ViewMode = 0;
-    ExitRequested = false;
-    IsModified = false;
-    FileTitle = UntitledName;
-    AppTitle = QStringLiteral("Tavro");
-    MDL::ApplyNormalLayout();
-    MDL::UpdateCaption(0);
+    font_.LoadFontSettings(*txtHTML, this);
+    MDL::ApplyNormalLayout(panes(), doc_);
+    doc_.SetModified(false);
 }
 
 void frmMain::Form_Resize()
 {
-    switch (ViewMode) {
-    case 0: MDL::ApplyNormalLayout(); break;
-    case 1: MDL::ApplyTextLayout(); break;
-    case 2: MDL::ApplyBrowserLayout(); break;
-    default: break;
-    }
-}
-
-void frmMain::txtHTML_Change()
-{
-    MDL::UpdateCaption(1);
+    MDL::ApplyCurrentLayout(panes(), doc_);
 }
 
 void frmMain::Toolbar1_ButtonClick(int Index)
 {
-    DispatchToolbarButton(*this, Index);
+    if (Index < 1 || Index > toolbarActions_.size())
+        return;
+    if (QAction *action = toolbarActions_[Index - 1])
+        action->trigger();
 }
+
+void frmMain::Form_Unload(bool &cancel)
+{
+    DocumentContext c = context();
+    cancel = DocumentCommands::RefuseClose(c);
+}
+
+void frmMain::mnuNew_Click() { DocumentContext c = context(); DocumentCommands::New(c); }
+void frmMain::mnuOpen_Click() { DocumentContext c = context(); DocumentCommands::Open(c); }
+void frmMain::mnuSave_Click() { DocumentContext c = context(); DocumentCommands::Save(c); }
+void frmMain::mnuSaveAll_Click() { DocumentContext c = context(); DocumentCommands::SaveAs(c); }
+void frmMain::mnuExit_Click() { DocumentContext c = context(); DocumentCommands::Exit(c); }
+void frmMain::mnuCut_Click() { EditCommands::Cut(*txtHTML); }
+void frmMain::mnuCopy_Click() { EditCommands::Copy(*txtHTML); }
+void frmMain::mnuParst_Click() { EditCommands::Paste(*txtHTML); }
+void frmMain::mnuDelete_Click() { EditCommands::Delete(*txtHTML); }
+void frmMain::mnuSelectAll_Click() { EditCommands::SelectAll(*txtHTML); }
+void frmMain::mnuWeb_Click() { DocumentContext c = context(); ViewCommands::Preview(c, *Web); }
+void frmMain::mnuColor_Click() { WindowCommands::ShowColorPicker(); }
+void frmMain::mnuFont_Click() { ChooseEditorFont(*txtHTML, cmd); }
+void frmMain::mnuDText_Click() { MDL::ApplyTextLayout(panes(), doc_); }
+void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(panes(), doc_); }
+void frmMain::mnuBrouser_Click() { MDL::ApplyBrowserLayout(panes(), doc_); }
+void frmMain::mnuTopic_Click() { WindowCommands::ShowTagHelp(); }
+void frmMain::mnuVersion_Click() { WindowCommands::ShowVersion(); }
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
@@ -237,29 +326,4 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-frmMain *MainFormIfLoaded()
-{
-    return g_main;
-}
-
-frmMain &LoadMainForm(frmMain *window)
-{
-    g_main = window;
-    window->Form_Load();
-    return *window;
-}
-
-frmMain &MainForm()
-{
-    if (!g_main)
-        LoadMainForm(new frmMain);
-    return *g_main;
-}
-
-void UnloadMainForm()
-{
-    delete g_main;
-    g_main = nullptr;
 }

@@ -1,10 +1,14 @@
 #pragma once
 // The editor's one main window: the editing pane txtHTML, the preview pane Web, the toolbar
-// and the menu bar. Every command is one handler here; the toolbar and the shortcut keys reach
-// the same handler. The handlers are spread over the subsystems' folders (app/, view/, edit/,
-// windows/); this class only wires them.
+// and the menu bar. It owns the document and wires every command to one QAction, shared by
+// the menu, the toolbar and the shortcut keys; the commands themselves live with their
+// subsystems (app/, view/, edit/, windows/) and take what they work on as parameters.
+#include "app/Document.h"
+#include "app/DocumentCommands.h"
+#include "app/FontSettings.h"
 #include "app/platform/CommonDialog.h"
 #include "app/platform/TextBox.h"
+#include "view/MDL.h"
 
 #include <QMainWindow>
 
@@ -16,6 +20,8 @@ class QAction;
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
+    // Builds the window and runs its load: font from the settings file, an untitled document,
+    // normal layout, caption.
     frmMain();
     ~frmMain() override;
 
@@ -27,37 +33,41 @@ public:
     QWidget *Client = nullptr;  // the client area: menu bar excluded, toolbar inside
     QMenu *mnuEdit = nullptr;
 
+    Document &document() { return doc_; }
+    FontSettings &fontSettings() { return font_; }
+    // What the document commands work on.
+    DocumentContext context();
+
     // The client area's size, in pixels.
     int ScaleWidth() const;
     int ScaleHeight() const;
+    // The action of a menu item, by its name ("mnuSave"); the toolbar shares these.
     QAction *MenuItem(const QString &name) const;
 
     // Window events.
-    void Form_Load();
-    virtual void Form_Resize();
+    void Form_Resize();
     void Form_Unload(bool &cancel);
-    void txtHTML_Change();
     void Toolbar1_ButtonClick(int Index);
 
-    // Menu handlers (virtual so tests can watch which one a key or button reaches).
-    virtual void mnuNew_Click();
-    virtual void mnuOpen_Click();
-    virtual void mnuSave_Click();
-    virtual void mnuSaveAll_Click();
-    virtual void mnuExit_Click();
-    virtual void mnuCut_Click();
-    virtual void mnuCopy_Click();
-    virtual void mnuParst_Click();
-    virtual void mnuDelete_Click();
-    virtual void mnuSelectAll_Click();
-    virtual void mnuWeb_Click();
-    virtual void mnuColor_Click();
-    virtual void mnuFont_Click();
-    virtual void mnuDText_Click();
-    virtual void mnuNormal_Click();
-    virtual void mnuBrouser_Click();
-    virtual void mnuTopic_Click();
-    virtual void mnuVersion_Click();
+    // Menu handlers.
+    void mnuNew_Click();
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    void mnuSaveAll_Click();
+    void mnuExit_Click();
+    void mnuCut_Click();
+    void mnuCopy_Click();
+    void mnuParst_Click();
+    void mnuDelete_Click();
+    void mnuSelectAll_Click();
+    void mnuWeb_Click();
+    void mnuColor_Click();
+    void mnuFont_Click();
+    void mnuDText_Click();
+    void mnuNormal_Click();
+    void mnuBrouser_Click();
+    void mnuTopic_Click();
+    void mnuVersion_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -65,16 +75,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void Form_Load();
     void buildMenus();
     void buildToolbar();
-    QList<QKeySequence> ownedKeys_;
-    bool firstShowDone_ = false;
-};
+    MDL::Panes panes();
 
-// The one process-wide main window. MainForm() creates it and runs its load on first use.
-frmMain &MainForm();
-frmMain *MainFormIfLoaded();
-// Tests: use this window (already constructed, not yet loaded) as the instance, then load it.
-frmMain &LoadMainForm(frmMain *window);
-// Tests: destroy the instance so the next MainForm() starts afresh.
-void UnloadMainForm();
+    Document doc_;
+    FontSettings font_;
+    QList<QKeySequence> ownedKeys_;
+    QList<QAction *> toolbarActions_;  // by position; nullptr for a separator
+};

@@ -1,23 +1,30 @@
 // Tavro: an HTML source editor with a browser preview.
+#include "app/AppInfo.h"
+#include "app/frmMain.h"
 #include "app/platform/Japanese.h"
 #include "app/platform/Paths.h"
 #include "windows/frmFirst.h"
 
 #include <QApplication>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavro"));
-    QApplication::setApplicationVersion(QStringLiteral(TAVRO_VERSION));
+    QApplication::setApplicationVersion(AppVersion);
     QGuiApplication::setDesktopFileName(QStringLiteral("tavro"));
     InitTavroResources();
     InstallJapaneseUi(app);
     // The program lives as long as its main window; the splash closing must not end it.
     app.setQuitOnLastWindowClosed(false);
 
-    auto *splash = new frmFirst;
+    std::unique_ptr<frmMain> mainWindow;
+    auto *splash = new frmFirst([&mainWindow] {
+        mainWindow = std::make_unique<frmMain>();
+        mainWindow->show();
+    });
     splash->show();
     return app.exec();
 }

@@ -1,47 +1,45 @@
 // Document files: moves the document between the editing pane and the file it belongs to.
-// The shared document state (FilePath, FileTitle, the caption) changes only when a file was
-// really loaded or written, so a cancelled or failed command leaves everything as it was.
+// The document (its file, title and caption) changes only when a file was really loaded or
+// written, so a cancelled or failed command leaves everything as it was.
 #include "app/mdlIO.h"
 
+#include "app/AppInfo.h"
+#include "app/Document.h"
+#include "app/DocumentCommands.h"
+#include "app/FontSettings.h"
 #include "app/SafeWrite.h"
-#include "app/SharedState.h"
-#include "app/frmMain.h"
+#include "app/platform/CommonDialog.h"
 #include "app/platform/Platform.h"
-#include "view/MDL.h"
+#include "app/platform/TextBox.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace {
 
-QString g_readBuffer;  // the file's text while an open is under way
-std::optional<TextEncoding> g_documentEncoding;
-bool g_lastSaveWroteFile = false;
-TextEncoding g_lastWrittenEncoding = TextEncoding::ShiftJis;
-
 QString Shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
 }
 
-void Report(const QString &message)
+void Report(QWidget *window, const QString &message)
 {
-    Platform().MsgBox(&MainForm(), message, vb::OKOnly | vb::Exclamation, AppTitle);
+    Platform().MsgBox(window, message, vb::OKOnly | vb::Exclamation, AppTitle);
 }
 
-bool Agrees(const QString &question)
+bool Agrees(QWidget *window, const QString &question)
 {
-    return Platform().MsgBox(&MainForm(), question, vb::YesNo | vb::Question, AppTitle) == vb::Yes;
+    return Platform().MsgBox(window, question, vb::YesNo | vb::Question, AppTitle) == vb::Yes;
 }
 
 // The bytes to store for text, in the encoding the page declares or the file already has.
 // Characters that encoding cannot hold are never replaced without the user's consent: the
 // user may store the page as UTF-8 instead, or write nothing (nullopt).
-std::optional<EncodedDocument> EncodeForFile(const QString &text, const QString &path,
-                                             TextEncoding *used)
+std::optional<EncodedDocument> EncodeForFile(const DocumentContext &c, const QString &text,
+                                             const QString &path, TextEncoding *used)
 {
     const QString name = QFileInfo(path).fileName();
-    TextEncoding encoding = ChooseWriteEncoding(text, g_documentEncoding);
+    TextEncoding encoding = ChooseWriteEncoding(text, c.doc.Encoding());
     EncodedDocument out = EncodeDocument(text, encoding);
     if (out.unstorable && encoding == TextEncoding::ShiftJis) {
         // A page that declares Shift_JIS gets a byte-order mark: browsers trust it over the
@@ -55,7 +53,7 @@ std::optional<EncodedDocument> EncodeForFile(const QString &text, const QString 
             : QStringLiteral("「%1」には Shift_JIS で保存できない文字が含まれています。\n"
                              "UTF-8 で保存しますか？\n"
                              "「いいえ」を選ぶと保存しません。");
-        if (!Agrees(question.arg(name)))
+        if (!Agrees(c.window, question.arg(name)))
             return std::nullopt;
         encoding = declared ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
         out = EncodeDocument(text, encoding);
@@ -66,148 +64,116 @@ std::optional<EncodedDocument> EncodeForFile(const QString &text, const QString 
             QStringLiteral("「%1」には保存できない文字 (対になっていないサロゲート) が含まれています。\n"
                            "それらを「\uFFFD」に置き換えて保存しますか？\n"
                            "「いいえ」を選ぶと保存しません。");
-        if (!Agrees(question.arg(name)))
+        if (!Agrees(c.window, question.arg(name)))
             return std::nullopt;
     }
     *used = encoding;
     return out;
 }
 
-// Writes the pane's text to path; on success the document's file is in the encoding written.
-bool WriteDocument(const QString &path)
+// Writes the pane's text to path.
+SaveResult WriteDocument(const DocumentContext &c, const QString &path)
 {
-    TextEncoding encoding = TextEncoding::ShiftJis;
+    SaveResult result;
     const std::optional<EncodedDocument> encoded =
-        EncodeForFile(MainForm().txtHTML->Text(), path, &encoding);
+        EncodeForFile(c, c.pane.Text(), path, &result.encoding);
     if (!encoded)
-        return false;
+        return result;  // the user chose not to write
     QString error;
     if (!WriteFileSafely(path, encoded->bytes, &error)) {
-        Report(QStringLiteral("「%1」を保存できませんでした。\n%2").arg(Shown(path), error));
-        return false;
+        result.outcome = SaveOutcome::Failed;
+        result.reason = error;
+        Report(c.window, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(Shown(path), error));
+        return result;
     }
-    g_documentEncoding = encoding;
-    g_lastWrittenEncoding = encoding;
-    return true;
+    result.outcome = SaveOutcome::Written;
+    return result;
 }
 
-// The end of every save that wrote the document's file.
-bool Saved()
+// The end of every save: a written file makes the document unmodified and rewrites the
+// settings file; anything else leaves the document modified, and the program never quits
+// over unsaved text.
+SaveResult Finish(DocumentContext &c, SaveResult result, const QString &path,
+                  const QString &title)
 {
-    g_lastSaveWroteFile = true;
+    if (!result.written()) {
+        c.doc.SetExitRequested(false);
+        return result;
+    }
+    c.doc.SetFile(path, title, result.encoding);
     // The settings file reports its own failure; as with any failed write, a pending exit
     // is withdrawn and the program stays open.
-    if (!mdlIO::SaveFontSettings())
-        ExitRequested = false;
-    MDL::UpdateCaption(0);
-    return true;
-}
-
-// The end of every save that did not write (cancelled or failed): the document stays
-// modified, and the program never quits over unsaved text.
-bool NotSaved()
-{
-    ExitRequested = false;
-    return false;
+    result.settingsWritten = c.font.SaveFontSettings(c.window);
+    if (!result.settingsWritten)
+        c.doc.SetExitRequested(false);
+    c.doc.SetModified(false);
+    return result;
 }
 
 } // namespace
 
 namespace mdlIO {
 
-bool OpenDocument()
+bool OpenDocument(DocumentContext &c)
 {
-    g_readBuffer.clear();
-    CommonDialog &cmd = MainForm().cmd;
-    if (!cmd.ShowOpen())
+    if (!c.dialog.ShowOpen())
         return false;
-    const QString path = cmd.FileName;
-    const QString title = cmd.FileTitle;
+    const QString path = c.dialog.FileName;
+    const QString title = c.dialog.FileTitle;
 
     QByteArray bytes;
     QString error;
     if (!ReadFileFully(path, &bytes, &error)) {
-        Report(QStringLiteral("「%1」を開けませんでした。\n%2").arg(Shown(path), error));
+        Report(c.window, QStringLiteral("「%1」を開けませんでした。\n%2").arg(Shown(path), error));
         return false;
     }
     DecodedDocument doc = DecodeDocument(bytes);
     bytes = QByteArray();
     if (doc.hasNul) {
-        Report(QStringLiteral("「%1」は HTML のテキスト ファイルではないため、開けません。\n"
-                              "(NUL 文字が含まれています)")
-                   .arg(Shown(path)));
+        Report(c.window, QStringLiteral("「%1」は HTML のテキスト ファイルではないため、開けません。\n"
+                                        "(NUL 文字が含まれています)")
+                             .arg(Shown(path)));
         return false;
     }
-    g_readBuffer = std::move(doc.text);
-    FilePath = path;
-    FileTitle = title;
-    g_documentEncoding = doc.encoding;
-    MainForm().txtHTML->SetText(g_readBuffer);
-    g_readBuffer.clear();
+    c.pane.SetText(doc.text);
+    c.doc.SetFile(path, title, doc.encoding);
     if (doc.hadInvalidBytes)
-        Report(QStringLiteral("「%1」には Shift_JIS としても UTF-8 としても読めないバイトが含まれています。\n"
-                              "それらは「\uFFFD」と表示され、保存するとこの文字に置き換えられます。")
-                   .arg(Shown(path)));
+        Report(c.window, QStringLiteral("「%1」には Shift_JIS としても UTF-8 としても読めないバイトが含まれています。\n"
+                                        "それらは「\uFFFD」と表示され、保存するとこの文字に置き換えられます。")
+                             .arg(Shown(path)));
     return true;
 }
 
-bool SaveDocumentAs()
+SaveResult SaveDocumentAs(DocumentContext &c)
 {
-    g_lastSaveWroteFile = false;
-    CommonDialog &cmd = MainForm().cmd;
-    cmd.Flags = cdl::OFN_FILEMUSTEXIST | cdl::OFN_PATHMUSTEXIST | cdl::OFN_HIDEREADONLY;
     QString path;
     for (;;) {
-        if (!cmd.ShowSave())
-            return NotSaved();
+        if (!c.dialog.ShowSave())
+            return Finish(c, SaveResult{}, path, QString());
         // A name chosen as .htm is stored as .html; the caption keeps the chosen name.
-        path = cmd.FileName;
+        path = c.dialog.FileName;
         if (path.endsWith(QStringLiteral(".htm"), Qt::CaseSensitive))
             path += QLatin1Char('l');
         const QFileInfo target(path);
         if (!target.exists() || target.isDir())
             break;
         // Ask about the file that will really be replaced; No lets the user choose again.
-        if (Agrees(QStringLiteral("「%1」は既に存在します。\n置き換えますか？").arg(target.fileName())))
+        if (Agrees(c.window, QStringLiteral("「%1」は既に存在します。\n置き換えますか？").arg(target.fileName())))
             break;
     }
-    if (!WriteDocument(path))
-        return NotSaved();
-    FilePath = path;
-    FileTitle = cmd.FileTitle;
-    return Saved();
+    return Finish(c, WriteDocument(c, path), path, c.dialog.FileTitle);
 }
 
-bool SaveDocument()
+SaveResult SaveDocument(DocumentContext &c)
 {
-    // "無題" and nothing else says that the document has no file yet.
-    if (FileTitle == UntitledName)
-        return SaveDocumentAs();
-    g_lastSaveWroteFile = false;
-    if (!WriteDocument(FilePath))
-        return NotSaved();
-    return Saved();
-}
-
-std::optional<TextEncoding> DocumentEncoding()
-{
-    return g_documentEncoding;
-}
-
-void ResetDocumentEncoding()
-{
-    g_documentEncoding.reset();
-}
-
-bool LastSaveWroteFile()
-{
-    return g_lastSaveWroteFile;
-}
-
-QString LastWrittenEncodingName()
-{
-    return g_lastWrittenEncoding == TextEncoding::ShiftJis ? QStringLiteral("shift_jis")
-                                                           : QStringLiteral("utf-8");
+    if (c.doc.IsUntitled())
+        return SaveDocumentAs(c);
+    return Finish(c, WriteDocument(c, c.doc.FilePath()), c.doc.FilePath(), c.doc.FileTitle());
 }
 
 } // namespace mdlIO
+
+QString WebEncodingName(TextEncoding encoding)
+{
+    return encoding == TextEncoding::ShiftJis ? QStringLiteral("shift_jis") : QStringLiteral("utf-8");
+}

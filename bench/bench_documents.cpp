@@ -6,7 +6,6 @@
 // Run by hand: build/bin/bench_documents [runs] [megabytes] [folder]
 // (offscreen unless a display is set; the folder defaults to a temporary one in /tmp).
 #include "bench/BenchApp.h"
-#include "app/SharedState.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
 #include "app/platform/Japanese.h"
@@ -114,7 +113,7 @@ int main(int argc, char *argv[])
     std::printf("file: %lld bytes of Shift_JIS HTML in %s\n", static_cast<long long>(original.size()),
                 qPrintable(scratch.path()));
 
-    frmMain &form = MainForm();
+    frmMain form;
     form.resize(800, 600);
     form.show();
     QPlainTextEdit bare;
@@ -127,7 +126,7 @@ int main(int argc, char *argv[])
         // Empty both panes first, so each run fills a fresh document.
         form.txtHTML->SetText(QString());
         bare.setPlainText(QString());
-        IsModified = false;
+        form.document().SetModified(false);
         QCoreApplication::processEvents();
 
         const double ob = TimeMs([&] {
@@ -136,7 +135,7 @@ int main(int argc, char *argv[])
             bare.setPlainText(decoder.decode(bytes));
         });
         const double o = TimeMs([&] { form.mnuOpen_Click(); });
-        if (FilePath != docPath || IsModified || platform.questions) {
+        if (form.document().FilePath() != docPath || form.document().IsModified() || platform.questions) {
             std::printf("run %d: the open did not complete\n", i);
             return 1;
         }
@@ -149,8 +148,12 @@ int main(int argc, char *argv[])
             if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
                 std::printf("baseline write failed\n");
         });
-        const double s = TimeMs([&] { form.mnuSave_Click(); });
-        if (!mdlIO::LastSaveWroteFile() || platform.questions) {
+        SaveResult saved;
+        const double s = TimeMs([&] {
+            DocumentContext c = form.context();
+            saved = mdlIO::SaveDocument(c);
+        });
+        if (!saved.written() || platform.questions) {
             std::printf("run %d: the save did not complete\n", i);
             return 1;
         }
@@ -172,7 +175,6 @@ int main(int argc, char *argv[])
     std::printf("median of %d runs: open %.0f ms vs baseline %.0f ms = %.2fx; save %.0f ms vs "
                 "baseline %.0f ms = %.2fx (target: within 1.25x)\n",
                 runs, Median(open), Median(openBase), ro, Median(save), Median(saveBase), rs);
-    UnloadMainForm();
     SetPlatform(nullptr);
     return ro <= 1.25 && rs <= 1.25 ? 0 : 2;
 }

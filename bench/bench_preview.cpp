@@ -2,7 +2,6 @@
 // Run by hand: build/bin/bench_preview [runs]   (offscreen unless a display is set; as root the
 // browser engine also needs QTWEBENGINE_DISABLE_SANDBOX=1, which this sets when unset).
 #include "bench/BenchApp.h"
-#include "app/SharedState.h"
 #include "app/frmMain.h"
 #include "app/platform/Japanese.h"
 #include "app/platform/Paths.h"
@@ -36,10 +35,10 @@ int main(int argc, char *argv[])
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
 
     QTemporaryDir dir;
-    frmMain &form = MainForm();
+    frmMain form;
     form.show();
-    FilePath = dir.filePath(QStringLiteral("bench.html"));
-    FileTitle = QStringLiteral("bench.html");
+    form.document().SetFile(dir.filePath(QStringLiteral("bench.html")), QStringLiteral("bench.html"),
+                            TextEncoding::ShiftJis);
     const QString page = MegabytePage();
     form.txtHTML->SetText(page);
     std::printf("page: %lld UTF-16 characters\n", static_cast<long long>(page.size()));
@@ -72,6 +71,5 @@ int main(int argc, char *argv[])
     std::sort(ms.begin(), ms.end());
     std::printf("F5 -> loadFinished, %zu runs: median %.1f ms, min %.1f ms, max %.1f ms\n", ms.size(),
                 ms[ms.size() / 2], ms.front(), ms.back());
-    UnloadMainForm();
     return 0;
 }

@@ -3,7 +3,6 @@
 // median and worst time per keystroke, for a small document and for the big one: what a
 // keystroke costs must not grow with the document.
 #include "bench/BenchApp.h"
-#include "app/SharedState.h"
 #include "app/frmMain.h"
 #include "app/platform/Japanese.h"
 #include "app/platform/Paths.h"
@@ -29,9 +28,7 @@ QString document(qsizetype bytes)
 
 void measure(const char *label, const QString &text)
 {
-    UnloadMainForm();
-    ResetSharedState();
-    frmMain &form = MainForm();
+    frmMain form;
     form.show();
     QApplication::setActiveWindow(&form);
     form.txtHTML->SetText(text);
@@ -62,6 +59,5 @@ int main(int argc, char **argv)
     BenchApp app(argc, argv);
     measure("small (10 kB)", document(10 * 1000));
     measure("big (10 MB)", document(10 * 1000 * 1000));
-    UnloadMainForm();
     return 0;
 }

@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # Checks the Debian package the way a user gets it: builds it, installs it with apt into a fresh
 # Debian 12 root made by debootstrap, then starts the installed program from its desktop entry
-# under Xvfb and opens the tag help. Needs root and the Debian mirror; takes a few minutes.
+# under Xvfb and opens the tag help. Needs root and apt's network access; takes a few minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=${ROOT:-/tmp/tavro-deb-root}
 bash scripts/build.sh
 (cd build && cpack -G DEB >/dev/null)
 command -v debootstrap >/dev/null || apt-get install -y -qq debootstrap
-[ -x "$ROOT/usr/bin/apt-get" ] || debootstrap --variant=minbase bookworm "$ROOT" http://deb.debian.org/debian
-cp build/tavro_1.00_amd64.deb "$ROOT/tmp/"
+[ -x "$ROOT/usr/bin/apt-get" ] || debootstrap --variant=minbase bookworm "$ROOT"
+deb=$(ls build/tavro_*_amd64.deb | head -n1)
+cp "$deb" "$ROOT/tmp/tavro.deb"
 cp /etc/resolv.conf "$ROOT/etc/resolv.conf"
 for m in proc dev sys; do mountpoint -q "$ROOT/$m" || mount --bind "/$m" "$ROOT/$m"; done
 trap 'for m in proc dev sys; do umount "$ROOT/$m" 2>/dev/null || true; done' EXIT
 chroot "$ROOT" apt-get update -qq
-chroot "$ROOT" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq /tmp/tavro_1.00_amd64.deb
+chroot "$ROOT" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq /tmp/tavro.deb
 chroot "$ROOT" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   xvfb xdotool x11-utils imagemagick openbox desktop-file-utils
 cat > "$ROOT/tmp/run-installed.sh" <<'IN'

@@ -339,13 +339,13 @@ private slots:
     {
         MainFormFixture f;
         f.form().txtHTML->SetText(QStringLiteral("<p>"));
-        const bool modified = IsModified;
+        const bool modified = f.doc().IsModified();
         const QString title = f.form().windowTitle();
         f.form().mnuColor_Click();
         KeyTo(ColorFormIfLoaded()->Slider[2], 255);
         QTest::mouseClick(ColorFormIfLoaded()->cmdCopy, Qt::LeftButton);
         QCOMPARE(f.form().txtHTML->Text(), QStringLiteral("<p>"));
-        QCOMPARE(IsModified, modified);
+        QCOMPARE(f.doc().IsModified(), modified);
         QCOMPARE(f.form().windowTitle(), title);
         QCOMPARE(f.platform().clipboard, std::optional<QString>(QStringLiteral("#0000FF")));
     }

@@ -1,6 +1,6 @@
 // The bytes of document files through the open and save commands: encodings, line ends,
 // round trips, and writes that fail without harming the file already there.
-#include "app/SharedState.h"
+#include "app/Document.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
 #include "support/MainFormFixture.h"
@@ -25,23 +25,6 @@ namespace {
 const QByteArray Nihongo = QByteArray::fromHex("93fa967b8cea");  // 日本語 in Shift_JIS
 const QByteArray NihongoUtf8 = QStringLiteral("日本語").toUtf8();
 
-struct Doc : MainFormFixture {
-    Doc() { mdlIO::ResetDocumentEncoding(); }
-    TextBox &pane() { return *form().txtHTML; }
-    QString title() { return form().windowTitle(); }
-    bool open(const QString &name)
-    {
-        platform().openAnswers.enqueue(path(name));
-        form().mnuOpen_Click();
-        return FilePath == path(name) && FileTitle == QFileInfo(path(name)).fileName();
-    }
-    void saveAs(const QString &name)
-    {
-        platform().saveAnswers.enqueue(path(name));
-        form().mnuSaveAll_Click();
-    }
-    QStringList prompts() { return platform().prompts(); }
-};
 
 // Makes a file or folder immutable for the test's lifetime (root ignores permission bits).
 struct Immutable {
@@ -78,17 +61,17 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
-        Doc d;
+        DocumentFixture d;
         d.pane().SetText(text);
         d.saveAs(QStringLiteral("out.html"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("out.html"))), bytes);
-        QCOMPARE(mdlIO::LastWrittenEncodingName(), QStringLiteral("shift_jis"));
+        QCOMPARE(WebEncodingName(d.lastSave.encoding), QStringLiteral("shift_jis"));
         QVERIFY(d.platform().messages.isEmpty());
     }
 
     void skeletonBytes()
     {
-        Doc d;
+        DocumentFixture d;
         d.form().mnuNew_Click();
         d.saveAs(QStringLiteral("new.htm"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("new.html"))),
@@ -117,13 +100,13 @@ private slots:
     {
         QFETCH(QByteArray, original);
         QFETCH(QByteArray, saved);
-        Doc d;
+        DocumentFixture d;
         const QString path = d.path(QStringLiteral("doc.html"));
         writeFile(path, original);
         for (int round = 0; round < 2; ++round) {
             QVERIFY(d.open(QStringLiteral("doc.html")));
-            QVERIFY(!IsModified);
-            d.form().mnuSave_Click();
+            QVERIFY(!d.doc().IsModified());
+            d.save();
             QCOMPARE(fileBytes(path), saved);
         }
         QVERIFY(d.platform().messages.isEmpty());
@@ -132,7 +115,7 @@ private slots:
 
     void linesAsThePaneSeesThem()
     {
-        Doc d;
+        DocumentFixture d;
         writeFile(d.path(QStringLiteral("a.html")), "a\r\nb");
         QVERIFY(d.open(QStringLiteral("a.html")));
         QCOMPARE(d.pane().Text(), QStringLiteral("a\nb"));
@@ -144,30 +127,30 @@ private slots:
 
     void declaredEncodingDecides()
     {
-        Doc d;
+        DocumentFixture d;
         // A new document that declares UTF-8 is written as UTF-8.
         const QString utf8Page = QStringLiteral("<meta charset=\"utf-8\">日本語");
         d.pane().SetText(utf8Page);
         d.saveAs(QStringLiteral("u.html"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("u.html"))),
                  QByteArray("<meta charset=\"utf-8\">") + NihongoUtf8 + "\r\n");
-        QCOMPARE(mdlIO::LastWrittenEncodingName(), QStringLiteral("utf-8"));
+        QCOMPARE(WebEncodingName(d.lastSave.encoding), QStringLiteral("utf-8"));
 
         // A file read as UTF-8 whose page now says Shift_JIS is written as Shift_JIS.
         d.pane().SetText(QStringLiteral(
             "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">日本語"));
-        d.form().mnuSave_Click();
+        d.save();
         QCOMPARE(fileBytes(d.path(QStringLiteral("u.html"))),
                  QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">")
                      + Nihongo + "\r\n");
-        QCOMPARE(mdlIO::LastWrittenEncodingName(), QStringLiteral("shift_jis"));
+        QCOMPARE(WebEncodingName(d.lastSave.encoding), QStringLiteral("shift_jis"));
         QVERIFY(d.platform().messages.isEmpty());
 
         // A UTF-8 file with a byte-order mark that declares UTF-8 keeps its mark.
         writeFile(d.path(QStringLiteral("bom.html")), QByteArray("\xEF\xBB\xBF<meta charset=utf-8>x"));
         QVERIFY(d.open(QStringLiteral("bom.html")));
         d.pane().SetText(d.pane().Text() + QStringLiteral("日本語"));
-        d.form().mnuSave_Click();
+        d.save();
         QCOMPARE(fileBytes(d.path(QStringLiteral("bom.html"))),
                  QByteArray("\xEF\xBB\xBF<meta charset=utf-8>x") + NihongoUtf8 + "\r\n");
 
@@ -180,11 +163,11 @@ private slots:
 
     void unstorableCharactersAskFirst()
     {
-        Doc d;
+        DocumentFixture d;
         const QString text = QStringLiteral("한국어 ☃ 日本語");
         d.pane().SetText(text);
         // No: nothing written, still modified, a pending exit withdrawn.
-        ExitRequested = true;
+        d.doc().SetExitRequested(true);
         d.platform().msgBoxAnswers.enqueue(vb::No);
         d.saveAs(QStringLiteral("k.html"));
         QCOMPARE(d.prompts().size(), 1);
@@ -192,19 +175,19 @@ private slots:
         QVERIFY(d.prompts()[0].contains(QStringLiteral("「k.html」")));
         QCOMPARE(d.platform().messages[0].style & 0x0F, vb::YesNo);
         QVERIFY(!QFile::exists(d.path(QStringLiteral("k.html"))));
-        QVERIFY(!ExitRequested);
-        QVERIFY(IsModified);
-        QVERIFY(!mdlIO::LastSaveWroteFile());
-        QCOMPARE(FileTitle, QStringLiteral("無題"));
+        QVERIFY(!d.doc().ExitRequested());
+        QVERIFY(d.doc().IsModified());
+        QVERIFY(!d.lastSave.written());
+        QCOMPARE(d.doc().FileTitle(), QStringLiteral("無題"));
 
         // Yes: UTF-8 without a byte-order mark; later saves need no question.
         d.platform().msgBoxAnswers.enqueue(vb::Yes);
         d.saveAs(QStringLiteral("k.html"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("k.html"))), text.toUtf8() + "\r\n");
-        QCOMPARE(mdlIO::LastWrittenEncodingName(), QStringLiteral("utf-8"));
-        QVERIFY(!IsModified);
+        QCOMPARE(WebEncodingName(d.lastSave.encoding), QStringLiteral("utf-8"));
+        QVERIFY(!d.doc().IsModified());
         d.pane().SetText(text + QStringLiteral("!"));
-        d.form().mnuSave_Click();
+        d.save();
         QCOMPARE(d.prompts().size(), 2);
         QCOMPARE(fileBytes(d.path(QStringLiteral("k.html"))), text.toUtf8() + "!\r\n");
         // Reopened, it reads back as it was.
@@ -214,7 +197,7 @@ private slots:
 
     void unstorableInADeclaredShiftJisPageGetsAByteOrderMark()
     {
-        Doc d;
+        DocumentFixture d;
         const QString text = QStringLiteral("<meta charset=\"Shift_JIS\">☃");
         d.pane().SetText(text);
         d.platform().msgBoxAnswers.enqueue(vb::Yes);
@@ -224,16 +207,16 @@ private slots:
                  QByteArray("\xEF\xBB\xBF") + text.toUtf8() + "\r\n");
         // Cancelled on the next save: the file stays as it was.
         d.pane().SetText(text + QStringLiteral("x"));
-        d.form().mnuSave_Click();
+        d.save();
         QCOMPARE(d.prompts().size(), 2);
         QCOMPARE(fileBytes(d.path(QStringLiteral("s.html"))),
                  QByteArray("\xEF\xBB\xBF") + text.toUtf8() + "\r\n");
-        QVERIFY(IsModified);
+        QVERIFY(d.doc().IsModified());
     }
 
     void invalidBytesOpenWithAWarning()
     {
-        Doc d;
+        DocumentFixture d;
         // 0x81 0x20: a lead byte without its trail byte; no valid UTF-8 either.
         writeFile(d.path(QStringLiteral("bad.html")), QByteArray("a\x81 b") + Nihongo + "\r\n");
         QVERIFY(d.open(QStringLiteral("bad.html")));
@@ -242,13 +225,13 @@ private slots:
         QVERIFY(d.prompts()[0].contains(QDir::toNativeSeparators(d.path(QStringLiteral("bad.html")))));
         QVERIFY(d.prompts()[0].contains(QStringLiteral("置き換え")));
         QCOMPARE(d.platform().messages[0].style, vb::OKOnly | vb::Exclamation);
-        QVERIFY(!IsModified);
+        QVERIFY(!d.doc().IsModified());
         QCOMPARE(d.title(), QStringLiteral("Tavro - bad.html"));
     }
 
     void nulBytesAreRefused()
     {
-        Doc d;
+        DocumentFixture d;
         d.pane().SetText(QStringLiteral("mine"));
         writeFile(d.path(QStringLiteral("bin.html")), QByteArray("<p>\0</p>", 8));
         d.platform().msgBoxAnswers.enqueue(vb::No);
@@ -259,8 +242,8 @@ private slots:
         QVERIFY(d.prompts()[1].contains(QDir::toNativeSeparators(d.path(QStringLiteral("bin.html")))));
         QCOMPARE(d.pane().Text(), QStringLiteral("mine"));
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題 *"));
-        QCOMPARE(FileTitle, QStringLiteral("無題"));
-        QVERIFY(FilePath.isEmpty());
+        QCOMPARE(d.doc().FileTitle(), QStringLiteral("無題"));
+        QVERIFY(d.doc().FilePath().isEmpty());
     }
 
     // A failed write: a message with the file and the reason; the old file, the document
@@ -277,7 +260,7 @@ private slots:
     void failedWritesKeepEverything()
     {
         QFETCH(QString, how);
-        Doc d;
+        DocumentFixture d;
         const QString folder = d.path(QStringLiteral("docs"));
         QVERIFY(QDir().mkpath(folder));
         std::unique_ptr<Immutable> locked;
@@ -317,18 +300,18 @@ private slots:
             QVERIFY(QDir(folder).removeRecursively());
         }
 
-        ExitRequested = true;
-        d.form().mnuSave_Click();
+        d.doc().SetExitRequested(true);
+        d.save();
         QCOMPARE(d.prompts().size(), 1);
         const QString report = d.prompts()[0];
         QVERIFY2(report.contains(QDir::toNativeSeparators(path)), qPrintable(report));
         const QStringList lines = report.split(u'\n');
         QVERIFY2(lines.size() >= 2 && !lines.last().trimmed().isEmpty(), qPrintable(report));
-        QVERIFY(!mdlIO::LastSaveWroteFile());
-        QVERIFY(!ExitRequested);
-        QVERIFY(IsModified);
+        QVERIFY(!d.lastSave.written());
+        QVERIFY(!d.doc().ExitRequested());
+        QVERIFY(d.doc().IsModified());
         QCOMPARE(d.title(), QStringLiteral("Tavro - page.html *"));
-        QCOMPARE(FilePath, path);
+        QCOMPARE(d.doc().FilePath(), path);
         if (how == QStringLiteral("folder vanished")) {
             QVERIFY(!QFileInfo::exists(folder));
         } else {
@@ -342,7 +325,7 @@ private slots:
 
     void failedSaveAsKeepsTheDocumentsFile()
     {
-        Doc d;
+        DocumentFixture d;
         writeFile(d.path(QStringLiteral("a.html")), "a\r\n");
         QVERIFY(d.open(QStringLiteral("a.html")));
         d.pane().SetText(QStringLiteral("edited"));
@@ -350,16 +333,16 @@ private slots:
         QCOMPARE(d.prompts().size(), 1);
         QVERIFY(d.prompts()[0].contains(QDir::toNativeSeparators(d.path(QStringLiteral("gone/b.html")))));
         // Save still means the document's own file.
-        QCOMPARE(FilePath, d.path(QStringLiteral("a.html")));
-        QCOMPARE(FileTitle, QStringLiteral("a.html"));
+        QCOMPARE(d.doc().FilePath(), d.path(QStringLiteral("a.html")));
+        QCOMPARE(d.doc().FileTitle(), QStringLiteral("a.html"));
         QCOMPARE(d.title(), QStringLiteral("Tavro - a.html *"));
-        d.form().mnuSave_Click();
+        d.save();
         QCOMPARE(fileBytes(d.path(QStringLiteral("a.html"))), QByteArray("edited\r\n"));
     }
 
     void keepsPermissionsOfTheReplacedFile()
     {
-        Doc d;
+        DocumentFixture d;
         const QString path = d.path(QStringLiteral("p.html"));
         writeFile(path, "old\r\n");
         const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther
@@ -367,7 +350,7 @@ private slots:
         QVERIFY(QFile::setPermissions(path, perms));
         QVERIFY(d.open(QStringLiteral("p.html")));
         d.pane().SetText(QStringLiteral("new"));
-        d.form().mnuSave_Click();
+        d.save();
         QCOMPARE(fileBytes(path), QByteArray("new\r\n"));
         QCOMPARE(QFile::permissions(path), perms);
     }

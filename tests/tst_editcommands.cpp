@@ -1,7 +1,7 @@
 // Cut, copy, paste, delete and select all on the editing pane: the clipboard, the text, the
 // selection, the modified flag and the caption after each, by handler, by key and while the
 // pane is hidden.
-#include "app/SharedState.h"
+#include "app/Document.h"
 #include "app/frmMain.h"
 #include "support/MainFormFixture.h"
 #include "support/TestMain.h"
@@ -23,7 +23,7 @@ const QString Dirty = QStringLiteral("Tavro - 無題 *");
 void startWith(frmMain &form, const QString &text, int selStart = 0, int selLength = 0)
 {
     form.txtHTML->SetText(text);
-    MDL::UpdateCaption(0);
+    form.document().SetModified(false);
     form.txtHTML->SetSelStart(selStart);
     form.txtHTML->SetSelLength(selLength);
 }
@@ -31,14 +31,14 @@ void startWith(frmMain &form, const QString &text, int selStart = 0, int selLeng
 void expectUnchangedDocument(frmMain &form, const QString &text)
 {
     QCOMPARE(form.txtHTML->Text(), text);
-    QCOMPARE(IsModified, false);
+    QCOMPARE(form.document().IsModified(), false);
     QCOMPARE(form.windowTitle(), Clean);
 }
 
 void expectChangedDocument(frmMain &form, const QString &text)
 {
     QCOMPARE(form.txtHTML->Text(), text);
-    QCOMPARE(IsModified, true);
+    QCOMPARE(form.document().IsModified(), true);
     QCOMPARE(form.windowTitle(), Dirty);
 }
 
@@ -296,7 +296,7 @@ private slots:
         form.mnuBrouser_Click();
         if (pane->isVisibleTo(&form)) {  // until the layouts exist, hide the pane as they will
             pane->hide();
-            ViewMode = 2;
+            form.document().setViewMode(ViewMode::BrowserPriority);
         }
         QVERIFY(!pane->isVisible());
         form.Web->setFocus();  // the user works in the preview
@@ -316,7 +316,7 @@ private slots:
         clickToolbar(form, 7);  // paste
         QCOMPARE(pane->Text(), QStringLiteral("<b>i</b>"));
 
-        MDL::UpdateCaption(0);
+        form.document().SetModified(false);
         pane->SetSelStart(4);
         pane->SetSelLength(4);
         form.MenuItem(QStringLiteral("mnuDelete"))->trigger();
@@ -329,7 +329,7 @@ private slots:
         QVERIFY(!pane->hasFocus());
         QCOMPARE(QApplication::focusWidget(), focusBefore);
         QVERIFY(!pane->isVisible());
-        QCOMPARE(ViewMode, qint16(2));
+        QCOMPARE(form.document().viewMode(), ViewMode::BrowserPriority);
 
         // Keys still reach the commands, and typing does not reach the hidden pane.
         QWidget *target = focusBefore ? focusBefore : &form;

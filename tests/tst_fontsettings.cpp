@@ -1,7 +1,7 @@
 // The editor font: fn.dat read and applied at start-up, written back with the values read
 // then, and the font command that changes the pane for the rest of the run only.
 #include "app/FontSettings.h"
-#include "app/SharedState.h"
+#include "app/Document.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
 #include "support/MainFormFixture.h"
@@ -42,21 +42,21 @@ private slots:
     void startUpAppliesTheStoredFontAndWritesItBack()
     {
         const QByteArray stored = sjis(QStringLiteral("\"IPAGothic\"\r\n20\r\n#TRUE#\r\n#FALSE#\r\n"));
-        MainFormFixture f(nullptr, stored);
+        MainFormFixture f(stored);
         const QFont font = f.form().txtHTML->font();
         QCOMPARE(font.family(), QStringLiteral("IPAGothic"));
         QCOMPARE(font.pointSizeF(), 20.0);
         QVERIFY(font.bold());
         QVERIFY(!font.italic());
         QCOMPARE(readFnDat(), stored);
-        QVERIFY(!IsModified);
+        QVERIFY(!f.doc().IsModified());
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題"));
     }
 
     void otherAcceptedFormsAreRewrittenCanonically()
     {
         const QByteArray stored = sjis(QStringLiteral("  \"ＭＳ Ｐゴシック\", 10.5 ,#FALSE#,  #TRUE#\r\n"));
-        MainFormFixture f(nullptr, stored);
+        MainFormFixture f(stored);
         const QFont font = f.form().txtHTML->font();
         QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(font.pointSizeF(), 10.5);
@@ -82,7 +82,7 @@ private slots:
     void unusableFilesLeaveTheDesignFontAndAreMadeAnew()
     {
         QFETCH(std::optional<QByteArray>, stored);
-        MainFormFixture f(nullptr, stored);
+        MainFormFixture f(stored);
         const QFont font = f.form().txtHTML->font();
         QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(font.pointSizeF(), 12.0);
@@ -94,9 +94,9 @@ private slots:
     void fontCommandChangesThePaneOnly()
     {
         const QByteArray stored = sjis(QStringLiteral("\"IPAGothic\"\r\n20\r\n#TRUE#\r\n#FALSE#\r\n"));
-        MainFormFixture f(nullptr, stored);
+        MainFormFixture f(stored);
         f.form().txtHTML->SetText(QStringLiteral("<p>abc</p>"));
-        MDL::UpdateCaption(0);
+        f.doc().SetModified(false);
         const QString title = f.form().windowTitle();
 
         // Cancel: nothing changes; the dialog was offered the pane's font.
@@ -107,8 +107,6 @@ private slots:
         QCOMPARE(f.platform().fontRequests[0].pointSizeF(), 20.0);
         QVERIFY(f.platform().fontRequests[0].bold());
         QCOMPARE(f.form().txtHTML->font().family(), QStringLiteral("IPAGothic"));
-        QCOMPARE(f.form().cmd.Flags, 3);
-        QVERIFY(f.form().cmd.CancelError);
 
         f.platform().fontAnswers.enqueue(fontOf(QStringLiteral("IPAMincho"), 14, false, true));
         f.form().mnuFont_Click();
@@ -117,13 +115,13 @@ private slots:
         QCOMPARE(font.pointSizeF(), 14.0);
         QVERIFY(!font.bold());
         QVERIFY(font.italic());
-        QVERIFY(!IsModified);
+        QVERIFY(!f.doc().IsModified());
         QCOMPARE(f.form().windowTitle(), title);
         QCOMPARE(readFnDat(), stored);  // the command does not touch the settings file
 
         // A save rewrites the values read at start-up, not the chosen font.
         QFile::remove(FontSettingsPath());
-        mdlIO::SaveFontSettings();
+        f.form().fontSettings().SaveFontSettings(&f.form());
         QCOMPARE(readFnDat(), stored);
     }
 
@@ -134,16 +132,13 @@ private slots:
         qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
         QVERIFY(QDir().mkpath(folder + QStringLiteral("/fn.dat/blocked")));
-        UnloadMainForm();
-        ResetSharedState();
         ScopedScriptedPlatform scripted;
-        LoadMainForm(new frmMain);
+        frmMain form;
         QCOMPARE(scripted.platform.messages.size(), 1);
         QVERIFY(scripted.platform.messages[0].prompt.contains(QStringLiteral("fn.dat")));
-        QCOMPARE(MainForm().windowTitle(), QStringLiteral("Tavro - 無題"));
-        QVERIFY(!mdlIO::SaveFontSettings());
+        QCOMPARE(form.windowTitle(), QStringLiteral("Tavro - 無題"));
+        QVERIFY(!form.fontSettings().SaveFontSettings(&form));
         QCOMPARE(scripted.platform.messages.size(), 2);
-        UnloadMainForm();
     }
 };
 

@@ -1,5 +1,5 @@
 // The three display-ratio layouts, on the panes' real geometry in a shown window.
-#include "app/SharedState.h"
+#include "app/Document.h"
 #include "app/frmMain.h"
 #include "support/MainFormFixture.h"
 #include "support/TestMain.h"
@@ -65,15 +65,12 @@ private slots:
         QCOMPARE(f.form().Web->geometry(), QRect(half, 32, half, 568));
         QVERIFY(f.form().txtHTML->isVisible());
         QVERIFY(f.form().Web->isVisible());
-        QCOMPARE(MDL::HalfWidth, qint16(half));
-        QCOMPARE(ViewMode, qint16(0));
+        QCOMPARE(f.doc().viewMode(), ViewMode::Normal);
 
         // Choosing normal again lays both panes out afresh.
         f.form().txtHTML->setGeometry(5, 5, 5, 5);
         f.form().Web->setGeometry(6, 6, 6, 6);
-        MDL::HalfWidth = 7;
         f.form().mnuNormal_Click();
-        QCOMPARE(MDL::HalfWidth, qint16(half));
         QCOMPARE(f.form().txtHTML->geometry(), QRect(0, 32, half, 568));
         QCOMPARE(f.form().Web->geometry(), QRect(half, 32, half, 568));
     }
@@ -90,7 +87,7 @@ private slots:
         txt->SetSelLength(4);
 
         f.form().mnuDText_Click();
-        QCOMPARE(ViewMode, qint16(1));
+        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
         QCOMPARE(txt->geometry(), QRect(0, 32, 800, 568));
         QVERIFY(txt->isVisible());
         QVERIFY(web->isHidden());
@@ -98,13 +95,13 @@ private slots:
 
         // A resize in text priority keeps text priority.
         QVERIFY(setClientSize(f.form(), 900, 500));
-        QCOMPARE(ViewMode, qint16(1));
+        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
         QCOMPARE(txt->geometry(), QRect(0, 32, 900, 468));
         QVERIFY(web->isHidden());
         QCOMPARE(web->geometry(), QRect(400, 32, 400, 568));
 
         f.form().mnuBrouser_Click();
-        QCOMPARE(ViewMode, qint16(2));
+        QCOMPARE(f.doc().viewMode(), ViewMode::BrowserPriority);
         QCOMPARE(web->geometry(), QRect(0, 32, 900, 468));
         QVERIFY(web->isVisible());
         QVERIFY(txt->isHidden());
@@ -113,17 +110,17 @@ private slots:
         QCOMPARE(txt->SelText(), QStringLiteral("kept"));
 
         QVERIFY(setClientSize(f.form(), 700, 400));
-        QCOMPARE(ViewMode, qint16(2));
+        QCOMPARE(f.doc().viewMode(), ViewMode::BrowserPriority);
         QCOMPARE(web->geometry(), QRect(0, 32, 700, 368));
         QVERIFY(txt->isHidden());
 
         // Choosing the active mode again does not toggle it.
         f.form().mnuBrouser_Click();
-        QCOMPARE(ViewMode, qint16(2));
+        QCOMPARE(f.doc().viewMode(), ViewMode::BrowserPriority);
         QVERIFY(txt->isHidden());
 
         f.form().mnuNormal_Click();
-        QCOMPARE(ViewMode, qint16(0));
+        QCOMPARE(f.doc().viewMode(), ViewMode::Normal);
         QCOMPARE(txt->geometry(), QRect(0, 32, 350, 368));
         QCOMPARE(web->geometry(), QRect(350, 32, 350, 368));
         QVERIFY(txt->isVisible());
@@ -138,13 +135,13 @@ private slots:
         QVERIFY(setClientSize(f.form(), 800, 600));
         f.form().txtHTML->setFocus();
         QTest::keyClick(f.form().txtHTML, Qt::Key_H, Qt::ControlModifier);
-        QCOMPARE(ViewMode, qint16(1));
+        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
         QVERIFY(f.form().Web->isHidden());
         QTest::keyClick(&f.form(), Qt::Key_K, Qt::ControlModifier);
-        QCOMPARE(ViewMode, qint16(2));
+        QCOMPARE(f.doc().viewMode(), ViewMode::BrowserPriority);
         QVERIFY(f.form().txtHTML->isHidden());
         QTest::keyClick(&f.form(), Qt::Key_J, Qt::ControlModifier);
-        QCOMPARE(ViewMode, qint16(0));
+        QCOMPARE(f.doc().viewMode(), ViewMode::Normal);
         QCOMPARE(f.form().Web->geometry(), QRect(400, 32, 400, 568));
         QVERIFY(f.form().txtHTML->isVisible());
     }
@@ -164,7 +161,7 @@ private slots:
         f.form().mnuNormal_Click();
         f.form().mnuBrouser_Click();
         QVERIFY(setClientSize(f.form(), 1000, 700));
-        QCOMPARE(ViewMode, qint16(1));
+        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
         QCOMPARE(f.form().txtHTML->geometry(), txtBefore);
         QCOMPARE(f.form().Web->geometry(), webBefore);
         QVERIFY(f.form().Web->isHidden());
@@ -176,7 +173,7 @@ private slots:
         QTRY_COMPARE(f.form().txtHTML->geometry(),
                      QRect(0, 32, f.form().Client->width(), f.form().Client->height() - 32));
         QCOMPARE(f.form().Client->size(), QSize(1000, 700));
-        QCOMPARE(ViewMode, qint16(1));
+        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
 
         // Maximising does too.
         f.form().mnuNormal_Click();

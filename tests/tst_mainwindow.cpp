@@ -1,6 +1,6 @@
 // The main window as it starts: state, caption, menus, toolbar, the keys it owns, the splash.
-#include "app/MenuTable.h"
-#include "app/SharedState.h"
+#include "app/AppInfo.h"
+#include "app/Document.h"
 #include "app/frmMain.h"
 #include "support/MainFormFixture.h"
 #include "support/TestMain.h"
@@ -15,18 +15,6 @@
 
 namespace {
 
-// Records which menu handler a key or a button reached, without running it.
-class RecordingMain : public frmMain {
-public:
-    QStringList calls;
-#define REC(name) void name() override { calls << QStringLiteral(#name); }
-    REC(mnuNew_Click) REC(mnuOpen_Click) REC(mnuSave_Click) REC(mnuSaveAll_Click)
-    REC(mnuExit_Click) REC(mnuCut_Click) REC(mnuCopy_Click) REC(mnuParst_Click)
-    REC(mnuDelete_Click) REC(mnuSelectAll_Click) REC(mnuWeb_Click) REC(mnuColor_Click)
-    REC(mnuFont_Click) REC(mnuDText_Click) REC(mnuNormal_Click) REC(mnuBrouser_Click)
-    REC(mnuTopic_Click) REC(mnuVersion_Click)
-#undef REC
-};
 
 struct ExpectedItem {
     const char *name;
@@ -43,10 +31,10 @@ private slots:
     {
         MainFormFixture f;
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題"));
-        QCOMPARE(IsModified, false);
-        QCOMPARE(ExitRequested, false);
-        QVERIFY(FilePath.isEmpty());
-        QCOMPARE(ViewMode, qint16(0));
+        QCOMPARE(f.doc().IsModified(), false);
+        QCOMPARE(f.doc().ExitRequested(), false);
+        QVERIFY(f.doc().FilePath().isEmpty());
+        QCOMPARE(f.doc().viewMode(), ViewMode::Normal);
         QCOMPARE(AppTitle, QStringLiteral("Tavro"));
         QCOMPARE(f.form().ScaleWidth(), 792);
         QCOMPARE(f.form().ScaleHeight(), 554);
@@ -59,44 +47,39 @@ private slots:
         f.form().txtHTML->setFocus();
         QTest::keyClicks(f.form().txtHTML, QStringLiteral("a"));
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題 *"));
-        QVERIFY(IsModified);
+        QVERIFY(f.doc().IsModified());
         QTest::keyClick(f.form().txtHTML, Qt::Key_Backspace);
         QVERIFY(f.form().txtHTML->Text().isEmpty());
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題 *"));
         // Assigning the text counts as a change too.
-        MDL::UpdateCaption(0);
+        f.doc().SetModified(false);
         f.form().txtHTML->SetText(QStringLiteral("<p>"));
-        QVERIFY(IsModified);
+        QVERIFY(f.doc().IsModified());
     }
 
     void fontChangeIsNotAnEdit()
     {
         MainFormFixture f;
         f.form().txtHTML->SetText(QStringLiteral("abc"));
-        MDL::UpdateCaption(0);
+        f.doc().SetModified(false);
         QFont font = f.form().txtHTML->font();
         font.setPointSize(20);
         f.form().txtHTML->setFont(font);
-        QVERIFY(!IsModified);
+        QVERIFY(!f.doc().IsModified());
     }
 
-    void updateCaptionIgnoresOtherStates()
+    void captionFollowsTheDocument()
     {
         MainFormFixture f;
-        for (qint16 state : {qint16(2), qint16(-1)}) {
-            MDL::UpdateCaption(state);
-            QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題"));
-            QCOMPARE(IsModified, false);
-        }
-        MDL::UpdateCaption(1);
-        for (qint16 state : {qint16(2), qint16(-1)}) {
-            MDL::UpdateCaption(state);
-            QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題 *"));
-            QCOMPARE(IsModified, true);
-        }
-        FileTitle.clear();
-        MDL::UpdateCaption(0);
-        QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - "));
+        f.doc().SetModified(true);
+        QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題 *"));
+        f.doc().SetFile(f.path(QStringLiteral("page.html")), QStringLiteral("page.htm"),
+                        TextEncoding::ShiftJis);
+        QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.htm *"));
+        f.doc().SetModified(false);
+        QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.htm"));
+        f.doc().MakeUntitled();
+        QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題"));
     }
 
     void menuCaptionsAndShortcuts()
@@ -152,8 +135,9 @@ private slots:
 
     void editorKeysRunTheMenuHandlers()
     {
-        auto *rec = new RecordingMain;
-        MainFormFixture f(rec);
+        MainFormFixture f;
+        f.recordCommands();
+        frmMain *rec = &f.form();
         f.showActive();
         rec->txtHTML->SetText(QStringLiteral("abc"));
         rec->txtHTML->setFocus();
@@ -175,14 +159,14 @@ private slots:
             {QKeyCombination(Qt::ControlModifier, Qt::Key_S), "mnuSave_Click"},
         };
         for (const auto &k : keys) {
-            rec->calls.clear();
+            f.calls.clear();
             QTest::keyClick(rec->txtHTML, k.key.key(), k.key.keyboardModifiers());
-            QCOMPARE(rec->calls, QStringList{QLatin1String(k.handler)});
+            QCOMPARE(f.calls, QStringList{QLatin1String(k.handler)});
         }
         // The pane's own handling did not run: no backspace, no deletion, no paste.
         QCOMPARE(rec->txtHTML->Text(), QStringLiteral("abc"));
         // Keys no menu item owns still edit.
-        rec->calls.clear();
+        f.calls.clear();
         QTest::keyClick(rec->txtHTML, Qt::Key_End);
         QTest::keyClicks(rec->txtHTML, QStringLiteral("d"));
         QTest::keyClick(rec->txtHTML, Qt::Key_Backspace);
@@ -190,13 +174,14 @@ private slots:
         QCOMPARE(rec->txtHTML->Text(), QStringLiteral("ab"));
         QTest::keyClick(rec->txtHTML, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(rec->txtHTML->Text() != QStringLiteral("ab"));  // undo is the pane's own
-        QVERIFY(rec->calls.isEmpty());
+        QVERIFY(f.calls.isEmpty());
     }
 
     void toolbarButtonsPicturesAndTips()
     {
-        auto *rec = new RecordingMain;
-        MainFormFixture f(rec);
+        MainFormFixture f;
+        f.recordCommands();
+        frmMain *rec = &f.form();
         const QList<QAction *> actions = rec->Toolbar1->actions();
         QCOMPARE(actions.size(), 17);
         const QStringList tips = {"新規作成", "開く", "上書き保存", "", "切り取り", "コピー",
@@ -223,9 +208,9 @@ private slots:
             QVERIFY(button);
             QCOMPARE(button->size(), QSize(24, 22));
             // A click on the button reaches its menu handler and nothing else.
-            rec->calls.clear();
+            f.calls.clear();
             button->click();
-            QCOMPARE(rec->calls, QStringList{handlers[i]});
+            QCOMPARE(f.calls, QStringList{handlers[i]});
         }
         QCOMPARE(actions[14]->whatsThis(), QStringLiteral("[オプション]-[カラー[１６進数]"));
         QCOMPARE(actions[1]->whatsThis(), QStringLiteral("[ファイル]-[開く...]"));
@@ -234,8 +219,6 @@ private slots:
 
     void splashShowsTheLoadedMainWindowOnce()
     {
-        UnloadMainForm();
-        ResetSharedState();
         // Watch the main window's first show: its load must be complete by then.
         struct ShowWatch : QObject {
             QStringList titlesAtShow;
@@ -247,15 +230,19 @@ private slots:
             }
         } watch;
         qApp->installEventFilter(&watch);
-        QPointer<frmFirst> splash = new frmFirst;
+        std::unique_ptr<frmMain> mainWindow;
+        QPointer<frmFirst> splash = new frmFirst([&mainWindow] {
+            mainWindow = std::make_unique<frmMain>();
+            mainWindow->show();
+        });
         splash->show();
         QVERIFY(splash->Timer1.isActive());
         QCOMPARE(splash->Timer1.interval(), 500);
         QCOMPARE(splash->size(), QSize(401, 249));
         QTest::qWait(200);
-        QVERIFY(!MainFormIfLoaded());
+        QVERIFY(!mainWindow);
         QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 5000);
-        QVERIFY(MainFormIfLoaded());
+        QVERIFY(mainWindow);
         QTest::qWait(700);
         int mains = 0;
         for (QWidget *w : QApplication::topLevelWidgets())
@@ -263,7 +250,6 @@ private slots:
         QCOMPARE(mains, 1);
         QCOMPARE(watch.titlesAtShow, QStringList{QStringLiteral("Tavro - 無題")});
         qApp->removeEventFilter(&watch);
-        UnloadMainForm();
     }
 };
 

@@ -1,5 +1,5 @@
 // The preview: F5 saves the document and the preview pane shows the file as just written.
-#include "app/SharedState.h"
+#include "app/Document.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
 #include "support/MainFormFixture.h"
@@ -49,8 +49,7 @@ QVariant runScript(QWebEngineView &web, const QString &script)
 // A document that has a file: the state a completed open or save leaves.
 void giveFile(MainFormFixture &f, const QString &name, const QString &text)
 {
-    FilePath = f.path(name);
-    FileTitle = name;
+    f.doc().SetFile(f.path(name), name, TextEncoding::ShiftJis);
     f.form().txtHTML->SetText(text);
 }
 
@@ -79,9 +78,9 @@ private slots:
 
         QTest::keyClick(f.form().txtHTML, Qt::Key_F5);
         QVERIFY(waitLoaded(loaded, 0));
-        QCOMPARE(web.url(), QUrl::fromLocalFile(FilePath));
-        QCOMPARE(web.settings()->defaultTextEncoding(), mdlIO::LastWrittenEncodingName());
-        QVERIFY(!IsModified);
+        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
+        QCOMPARE(web.settings()->defaultTextEncoding(), WebEncodingName(*f.doc().Encoding()));
+        QVERIFY(!f.doc().IsModified());
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.html"));
         // No charset declared: the Japanese text still reads as Japanese.
         QVERIFY2(pageText(web).contains(QStringLiteral("最初の版 first")), qPrintable(pageText(web)));
@@ -97,7 +96,7 @@ private slots:
             QStringLiteral("<html><body><p>二番目 second</p><img src=\"pic.png\"></body></html>"));
         QTest::keyClick(f.form().txtHTML, Qt::Key_F5);
         QVERIFY(waitLoaded(loaded, 1));
-        QCOMPARE(web.url(), QUrl::fromLocalFile(FilePath));
+        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
         const QString text = pageText(web);
         QVERIFY2(text.contains(QStringLiteral("二番目 second")), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("first")));
@@ -138,14 +137,14 @@ private slots:
         f.form().mnuWeb_Click();
         QVERIFY(waitLoaded(loaded, 0));
         QVERIFY(web.isHidden());
-        QCOMPARE(ViewMode, qint16(1));
-        QCOMPARE(web.url(), QUrl::fromLocalFile(FilePath));
+        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
+        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
         QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
 
         // Back in normal mode the page is there, without loading again.
         f.form().mnuNormal_Click();
         QVERIFY(web.isVisible());
-        QCOMPARE(web.url(), QUrl::fromLocalFile(FilePath));
+        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
         QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
         QCOMPARE(loaded.size(), 1);
     }
@@ -158,33 +157,33 @@ private slots:
         QSignalSpy started(&web, &QWebEngineView::loadStarted);
         QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
 
-        // Untitled, nothing ever chosen: the save dialog is cancelled and FilePath is empty.
+        // Untitled, nothing ever chosen: the save dialog is cancelled and the path is empty.
         f.form().txtHTML->SetText(QStringLiteral("<p>never stored</p>"));
         f.form().mnuWeb_Click();
         QCOMPARE(f.platform().saveRequests.size(), 1);
-        QVERIFY(FilePath.isEmpty());
+        QVERIFY(f.doc().FilePath().isEmpty());
         QVERIFY(web.url().isEmpty());
         Preview::ShowStoredFile(web, QString(), QStringLiteral("utf-8"));
         QVERIFY(web.url().isEmpty());
 
-        // A page on show, then a new untitled document whose save is cancelled: FilePath still
+        // A page on show, then a new untitled document whose save is cancelled: the path still
         // names the earlier file, which must not be shown as if it were this document.
         giveFile(f, QStringLiteral("earlier.html"), QStringLiteral("<p>earlier document</p>"));
         f.form().mnuWeb_Click();
         QVERIFY(waitLoaded(loaded, 0));
         const QUrl shown = web.url();
-        const QByteArray stored = fileBytes(FilePath);
+        const QByteArray stored = fileBytes(f.doc().FilePath());
         QVERIFY(!stored.isEmpty());
-        FileTitle = UntitledName;
+        f.doc().MakeUntitled();
         f.form().txtHTML->SetText(QStringLiteral("<p>new untitled text</p>"));
         f.form().mnuWeb_Click();
         QCOMPARE(f.platform().saveRequests.size(), 2);
-        QCOMPARE(fileBytes(FilePath), stored);
+        QCOMPARE(fileBytes(f.doc().FilePath()), stored);
 
         // A titled document whose file cannot be written: nothing new to show either.
         giveFile(f, QStringLiteral("no-such-folder/gone.html"), QStringLiteral("<p>unwritable</p>"));
         f.form().mnuWeb_Click();
-        QVERIFY(!QFile::exists(FilePath));
+        QVERIFY(!QFile::exists(f.doc().FilePath()));
 
         QTest::qWait(500);  // give a wrongly started load the chance to show itself
         QCOMPARE(started.size(), 1);

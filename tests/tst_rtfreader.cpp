@@ -1,5 +1,4 @@
 #include "windows/HelpFile.h"
-#include "windows/RichTextBox.h"
 #include "windows/RtfReader.h"
 
 #include <QDir>
@@ -87,7 +86,6 @@ private slots:
     void readReplacesPreviousContent();
     void helpFiles();
     void libreOfficeDocument();
-    void richTextBox();
 };
 
 void TestRtfReader::decoding_data()
@@ -467,25 +465,6 @@ void TestRtfReader::libreOfficeDocument()
     QCOMPARE(table->columns(), 2);
     QCOMPARE(doc.find(u"百円"_qs).currentTable(), table);
     QVERIFY(!doc.find(u"表の後"_qs).currentTable());
-}
-
-void TestRtfReader::richTextBox()
-{
-    RichTextBox box;
-    QVERIFY(box.isReadOnly());
-    const QString first = "{\\rtf1 {\\b first} text\\par second\\par}";
-    box.setTextRTF(first);
-    QCOMPARE(box.TextRTF(), first);
-    QCOMPARE(box.property("TextRTF").toString(), first);
-    QCOMPARE(box.toPlainText(), u"first text\nsecond"_qs);
-    QVERIFY(box.setProperty("TextRTF", QString("{\\rtf1\\trowd\\cellx500\\intbl cell\\cell\\row}")));
-    QVERIFY(box.document()->find("cell").currentTable());
-    box.setTextRTF("{\\rtf1 only}");
-    QCOMPARE(box.toPlainText(), u"only"_qs);
-    QCOMPARE(box.TextRTF(), u"{\\rtf1 only}"_qs);
-    QCOMPARE(box.textCursor().position(), 0);
-    box.setTextRTF(QString());
-    QVERIFY(box.document()->isEmpty());
 }
 
 QTEST_MAIN(TestRtfReader)

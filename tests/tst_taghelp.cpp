@@ -175,6 +175,26 @@ private slots:
         }
         qputenv("TAVRO_DATA_DIR", data_.path().toLocal8Bit());
     }
+
+    // The help pane keeps the RTF it was given and shows it, tables included.
+    void richTextBoxShowsWhatItWasGiven()
+    {
+        RichTextBox box;
+        QVERIFY(box.isReadOnly());
+        const QString first = "{\\rtf1 {\\b first} text\\par second\\par}";
+        box.setTextRTF(first);
+        QCOMPARE(box.TextRTF(), first);
+        QCOMPARE(box.property("TextRTF").toString(), first);
+        QCOMPARE(box.toPlainText(), QStringLiteral("first text\nsecond"));
+        QVERIFY(box.setProperty("TextRTF", QString("{\\rtf1\\trowd\\cellx500\\intbl cell\\cell\\row}")));
+        QVERIFY(box.document()->find("cell").currentTable());
+        box.setTextRTF("{\\rtf1 only}");
+        QCOMPARE(box.toPlainText(), QStringLiteral("only"));
+        QCOMPARE(box.TextRTF(), QStringLiteral("{\\rtf1 only}"));
+        QCOMPARE(box.textCursor().position(), 0);
+        box.setTextRTF(QString());
+        QVERIFY(box.document()->isEmpty());
+    }
 };
 
 TAVRO_TEST_MAIN(TestTagHelp)

@@ -1,6 +1,6 @@
 // The toolbar's click handler reaches the menu handler of the clicked position and nothing
 // else: every position, separators, positions out of range, real clicks and the focus.
-#include "app/SharedState.h"
+#include "app/Document.h"
 #include "app/frmMain.h"
 #include "support/MainFormFixture.h"
 #include "support/TestMain.h"
@@ -9,29 +9,6 @@
 #include <QAction>
 #include <QToolBar>
 #include <QToolButton>
-
-namespace {
-
-// Records which menu handler was reached, and where the focus was when it ran.
-class RecordingMain : public frmMain {
-public:
-    QStringList calls;
-    QList<QWidget *> focusAtCall;
-    void record(const char *name)
-    {
-        calls << QLatin1String(name);
-        focusAtCall << QApplication::focusWidget();
-    }
-#define REC(name) void name() override { record(#name); }
-    REC(mnuNew_Click) REC(mnuOpen_Click) REC(mnuSave_Click) REC(mnuSaveAll_Click)
-    REC(mnuExit_Click) REC(mnuCut_Click) REC(mnuCopy_Click) REC(mnuParst_Click)
-    REC(mnuDelete_Click) REC(mnuSelectAll_Click) REC(mnuWeb_Click) REC(mnuColor_Click)
-    REC(mnuFont_Click) REC(mnuDText_Click) REC(mnuNormal_Click) REC(mnuBrouser_Click)
-    REC(mnuTopic_Click) REC(mnuVersion_Click)
-#undef REC
-};
-
-} // namespace
 
 class TestToolbar : public QObject {
     Q_OBJECT
@@ -57,27 +34,29 @@ private slots:
     {
         QFETCH(int, index);
         QFETCH(QString, handler);
-        auto *rec = new RecordingMain;
-        MainFormFixture f(rec);
+        MainFormFixture f;
+        f.recordCommands();
+        frmMain *rec = &f.form();
         rec->txtHTML->SetText(QStringLiteral("abc"));
-        MDL::UpdateCaption(0);
+        f.doc().SetModified(false);
         const QString title = rec->windowTitle();
 
         rec->Toolbar1_ButtonClick(index);
-        QCOMPARE(rec->calls, handler.isEmpty() ? QStringList() : QStringList{handler});
+        QCOMPARE(f.calls, handler.isEmpty() ? QStringList() : QStringList{handler});
         // The dispatch itself changes nothing.
         QCOMPARE(rec->txtHTML->Text(), QStringLiteral("abc"));
         QCOMPARE(rec->windowTitle(), title);
-        QCOMPARE(IsModified, false);
-        QCOMPARE(ViewMode, qint16(0));
+        QCOMPARE(f.doc().IsModified(), false);
+        QCOMPARE(f.doc().viewMode(), ViewMode::Normal);
     }
 
     // Mouse clicks on the buttons: each command button reaches its handler once, with the
     // focus left in the editing pane; the separators run nothing.
     void clicksKeepTheFocusAndSeparatorsDoNothing()
     {
-        auto *rec = new RecordingMain;
-        MainFormFixture f(rec);
+        MainFormFixture f;
+        f.recordCommands();
+        frmMain *rec = &f.form();
         f.showActive();
         rec->txtHTML->setFocus();
         QVERIFY(rec->txtHTML->hasFocus());
@@ -88,13 +67,13 @@ private slots:
         for (int i = 0; i < actions.size(); ++i) {
             QWidget *w = rec->Toolbar1->widgetForAction(actions[i]);
             QVERIFY(w);
-            rec->calls.clear();
-            rec->focusAtCall.clear();
+            f.calls.clear();
+            f.focusAtCall.clear();
             QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
-            QVERIFY2(rec->calls.size() <= 1, qPrintable(rec->calls.join(',')));
-            reached << rec->calls.value(0);
-            if (!rec->calls.isEmpty())
-                QCOMPARE(rec->focusAtCall.value(0), static_cast<QWidget *>(rec->txtHTML));
+            QVERIFY2(f.calls.size() <= 1, qPrintable(f.calls.join(',')));
+            reached << f.calls.value(0);
+            if (!f.calls.isEmpty())
+                QCOMPARE(f.focusAtCall.value(0), static_cast<QWidget *>(rec->txtHTML));
             QVERIFY(rec->txtHTML->hasFocus());
         }
         QCOMPARE(reached, QStringList({"mnuNew_Click", "mnuOpen_Click", "mnuSave_Click", "",
@@ -113,7 +92,7 @@ private slots:
         f.showActive();
         form.txtHTML->setFocus();
         form.txtHTML->SetText(QStringLiteral("one two"));
-        MDL::UpdateCaption(0);
+        form.document().SetModified(false);
         form.txtHTML->SetSelStart(0);
         form.txtHTML->SetSelLength(4);
 

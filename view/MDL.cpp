@@ -1,24 +1,11 @@
 #include "view/MDL.h"
 
-#include "app/SharedState.h"
-#include "app/frmMain.h"
-#include "app/platform/TextBox.h"
+#include "app/Document.h"
 
-#include <QWebEngineView>
+#include <QWidget>
 #include <algorithm>
 
 namespace MDL {
-
-void UpdateCaption(qint16 state)
-{
-    if (state == 0) {
-        IsModified = false;
-        MainForm().setWindowTitle(AppTitle + QStringLiteral(" - ") + FileTitle);
-    } else if (state == 1) {
-        IsModified = true;
-        MainForm().setWindowTitle(AppTitle + QStringLiteral(" - ") + FileTitle + QStringLiteral(" *"));
-    }
-}
 
 qint16 SplitPosition(int clientWidth)
 {
@@ -32,56 +19,62 @@ qint16 SplitPosition(int clientWidth)
 namespace {
 
 // A minimised window keeps its panes (and the mode) as they were; restoring lays them out anew.
-bool Minimised(const frmMain &form)
+bool Minimised(const Panes &panes)
 {
-    return form.windowState().testFlag(Qt::WindowMinimized);
+    return panes.window.windowState().testFlag(Qt::WindowMinimized);
 }
 
 // A client area lower than the toolbar strip leaves the panes no height rather than a negative one.
-int PaneHeight(const frmMain &form)
+int PaneHeight(const Panes &panes)
 {
-    return std::max(0, form.ScaleHeight() - PaneTop);
+    return std::max(0, panes.client.height() - PaneTop);
 }
 
 } // namespace
 
-void ApplyNormalLayout()
+void ApplyNormalLayout(const Panes &panes, Document &doc)
 {
-    frmMain &form = MainForm();
-    if (Minimised(form))
+    if (Minimised(panes))
         return;
-    HalfWidth = SplitPosition(form.ScaleWidth());
-    const int height = PaneHeight(form);
-    form.txtHTML->setGeometry(0, PaneTop, HalfWidth, height);
-    form.txtHTML->setVisible(true);
-    form.Web->setGeometry(HalfWidth, PaneTop, form.txtHTML->width(), height);
-    form.Web->setVisible(true);
-    ViewMode = 0;
+    const int half = SplitPosition(panes.client.width());
+    const int height = PaneHeight(panes);
+    panes.text.setGeometry(0, PaneTop, half, height);
+    panes.text.setVisible(true);
+    panes.web.setGeometry(half, PaneTop, panes.text.width(), height);
+    panes.web.setVisible(true);
+    doc.setViewMode(ViewMode::Normal);
 }
 
-void ApplyTextLayout()
+void ApplyTextLayout(const Panes &panes, Document &doc)
 {
-    frmMain &form = MainForm();
-    if (Minimised(form))
+    if (Minimised(panes))
         return;
-    form.txtHTML->setGeometry(0, PaneTop, form.ScaleWidth(), PaneHeight(form));
-    form.Web->setVisible(false);
-    form.txtHTML->setVisible(true);
-    ViewMode = 1;
+    panes.text.setGeometry(0, PaneTop, panes.client.width(), PaneHeight(panes));
+    panes.web.setVisible(false);
+    panes.text.setVisible(true);
+    doc.setViewMode(ViewMode::TextPriority);
 }
 
-void ApplyBrowserLayout()
+void ApplyBrowserLayout(const Panes &panes, Document &doc)
 {
-    frmMain &form = MainForm();
-    if (Minimised(form))
+    if (Minimised(panes))
         return;
-    form.Web->setGeometry(0, PaneTop, form.ScaleWidth(), PaneHeight(form));
+    panes.web.setGeometry(0, PaneTop, panes.client.width(), PaneHeight(panes));
     // Typing must not go on into a pane the user cannot see.
-    if (form.txtHTML->hasFocus())
-        form.Web->setFocus();
-    form.txtHTML->setVisible(false);
-    form.Web->setVisible(true);
-    ViewMode = 2;
+    if (panes.text.hasFocus())
+        panes.web.setFocus();
+    panes.text.setVisible(false);
+    panes.web.setVisible(true);
+    doc.setViewMode(ViewMode::BrowserPriority);
+}
+
+void ApplyCurrentLayout(const Panes &panes, Document &doc)
+{
+    switch (doc.viewMode()) {
+    case ViewMode::Normal: ApplyNormalLayout(panes, doc); break;
+    case ViewMode::TextPriority: ApplyTextLayout(panes, doc); break;
+    case ViewMode::BrowserPriority: ApplyBrowserLayout(panes, doc); break;
+    }
 }
 
 }

@@ -1,20 +1,30 @@
 #pragma once
-// Layout of the two panes and the main window's caption.
+// Layout of the two panes in the main window's client area, for the three view modes.
 #include <QtGlobal>
 
+class QWidget;
+class Document;
+
 namespace MDL {
-inline qint16 HalfWidth = 0;  // split position of the normal layout
 
 // The panes sit this far below the client area's top, under the toolbar.
 constexpr int PaneTop = 32;
 
-// 0: no unsaved changes, 1: unsaved changes; any other value changes nothing.
-void UpdateCaption(qint16 state);
-void ApplyNormalLayout();
-void ApplyTextLayout();
-void ApplyBrowserLayout();
+// The widgets a layout places.
+struct Panes {
+    QWidget &window;  // a minimised window is left as it is
+    QWidget &client;  // the area the panes share
+    QWidget &text;
+    QWidget &web;
+};
+
+void ApplyNormalLayout(const Panes &panes, Document &doc);
+void ApplyTextLayout(const Panes &panes, Document &doc);
+void ApplyBrowserLayout(const Panes &panes, Document &doc);
+// The document's current mode again, after a change of the window's size.
+void ApplyCurrentLayout(const Panes &panes, Document &doc);
 
 // Half of a client width, exact halves going to the even neighbour (801 -> 400, 803 -> 402).
-// Widths outside 0..65534 are clamped so the result always fits HalfWidth.
+// Widths outside 0..65534 are clamped so the result always fits a 16-bit split position.
 qint16 SplitPosition(int clientWidth);
 }

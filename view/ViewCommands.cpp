@@ -1,20 +1,27 @@
-// The display-ratio commands and the preview.
-#include "app/SharedState.h"
-#include "app/frmMain.h"
+#include "view/ViewCommands.h"
+
+#include "app/Document.h"
+#include "app/DocumentCommands.h"
 #include "app/mdlIO.h"
-#include "view/MDL.h"
 #include "view/Preview.h"
 
-void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(); }
-void frmMain::mnuDText_Click() { MDL::ApplyTextLayout(); }
-void frmMain::mnuBrouser_Click() { MDL::ApplyBrowserLayout(); }
+#include <QWebEngineView>
 
-void frmMain::mnuWeb_Click()
+namespace ViewCommands {
+
+QWebEngineView *CreatePreviewPane(QWidget *parent)
 {
-    mdlIO::SaveDocument();
+    return new QWebEngineView(parent);
+}
+
+void Preview(DocumentContext &c, QWebEngineView &web)
+{
+    const SaveResult saved = mdlIO::SaveDocument(c);
     // Without a freshly written file the stored path would show some other document than the
     // one being edited (an earlier file, or nothing at all): leave the pane as it is.
-    if (!mdlIO::LastSaveWroteFile())
+    if (!saved.written())
         return;
-    Preview::ShowStoredFile(*Web, FilePath, mdlIO::LastWrittenEncodingName());
+    Preview::ShowStoredFile(web, c.doc.FilePath(), WebEncodingName(saved.encoding));
+}
+
 }

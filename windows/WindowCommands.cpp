@@ -1,11 +1,10 @@
-// Commands that open the secondary windows.
-#include "app/frmMain.h"
+#include "windows/WindowCommands.h"
+
 #include "windows/frmAbout.h"
 #include "windows/frmColor.h"
 #include "windows/frmHelp.h"
 
 namespace {
-// Modeless and without an owner: shown, or brought to the front as it stands.
 void ShowSecondary(QWidget &window)
 {
     if (window.isVisible())
@@ -16,14 +15,8 @@ void ShowSecondary(QWidget &window)
 }
 }
 
-void frmMain::mnuColor_Click()
-{
-    ShowSecondary(ColorForm());
-}
-
-void frmMain::mnuTopic_Click() { ShowTagHelp(); }
-
-void frmMain::mnuVersion_Click()
-{
-    ShowSecondary(AboutForm());
+namespace WindowCommands {
+void ShowColorPicker() { ShowSecondary(ColorForm()); }
+void ShowTagHelp() { ::ShowTagHelp(); }
+void ShowVersion() { ShowSecondary(AboutForm()); }
 }

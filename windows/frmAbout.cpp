@@ -1,6 +1,8 @@
 #include "windows/frmAbout.h"
 
+#include "app/AppInfo.h"
 #include "app/platform/Twips.h"
+#include "windows/SingleWindow.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -9,12 +11,11 @@
 
 namespace {
 
-QPointer<frmAbout> g_about;
+SingleWindow<frmAbout> g_about;
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const QRect &r)
 {
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPointSizeF(9.75);
+    QFont font = DesignFont(9.75);
     font.setWeight(QFont::Normal);
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -45,8 +46,8 @@ frmAbout::frmAbout(QWidget *parent)
     Image1->setPixmap(icon);
 
     Label1 = MakeLabel(this, "Label1", QStringLiteral("(C) 2026 Tavro"), TwipsRect(840, 720, 1545, 195));
-    Label2 = MakeLabel(this, "Label2", QStringLiteral("Tavro"), TwipsRect(840, 240, 510, 195));
-    Label3 = MakeLabel(this, "Label3", QStringLiteral("Version " TAVRO_VERSION),
+    Label2 = MakeLabel(this, "Label2", AppTitle, TwipsRect(840, 240, 510, 195));
+    Label3 = MakeLabel(this, "Label3", QStringLiteral("Version ") + AppVersion,
                        TwipsRect(840, 480, 1065, 195));
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
@@ -65,8 +66,7 @@ frmAbout::~frmAbout() = default;
 void frmAbout::closeEvent(QCloseEvent *event)
 {
     // The close box unloads the window; the next opening builds a new one.
-    if (g_about == this)
-        g_about = nullptr;
+    g_about.forget(this);
     event->accept();
 }
 
@@ -77,18 +77,15 @@ void frmAbout::Command1_Click()
 
 frmAbout &AboutForm()
 {
-    if (!g_about)
-        g_about = new frmAbout;
-    return *g_about;
+    return g_about.get();
 }
 
 frmAbout *AboutFormIfLoaded()
 {
-    return g_about;
+    return g_about.ifLoaded();
 }
 
 void UnloadAboutForm()
 {
-    delete g_about.data();
-    g_about = nullptr;
+    g_about.unload();
 }

@@ -1,8 +1,10 @@
 #include "windows/frmColor.h"
 
+#include "app/AppInfo.h"
 #include "app/platform/Platform.h"
 #include "app/platform/Twips.h"
 #include "windows/ColorCode.h"
+#include "windows/SingleWindow.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -12,12 +14,11 @@
 
 namespace {
 
-QPointer<frmColor> g_color;
+SingleWindow<frmColor> g_color;
 
 QFont GothicP18(bool bold)
 {
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
-    f.setPointSizeF(18);
+    QFont f = DesignFont(18);
     f.setBold(bold);
     return f;
 }
@@ -108,8 +109,7 @@ void frmColor::closeEvent(QCloseEvent *event)
 {
     // Closing unloads the picker: the next opening starts afresh even before this object is
     // actually deleted.
-    if (g_color == this)
-        g_color = nullptr;
+    g_color.forget(this);
     event->accept();
 }
 
@@ -158,18 +158,15 @@ void frmColor::cmdCopy_Click()
 
 frmColor &ColorForm()
 {
-    if (!g_color)
-        g_color = new frmColor;
-    return *g_color;
+    return g_color.get();
 }
 
 frmColor *ColorFormIfLoaded()
 {
-    return g_color;
+    return g_color.ifLoaded();
 }
 
 void UnloadColorForm()
 {
-    delete g_color.data();
-    g_color = nullptr;
+    g_color.unload();
 }

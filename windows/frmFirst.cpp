@@ -1,14 +1,12 @@
 #include "windows/frmFirst.h"
 
-#include "app/frmMain.h"
-
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
 
-frmFirst::frmFirst(QWidget *parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      picture_(QStringLiteral(":/splash.jpg"))
+frmFirst::frmFirst(std::function<void()> showMain)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      picture_(QStringLiteral(":/splash.jpg")), showMain_(std::move(showMain))
 {
     setObjectName(QStringLiteral("frmFirst"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -34,6 +32,6 @@ void frmFirst::paintEvent(QPaintEvent *)
 void frmFirst::Timer1_Timer()
 {
     Timer1.stop();
-    MainForm().show();  // loads it first: its load runs to the end before it appears
+    showMain_();  // its load runs to the end before it appears
     close();            // unloads the splash; its timer goes with it
 }

@@ -3,11 +3,13 @@
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 class frmFirst : public QWidget {
     Q_OBJECT
 public:
-    explicit frmFirst(QWidget *parent = nullptr);
+    // showMain creates, loads and shows the main window; the timer runs it once.
+    explicit frmFirst(std::function<void()> showMain);
     void Timer1_Timer();
     QTimer Timer1;
 
@@ -16,4 +18,5 @@ protected:
 
 private:
     QPixmap picture_;
+    std::function<void()> showMain_;
 };

@@ -1,9 +1,11 @@
 #include "windows/frmHelp.h"
 
+#include "app/AppInfo.h"
 #include "app/platform/Paths.h"
 #include "app/platform/Twips.h"
 #include "windows/HelpFile.h"
 #include "windows/RichTextBox.h"
+#include "windows/SingleWindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +14,7 @@
 #include <QPointer>
 
 namespace {
-QPointer<frmHelp> g_help;
+SingleWindow<frmHelp> g_help;
 }
 
 frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
@@ -27,9 +29,7 @@ frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     List->setObjectName(QStringLiteral("List"));
     List->setSelectionMode(QAbstractItemView::SingleSelection);
     List->setSortingEnabled(false);
-    QFont listFont(QStringLiteral("ＭＳ Ｐゴシック"));
-    listFont.setPointSizeF(11.25);
-    List->setFont(listFont);
+    List->setFont(DesignFont(11.25));
 
     Web2 = new RichTextBox(this);
     Web2->setObjectName(QStringLiteral("Web2"));
@@ -112,15 +112,14 @@ void frmHelp::List_Load(const QString &name)
 
 frmHelp *ShowTagHelp()
 {
-    if (!g_help)
-        g_help = new frmHelp;
-    g_help->show();
-    g_help->raise();
-    g_help->activateWindow();
-    return g_help;
+    frmHelp &help = g_help.get();
+    help.show();
+    help.raise();
+    help.activateWindow();
+    return &help;
 }
 
 frmHelp *TagHelpIfLoaded()
 {
-    return g_help;
+    return g_help.ifLoaded();
 }

@@ -33,14 +33,14 @@ bool CommonDialog::takeFile(const QString &path)
 
 bool CommonDialog::ShowOpen()
 {
-    const FileDialogRequest req{FileName, QtFilter(Filter), DefaultExt, Flags};
+    const FileDialogRequest req{FileName, QtFilter(Filter), DefaultExt};
     const auto chosen = Platform().GetOpenFileName(owner_, req);
     return chosen && takeFile(*chosen);
 }
 
 bool CommonDialog::ShowSave()
 {
-    const FileDialogRequest req{FileName, QtFilter(Filter), DefaultExt, Flags};
+    const FileDialogRequest req{FileName, QtFilter(Filter), DefaultExt};
     const auto chosen = Platform().GetSaveFileName(owner_, req);
     return chosen && takeFile(*chosen);
 }

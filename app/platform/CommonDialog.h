@@ -5,14 +5,6 @@
 
 class QWidget;
 
-namespace cdl {
-constexpr int OFN_HIDEREADONLY = 0x4;
-constexpr int OFN_PATHMUSTEXIST = 0x800;
-constexpr int OFN_FILEMUSTEXIST = 0x1000;
-constexpr int CF_SCREENFONTS = 0x1;
-constexpr int CF_PRINTERFONTS = 0x2;
-}
-
 class CommonDialog {
 public:
     explicit CommonDialog(QWidget *owner = nullptr) : owner_(owner) {}
@@ -21,9 +13,6 @@ public:
     QString FileName = QStringLiteral("*.html");
     QString FileTitle;
     QString Filter = QStringLiteral("HTML文書(*.html)|*.html|全てのファイル(*.*)|*.*|");
-    int Flags = cdl::OFN_FILEMUSTEXIST | cdl::OFN_PATHMUSTEXIST;
-    int MaxFileSize = 260;  // kept for callers; paths here may be longer
-    bool CancelError = false;
     QString FontName;
     float FontSize = 8.0f;
     bool FontBold = false;

@@ -26,7 +26,6 @@ struct FileDialogRequest {
     QString initialPath;  // the name the dialog starts with (may be a pattern such as *.html)
     QString filter;       // Qt filter string: "desc (pat);;desc (pat)"
     QString defaultSuffix;
-    int flags = 0;
 };
 
 class PlatformServices {

@@ -22,10 +22,7 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
 QString TextBox::Text() const
 {
     // toPlainText() would also turn no-break spaces into plain ones; the text must stay as typed.
-    QString s = document()->toRawText();
-    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    s.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return s;
+    return PaneLineBreaks(document()->toRawText());
 }
 
 void TextBox::SetText(const QString &text)
@@ -48,10 +45,7 @@ int TextBox::SelLength() const
 QString TextBox::SelText() const
 {
     // QTextCursor gives paragraph separators; the pane's text uses '\n'.
-    QString s = textCursor().selectedText();
-    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    s.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return s;
+    return PaneLineBreaks(textCursor().selectedText());
 }
 
 int TextBox::TextLength() const
@@ -81,4 +75,13 @@ void TextBox::SetSelText(const QString &text)
     // insertText turns '\n' into paragraph breaks, so pasted line breaks stay line breaks.
     c.insertText(text);
     setTextCursor(c);
+}
+
+QString PaneLineBreaks(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
 }

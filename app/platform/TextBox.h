@@ -23,3 +23,7 @@ signals:
     // Fires for every change of the text, typed or assigned; formatting changes do not count.
     void Change();
 };
+
+// Text with every kind of line break (CR LF, lone CR, LF, U+2028, U+2029) as the pane's one
+// '\n', so a CR LF pair never turns into two lines and no stray CR is left in the document.
+QString PaneLineBreaks(QString text);

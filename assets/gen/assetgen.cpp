@@ -1,6 +1,8 @@
 // Draws the program's pictures: the globe icon (32 px and the usual icon-theme sizes), the
 // 12 toolbar pictures (16 px and 32 px for high-density screens) and the splash JPEG.
 // Run by hand after changing a drawing:  tavro_assetgen <assets folder>
+#include "app/AppInfo.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFont>
@@ -321,7 +323,7 @@ QImage splash()
     small.setPixelSize(11);
     p.setFont(small);
     p.setPen(QColor(20, 30, 60));
-    p.drawText(QRectF(150, 208, 240, 16), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Version 1.00"));
+    p.drawText(QRectF(150, 208, 240, 16), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Version ") + AppVersion);
     p.drawText(QRectF(150, 224, 240, 16), Qt::AlignRight | Qt::AlignVCenter,
                QStringLiteral("Copyright (C) 2026 The Tavro developers"));
     return img;

@@ -1,10 +1,15 @@
 #include "support/MainFormFixture.h"
 
+#include "support/Files.h"
+
+#include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTest>
 
-MainFormFixture::MainFormFixture(frmMain *window, std::optional<QByteArray> fnDat)
+MainFormFixture::MainFormFixture(std::optional<QByteArray> fnDat)
 {
     // Settings of each test stay in its own scratch folder.
     qputenv("XDG_CONFIG_HOME", dir_.filePath(QStringLiteral(".config")).toLocal8Bit());
@@ -15,15 +20,10 @@ MainFormFixture::MainFormFixture(frmMain *window, std::optional<QByteArray> fnDa
         if (file.open(QIODevice::WriteOnly))
             file.write(*fnDat);
     }
-    UnloadMainForm();
-    ResetSharedState();
-    LoadMainForm(window ? window : new frmMain);
+    form_ = std::make_unique<frmMain>();
 }
 
-MainFormFixture::~MainFormFixture()
-{
-    UnloadMainForm();
-}
+MainFormFixture::~MainFormFixture() = default;
 
 void MainFormFixture::showActive()
 {
@@ -32,4 +32,48 @@ void MainFormFixture::showActive()
     QApplication::setActiveWindow(&form());
     if (!QTest::qWaitForWindowActive(&form()))
         qWarning("main window did not become active");
+}
+
+void MainFormFixture::recordCommands()
+{
+    for (QAction *action : form().findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QString name = action->objectName();
+        if (!name.startsWith(QLatin1String("mnu")))
+            continue;
+        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+        QObject::connect(action, &QAction::triggered, action, [this, name] {
+            calls << name + QStringLiteral("_Click");
+            focusAtCall << QApplication::focusWidget();
+        });
+    }
+}
+
+bool DocumentFixture::open(const QString &name)
+{
+    platform().openAnswers.enqueue(path(name));
+    form().mnuOpen_Click();
+    return doc().FilePath() == path(name) && doc().FileTitle() == QFileInfo(path(name)).fileName();
+}
+
+void DocumentFixture::saveAs(const QString &name)
+{
+    if (!name.isEmpty())
+        platform().saveAnswers.enqueue(path(name));
+    DocumentContext c = form().context();
+    lastSave = mdlIO::SaveDocumentAs(c);
+}
+
+void DocumentFixture::save()
+{
+    DocumentContext c = form().context();
+    lastSave = mdlIO::SaveDocument(c);
+}
+
+void DocumentFixture::haveFile(const QString &name, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path(name)).absolutePath());
+    writeFile(path(name), bytes);
+    QVERIFY(open(name));
+    QVERIFY(!doc().IsModified());
+    platform().openRequests.clear();
 }

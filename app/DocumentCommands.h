@@ -1,0 +1,30 @@
+#pragma once
+// The File menu's commands and the main window's close handling. They ask about unsaved
+// changes and leave the file work to mdlIO.
+class QWidget;
+class Document;
+class TextBox;
+class CommonDialog;
+class FontSettings;
+
+// What the document commands work on: the document, the pane that holds its text, the dialog
+// provider, the font settings file (rewritten after every save) and the window that owns the
+// questions.
+struct DocumentContext {
+    QWidget *window;
+    Document &doc;
+    TextBox &pane;
+    CommonDialog &dialog;
+    FontSettings &font;
+};
+
+namespace DocumentCommands {
+void New(DocumentContext &c);
+void Open(DocumentContext &c);
+void Save(DocumentContext &c);
+void SaveAs(DocumentContext &c);
+// Exit: closing now asks about unsaved changes.
+void Exit(DocumentContext &c);
+// The close handling: true when the window may not close. Ends the program otherwise.
+bool RefuseClose(DocumentContext &c);
+}

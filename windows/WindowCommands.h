@@ -1,0 +1,8 @@
+#pragma once
+// Commands that open the secondary windows: each exists at most once, modeless and without
+// an owner, and is brought to the front when already shown.
+namespace WindowCommands {
+void ShowColorPicker();
+void ShowTagHelp();
+void ShowVersion();
+}
