@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-qpa-plugins qt6-translations-l10n libgl-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth x11-utils xdotool xclip openbox imagemagick
+  attr acl
   clang libclang-rt-14-dev
 )
 

@@ -252,7 +252,6 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::newRow("read-only file") << "read-only file";
-        QTest::newRow("read-only folder") << "read-only folder";
         QTest::newRow("folder vanished") << "folder vanished";
         QTest::newRow("full disk") << "full disk";
     }
