@@ -8,7 +8,21 @@ Document::Document(QObject *parent) : QObject(parent) {}
 
 void Document::SetModified(bool modified)
 {
+    const bool changed = modified != modified_;
     modified_ = modified;
+    announce();
+    if (changed)
+        emit modifiedChanged(modified);
+}
+
+void Document::Restore(const QString &path, const QString &title,
+                       std::optional<TextEncoding> encoding, std::optional<FileIdentity> diskIdentity)
+{
+    filePath_ = path;
+    fileTitle_ = title;
+    encoding_ = encoding;
+    diskIdentity_ = diskIdentity;
+    declinedIdentity_.reset();
     announce();
 }
 
@@ -17,13 +31,30 @@ void Document::SetFile(const QString &path, const QString &title, TextEncoding e
     filePath_ = path;
     fileTitle_ = title;
     encoding_ = encoding;
+    diskIdentity_ = IdentityOf(path);
+    declinedIdentity_.reset();
     announce();
+}
+
+bool Document::ChangedOnDisk() const
+{
+    if (!diskIdentity_ || IsUntitled())
+        return false;
+    const std::optional<FileIdentity> now = IdentityOf(filePath_);
+    return now && *now != *diskIdentity_;
+}
+
+bool Document::DiskVersionDeclined() const
+{
+    return declinedIdentity_ && declinedIdentity_ == IdentityOf(filePath_);
 }
 
 void Document::MakeUntitled()
 {
     fileTitle_ = UntitledName;
     encoding_.reset();
+    diskIdentity_.reset();
+    declinedIdentity_.reset();
     announce();
 }
 

@@ -3,6 +3,7 @@
 // whether the pane holds changes the file lacks, and how the window shows it. The main window
 // owns it and passes it to the commands; the caption follows its signals.
 #include "app/DocumentCodec.h"
+#include "app/FileIdentity.h"
 
 #include <QObject>
 #include <QString>
@@ -40,6 +41,21 @@ public:
     void SetFile(const QString &path, const QString &title, TextEncoding encoding);
     // New: untitled, no encoding remembered; the path stays.
     void MakeUntitled();
+    // Text brought back after a crash: the document it belonged to, based on the version of
+    // its file that was on disk then.
+    void Restore(const QString &path, const QString &title, std::optional<TextEncoding> encoding,
+                 std::optional<FileIdentity> diskIdentity);
+
+    // The version of the file on disk that the pane's text was last read from or written to;
+    // nullopt when the document has no file or it was not there. SetFile takes it from disk.
+    std::optional<FileIdentity> DiskIdentity() const { return diskIdentity_; }
+    // The file on disk is another version than the one last read or written (a deleted file is
+    // not: it is simply written again).
+    bool ChangedOnDisk() const;
+    // The user chose to keep the text as it is over the version now on disk: it is not offered
+    // for reloading again, but saving still asks before replacing it.
+    void DeclineDiskVersion() { declinedIdentity_ = IdentityOf(filePath_); }
+    bool DiskVersionDeclined() const;
 
     // The encoding the document's file is in: what it was read in, or last written in;
     // nullopt for a document that has never been read or written.
@@ -54,6 +70,7 @@ public:
 signals:
     // The caption changed: the modified flag or the display name.
     void captionChanged(const QString &caption);
+    void modifiedChanged(bool modified);
 
 private:
     void announce();
@@ -63,5 +80,7 @@ private:
     QString filePath_;
     QString fileTitle_ = UntitledName;
     std::optional<TextEncoding> encoding_;
+    std::optional<FileIdentity> diskIdentity_;
+    std::optional<FileIdentity> declinedIdentity_;
     ViewMode viewMode_ = ViewMode::Normal;
 };

@@ -5,9 +5,12 @@
 
 #include "app/AppInfo.h"
 #include "app/Document.h"
+#include "app/Recovery.h"
 #include "app/mdlIO.h"
 #include "app/platform/Platform.h"
 #include "app/platform/TextBox.h"
+
+#include <QDir>
 
 namespace {
 
@@ -90,6 +93,39 @@ bool RefuseClose(DocumentContext &c)
     }
     Platform().EndProgram();
     return false;
+}
+
+void OfferReload(DocumentContext &c)
+{
+    if (c.doc.IsModified() || !c.doc.ChangedOnDisk() || c.doc.DiskVersionDeclined())
+        return;
+    const QString question =
+        QStringLiteral("「%1」はほかのプログラムによって変更されました。\n読み込み直しますか？")
+            .arg(QDir::toNativeSeparators(c.doc.FilePath()));
+    if (Platform().MsgBox(c.window, question, vb::YesNo | vb::Question, AppTitle) != vb::Yes
+        || !mdlIO::ReloadDocument(c))
+        c.doc.DeclineDiskVersion();
+}
+
+void OfferRecovery(DocumentContext &c, RecoveryStore &store)
+{
+    std::optional<RecoveryStore::Orphan> orphan = store.TakeOrphan();
+    if (!orphan)
+        return;
+    const RecoveredDocument &doc = orphan->doc;
+    const QString question =
+        QStringLiteral("%1 が前回正常に終了しなかったため、保存されていない「%2」の内容が残っています。\n"
+                       "復元しますか？\n「いいえ」を選ぶと、残っていた内容は削除されます。")
+            .arg(AppTitle, doc.title);
+    if (Platform().MsgBox(c.window, question, vb::YesNo | vb::Question, AppTitle) == vb::Yes) {
+        c.pane.SetText(doc.text);
+        c.doc.Restore(doc.path, doc.title, doc.encoding, doc.diskIdentity);
+        c.doc.SetModified(true);
+        // This editor keeps the text from now on, before the old file goes.
+        store.Keep(doc);
+        store.Flush();
+    }
+    RecoveryStore::Remove(*orphan);
 }
 
 } // namespace DocumentCommands

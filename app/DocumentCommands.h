@@ -6,6 +6,7 @@ class Document;
 class TextBox;
 class CommonDialog;
 class FontSettings;
+class RecoveryStore;
 
 // What the document commands work on: the document, the pane that holds its text, the dialog
 // provider, the font settings file (rewritten after every save) and the window that owns the
@@ -27,4 +28,9 @@ void SaveAs(DocumentContext &c);
 void Exit(DocumentContext &c);
 // The close handling: true when the window may not close. Ends the program otherwise.
 bool RefuseClose(DocumentContext &c);
+// The window was activated: a file that another program changed while the pane holds no
+// unsaved changes is offered for reloading.
+void OfferReload(DocumentContext &c);
+// At start: text that an editor which ended abnormally did not save is offered back.
+void OfferRecovery(DocumentContext &c, RecoveryStore &store);
 }

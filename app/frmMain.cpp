@@ -130,9 +130,22 @@ frmMain::frmMain()
     connect(txtHTML, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { mnuEdit->exec(txtHTML->mapToGlobal(pos)); });
 
-    // Every change of the text, typed or assigned, is an unsaved change.
-    connect(txtHTML, &TextBox::Change, this, [this] { doc_.SetModified(true); });
+    // Every change of the text, typed or assigned, is an unsaved change. The text is kept for
+    // crash recovery once typing pauses, never on the keystroke itself.
+    recoveryTimer_.setSingleShot(true);
+    recoveryTimer_.setInterval(2000);
+    connect(&recoveryTimer_, &QTimer::timeout, this, &frmMain::keepForRecovery);
+    connect(txtHTML, &TextBox::Change, this, [this] {
+        doc_.SetModified(true);
+        recoveryTimer_.start();
+    });
     connect(&doc_, &Document::captionChanged, this, &QWidget::setWindowTitle);
+    connect(&doc_, &Document::modifiedChanged, this, [this](bool modified) {
+        if (!modified) {  // saved or discarded: nothing left to recover
+            recoveryTimer_.stop();
+            recovery_.Discard();
+        }
+    });
     Client->installEventFilter(this);
     qApp->installEventFilter(this);
 
@@ -149,6 +162,22 @@ frmMain::frmMain()
 frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);
+    // Only a normal end gets here: the text was saved or the user chose not to keep it.
+    recovery_.Discard();
+}
+
+void frmMain::keepForRecovery()
+{
+    if (!doc_.IsModified())
+        return;
+    recovery_.Keep(RecoveredDocument{txtHTML->Text(), doc_.FilePath(), doc_.FileTitle(),
+                                     doc_.Encoding(), doc_.DiskIdentity()});
+}
+
+void frmMain::OfferRecovery()
+{
+    DocumentContext c = context();
+    DocumentCommands::OfferRecovery(c, recovery_);
 }
 
 void frmMain::buildMenus()
@@ -302,6 +331,17 @@ void frmMain::changeEvent(QEvent *event)
     // Restoring from the taskbar lays the panes out again for the current mode.
     if (event->type() == QEvent::WindowStateChange && !isMinimized())
         Form_Resize();
+    // Coming back to the window: the file may have been changed by another program meanwhile.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !offeringReload_) {
+        QTimer::singleShot(0, this, [this] {
+            if (offeringReload_ || !isActiveWindow() || QApplication::activeModalWidget())
+                return;
+            offeringReload_ = true;
+            DocumentContext c = context();
+            DocumentCommands::OfferReload(c);
+            offeringReload_ = false;
+        });
+    }
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)

@@ -6,11 +6,13 @@
 #include "app/Document.h"
 #include "app/DocumentCommands.h"
 #include "app/FontSettings.h"
+#include "app/Recovery.h"
 #include "app/platform/CommonDialog.h"
 #include "app/platform/TextBox.h"
 #include "view/MDL.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 class QToolBar;
 class QWebEngineView;
@@ -37,6 +39,9 @@ public:
     FontSettings &fontSettings() { return font_; }
     // What the document commands work on.
     DocumentContext context();
+    RecoveryStore &recovery() { return recovery_; }
+    // At start, once the window is on the screen: offers back text an earlier run lost.
+    void OfferRecovery();
 
     // The client area's size, in pixels.
     int ScaleWidth() const;
@@ -78,10 +83,14 @@ private:
     void Form_Load();
     void buildMenus();
     void buildToolbar();
+    void keepForRecovery();
     MDL::Panes panes();
 
     Document doc_;
     FontSettings font_;
+    RecoveryStore recovery_;
+    QTimer recoveryTimer_;  // typing paused: time to keep the text
+    bool offeringReload_ = false;
     QList<QKeySequence> ownedKeys_;
     QList<QAction *> toolbarActions_;  // by position; nullptr for a separator
 };

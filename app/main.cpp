@@ -6,6 +6,7 @@
 #include "windows/frmFirst.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <memory>
 
 int main(int argc, char *argv[])
@@ -24,6 +25,7 @@ int main(int argc, char *argv[])
     auto *splash = new frmFirst([&mainWindow] {
         mainWindow = std::make_unique<frmMain>();
         mainWindow->show();
+        QTimer::singleShot(0, mainWindow.get(), &frmMain::OfferRecovery);
     });
     splash->show();
     return app.exec();

@@ -27,9 +27,37 @@ void Report(QWidget *window, const QString &message)
     Platform().MsgBox(window, message, vb::OKOnly | vb::Exclamation, AppTitle);
 }
 
-bool Agrees(QWidget *window, const QString &question)
+// extraStyle: vb::DefaultButton2 where No is the safe answer.
+bool Agrees(QWidget *window, const QString &question, int extraStyle = 0)
 {
-    return Platform().MsgBox(window, question, vb::YesNo | vb::Question, AppTitle) == vb::Yes;
+    return Platform().MsgBox(window, question, vb::YesNo | vb::Question | extraStyle, AppTitle) == vb::Yes;
+}
+
+// Reads and decodes the file at path into the pane; the document becomes that file. Failures
+// are reported here and change nothing.
+bool LoadFile(DocumentContext &c, const QString &path, const QString &title)
+{
+    QByteArray bytes;
+    QString error;
+    if (!ReadFileFully(path, &bytes, &error)) {
+        Report(c.window, QStringLiteral("「%1」を開けませんでした。\n%2").arg(Shown(path), error));
+        return false;
+    }
+    DecodedDocument doc = DecodeDocument(bytes);
+    bytes = QByteArray();
+    if (doc.hasNul) {
+        Report(c.window, QStringLiteral("「%1」は HTML のテキスト ファイルではないため、開けません。\n"
+                                        "(NUL 文字が含まれています)")
+                             .arg(Shown(path)));
+        return false;
+    }
+    c.pane.SetText(doc.text);
+    c.doc.SetFile(path, title, doc.encoding);
+    if (doc.hadInvalidBytes)
+        Report(c.window, QStringLiteral("「%1」には Shift_JIS としても UTF-8 としても読めないバイトが含まれています。\n"
+                                        "それらは「\uFFFD」と表示され、保存するとこの文字に置き換えられます。")
+                             .arg(Shown(path)));
+    return true;
 }
 
 // The bytes to store for text, in the encoding the page declares or the file already has.
@@ -71,7 +99,8 @@ std::optional<EncodedDocument> EncodeForFile(const DocumentContext &c, const QSt
     return out;
 }
 
-// Writes the pane's text to path.
+// Writes the pane's text to path. A file whose mode forbids writing is replaced only when the
+// user agrees; it keeps its mode.
 SaveResult WriteDocument(const DocumentContext &c, const QString &path)
 {
     SaveResult result;
@@ -79,11 +108,16 @@ SaveResult WriteDocument(const DocumentContext &c, const QString &path)
         EncodeForFile(c, c.pane.Text(), path, &result.encoding);
     if (!encoded)
         return result;  // the user chose not to write
-    QString error;
-    if (!WriteFileSafely(path, encoded->bytes, &error)) {
+    WriteResult written = WriteFileSafely(path, encoded->bytes);
+    if (written.status == WriteResult::Status::ReadOnlyFile) {
+        if (!Agrees(c.window, written.reason + QStringLiteral("\n上書きしますか？"), vb::DefaultButton2))
+            return result;
+        written = WriteFileSafely(path, encoded->bytes, {.allowReadOnly = true});
+    }
+    if (!written.written()) {
         result.outcome = SaveOutcome::Failed;
-        result.reason = error;
-        Report(c.window, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(Shown(path), error));
+        result.reason = written.reason;
+        Report(c.window, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(Shown(path), written.reason));
         return result;
     }
     result.outcome = SaveOutcome::Written;
@@ -118,29 +152,14 @@ bool OpenDocument(DocumentContext &c)
 {
     if (!c.dialog.ShowOpen())
         return false;
-    const QString path = c.dialog.FileName;
-    const QString title = c.dialog.FileTitle;
+    return LoadFile(c, c.dialog.FileName, c.dialog.FileTitle);
+}
 
-    QByteArray bytes;
-    QString error;
-    if (!ReadFileFully(path, &bytes, &error)) {
-        Report(c.window, QStringLiteral("「%1」を開けませんでした。\n%2").arg(Shown(path), error));
+bool ReloadDocument(DocumentContext &c)
+{
+    if (!LoadFile(c, c.doc.FilePath(), c.doc.FileTitle()))
         return false;
-    }
-    DecodedDocument doc = DecodeDocument(bytes);
-    bytes = QByteArray();
-    if (doc.hasNul) {
-        Report(c.window, QStringLiteral("「%1」は HTML のテキスト ファイルではないため、開けません。\n"
-                                        "(NUL 文字が含まれています)")
-                             .arg(Shown(path)));
-        return false;
-    }
-    c.pane.SetText(doc.text);
-    c.doc.SetFile(path, title, doc.encoding);
-    if (doc.hadInvalidBytes)
-        Report(c.window, QStringLiteral("「%1」には Shift_JIS としても UTF-8 としても読めないバイトが含まれています。\n"
-                                        "それらは「\uFFFD」と表示され、保存するとこの文字に置き換えられます。")
-                             .arg(Shown(path)));
+    c.doc.SetModified(false);
     return true;
 }
 
@@ -168,6 +187,16 @@ SaveResult SaveDocument(DocumentContext &c)
 {
     if (c.doc.IsUntitled())
         return SaveDocumentAs(c);
+    // Another program (or another editor) wrote the file since it was read or saved here: its
+    // version is kept unless the user says otherwise.
+    if (c.doc.ChangedOnDisk()
+        && !Agrees(c.window,
+                   QStringLiteral("「%1」は、読み込んだ後にほかのプログラムによって変更されています。\n"
+                                  "上書きしますか？\n"
+                                  "「いいえ」を選ぶと保存せず、ディスク上のファイルをそのまま残します。")
+                       .arg(Shown(c.doc.FilePath())),
+                   vb::DefaultButton2))
+        return Finish(c, SaveResult{}, QString(), QString());
     return Finish(c, WriteDocument(c, c.doc.FilePath()), c.doc.FilePath(), c.doc.FileTitle());
 }
 

@@ -1,7 +1,9 @@
 // New, Open, Save, Save As, Exit and the close box, with scripted answers: what is asked,
 // what is written, and that no answer loses text the user asked to keep.
-#include "app/FontSettings.h"
 #include "app/Document.h"
+#include "app/DocumentCommands.h"
+#include "app/FontSettings.h"
+#include "app/Recovery.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
 #include "support/MainFormFixture.h"
@@ -418,6 +420,128 @@ private slots:
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題 *"));
         QVERIFY(d.doc().FilePath().isEmpty());
         QCOMPARE(QDir(d.dir()).entryList(QDir::Files), QStringList());
+    }
+
+    // Another program writes the document's file after it was opened: saving asks first, and
+    // the default answer keeps the other version. A deleted file is simply written again.
+    void changedOnDiskAsksBeforeOverwriting()
+    {
+        DocumentFixture d;
+        d.haveFile(QStringLiteral("ext.html"), "mine\r\n");
+        const QString path = d.path(QStringLiteral("ext.html"));
+        writeFile(path, "theirs, longer\r\n");
+        d.edit(QStringLiteral("mine, edited"));
+        d.doc().SetExitRequested(true);
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.save();
+        QCOMPARE(d.lastSave.outcome, SaveOutcome::Cancelled);
+        QVERIFY(d.prompts().value(0).contains(QStringLiteral("ほかのプログラム")));
+        QVERIFY(d.platform().messages.value(0).style & vb::DefaultButton2);
+        QCOMPARE(fileBytes(path), QByteArray("theirs, longer\r\n"));
+        QVERIFY(d.doc().IsModified());
+        QVERIFY(!d.doc().ExitRequested());
+
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.save();
+        QVERIFY(d.lastSave.written());
+        QCOMPARE(fileBytes(path), QByteArray("mine, edited\r\n"));
+        d.edit(QStringLiteral("again"));
+        d.save();  // the version on disk is the one just written: no question
+        QCOMPARE(d.prompts().size(), 2);
+
+        QVERIFY(QFile::remove(path));
+        d.edit(QStringLiteral("after deletion"));
+        d.save();
+        QCOMPARE(d.prompts().size(), 2);
+        QCOMPARE(fileBytes(path), QByteArray("after deletion\r\n"));
+    }
+
+    // Coming back to the window after another program changed the file: with no unsaved
+    // changes the new version is offered; a No is not asked again for the same version.
+    void changedOnDiskIsOfferedForReloading()
+    {
+        DocumentFixture d;
+        d.haveFile(QStringLiteral("ext.html"), "one\r\n");
+        writeFile(d.path(QStringLiteral("ext.html")), "two, from elsewhere\r\n");
+        DocumentContext c = d.form().context();
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        DocumentCommands::OfferReload(c);
+        DocumentCommands::OfferReload(c);
+        QCOMPARE(d.prompts().size(), 1);
+        QCOMPARE(d.pane().Text(), QStringLiteral("one\n"));
+
+        writeFile(d.path(QStringLiteral("ext.html")), "three\r\n");
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        DocumentCommands::OfferReload(c);
+        QCOMPARE(d.pane().Text(), QStringLiteral("three\n"));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - ext.html"));
+
+        // Unsaved changes are never replaced by a reload offer.
+        d.edit(QStringLiteral("typed"));
+        writeFile(d.path(QStringLiteral("ext.html")), "four\r\n");
+        DocumentCommands::OfferReload(c);
+        QCOMPARE(d.prompts().size(), 2);
+    }
+
+    // A file whose mode allows no writing is replaced only after a Yes, and keeps its mode.
+    void readOnlyFileIsReplacedOnlyWhenTheUserAgrees()
+    {
+        DocumentFixture d;
+        d.haveFile(QStringLiteral("ro.html"), "old\r\n");
+        const QString path = d.path(QStringLiteral("ro.html"));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        d.edit(QStringLiteral("new"));
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.save();
+        QVERIFY(!d.lastSave.written());
+        QVERIFY(d.prompts().value(0).contains(QStringLiteral("読み取り専用")));
+        QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.save();
+        QVERIFY(d.lastSave.written());
+        QCOMPARE(fileBytes(path), QByteArray("new\r\n"));
+        QCOMPARE(QFileInfo(path).permissions() & 0x7077, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
+
+    // The unsaved text of an editor that did not end normally is offered at the next start;
+    // a running editor's text is never taken.
+    void recoveryOffersTheTextOfAnEditorThatDied()
+    {
+        DocumentFixture d;
+        const QString folder = RecoveryStore::DefaultFolder();
+        QVERIFY(folder.startsWith(d.dir()));
+        RecoveryStore running(folder);
+        running.Keep({QStringLiteral("alive"), QString(), QStringLiteral("無題"), std::nullopt, std::nullopt});
+        running.Flush();
+        QVERIFY(QFile::exists(running.fileName()));
+        DocumentContext c = d.form().context();
+        DocumentCommands::OfferRecovery(c, d.form().recovery());
+        QVERIFY(d.prompts().isEmpty());
+
+        // A file nobody holds: an editor that was killed.
+        const RecoveredDocument lost{QStringLiteral("<p>lost 日本語</p>\n"), d.path(QStringLiteral("p.html")),
+                                     QStringLiteral("p.htm"), TextEncoding::Utf8, std::nullopt};
+        writeFile(QDir(folder).filePath(QStringLiteral("dead.recovery")), FormatRecovery(lost));
+        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        DocumentCommands::OfferRecovery(c, d.form().recovery());
+        QVERIFY(d.prompts().value(0).contains(QStringLiteral("p.htm")));
+        QCOMPARE(d.pane().Text(), lost.text);
+        QCOMPARE(d.title(), QStringLiteral("Tavro - p.htm *"));
+        QCOMPARE(d.doc().FilePath(), lost.path);
+        QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("dead.recovery"))));
+        QVERIFY(QFile::exists(d.form().recovery().fileName()));  // kept by this editor now
+
+        // Saving ends the need: the file goes. So does a No at the offer.
+        d.save();
+        QVERIFY(d.lastSave.written());
+        QVERIFY(!QFile::exists(d.form().recovery().fileName()));
+        writeFile(QDir(folder).filePath(QStringLiteral("dead2.recovery")), FormatRecovery(lost));
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        DocumentCommands::OfferRecovery(c, d.form().recovery());
+        QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("dead2.recovery"))));
+        QCOMPARE(d.pane().Text(), lost.text);
+        running.Discard();
+        QVERIFY(!QFile::exists(running.fileName()));
     }
 };
 

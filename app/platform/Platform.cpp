@@ -32,7 +32,7 @@ public:
             break;
         case vb::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setDefaultButton(QMessageBox::Yes);
+            box.setDefaultButton((style & vb::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
             break;
         default:
             box.setStandardButtons(QMessageBox::Ok);

@@ -16,6 +16,7 @@ constexpr int YesNo = 4;
 constexpr int Critical = 16;
 constexpr int Question = 32;
 constexpr int Exclamation = 48;
+constexpr int DefaultButton2 = 256;  // the second button (No) is the default
 constexpr int OK = 1;
 constexpr int Cancel = 2;
 constexpr int Yes = 6;

@@ -71,10 +71,15 @@ shot() { import -window root "$1"; }
 # The X clipboard, as another program sees it.
 clip_out() { xclip -o -selection clipboard 2>/dev/null || true; }
 clip_in() { printf "$1" | xclip -i -selection clipboard; sleep 0.3; }
+# Waits up to two seconds for the clipboard to hold the printf-format string $1.
 expect_clip() {
-  local got; got=$(clip_out | od -An -c | tr -s ' \n' ' ')
-  local want; want=$(printf "$1" | od -An -c | tr -s ' \n' ' ')
-  [ "$got" = "$want" ] || fail "clipboard holds '$got', expected '$want'"
+  local got want; want=$(printf "$1" | od -An -c | tr -s ' \n' ' ')
+  for _ in $(seq 20); do
+    got=$(clip_out | od -An -c | tr -s ' \n' ' ')
+    [ "$got" = "$want" ] && return 0
+    sleep 0.1
+  done
+  fail "clipboard holds '$got', expected '$want'"
 }
 # The document's whole text, read back through the program's own Ctrl+A and Ctrl+C.
 document_text() { keys ctrl+a ctrl+c; sleep 0.3; clip_out; }
@@ -123,4 +128,49 @@ expect_layout() {
     sleep 0.25
   done
   fail "$mode layout with $colour not seen at width $W (x=$left,$((mid - 3)),$((mid + 2)),$right: $c1 $c2 $c3 $c4)"
+}
+
+# The program is still running (not ended, not a zombie).
+running() { [ -d /proc/$APP_PID ] && ! grep -q '^[^ ]* ([^)]*) Z' /proc/$APP_PID/stat 2>/dev/null; }
+
+# Waits for the program's message box (titled just "Tavro"), activates it, presses $1.
+answer() {
+  local id; id=$(wait_window "Tavro" 10)
+  xdotool windowactivate --sync "$id" 2>/dev/null || true
+  sleep 0.3
+  keys "$1"
+}
+
+# Waits for a file dialog (any active window other than the main one and the question box)
+# over main window $1 and types path $2 into its file-name field, or presses Escape for none.
+dialog() {
+  local main=$1 path=${2:-} t
+  for _ in $(seq 100); do
+    t=$(active_title)
+    [ -n "$t" ] && [ "$t" != "$main" ] && [ "$t" != "Tavro" ] && break
+    sleep 0.1
+  done
+  [ "$t" != "$main" ] && [ "$t" != "Tavro" ] || fail "no file dialog appeared over '$main'"
+  sleep 0.4
+  if [ -z "$path" ]; then keys Escape; else keys ctrl+a; type_text "$path"; keys Return; fi
+}
+
+# Asserts for a moment that the main window keeps title $1 and that no other window took over.
+stays() {
+  sleep 0.8
+  running || fail "the program ended"
+  [ "$(active_title)" = "$1" ] || fail "expected '$1' to stay active, found '$(active_title)' (windows: $(titles))"
+}
+
+wait_end() {
+  for _ in $(seq 100); do running || return 0; sleep 0.1; done
+  fail "the program is still running"
+}
+
+# Starts the program and waits for its untitled main window, active; its id is in $win.
+start() {
+  e2e_start_app
+  win=$(wait_window "Tavro - 無題" 40)
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  sleep 0.5
 }

@@ -8,12 +8,6 @@ main=$(wait_window "Tavro - 無題" 40)
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 sleep 0.5
 
-clip() { xclip -o -selection clipboard 2>/dev/null || true; }
-expect_clip() {
-  local got
-  for _ in $(seq 20); do got=$(clip); [ "$got" = "$1" ] && return 0; sleep 0.1; done
-  fail "clipboard holds '$got', expected '$1'"
-}
 press() { local k=$1 n=$2; for _ in $(seq "$n"); do xdotool key --clearmodifiers "$k"; done; sleep 0.2; }
 visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true; }
 # Top-left corner of a window on the screen, as "x,y".

@@ -6,49 +6,6 @@ source "${E2E_LIB:-$(dirname "$0")/lib.sh}" "$@"
 WORK=$E2E_DIR/work
 SKELETON='<html>\r\n<head>\r\n<title>\r\n\r\n</title>\r\n</head>\r\n<body>\r\n\r\n\r\n\r\n</body>\r\n</html>\r\n'
 
-running() { [ -d /proc/$APP_PID ] && ! grep -q '^[^ ]* ([^)]*) Z' /proc/$APP_PID/stat 2>/dev/null; }
-
-# Waits for the program's question box (titled just "Tavro"), activates it, presses $1.
-answer() {
-  local id; id=$(wait_window "Tavro" 10)
-  xdotool windowactivate --sync "$id" 2>/dev/null || true
-  sleep 0.3
-  keys "$1"
-}
-
-# Waits for a file dialog (any active window other than the main one and the question box)
-# and types a path into its file-name field, or presses Escape for an empty path.
-dialog() {
-  local main=$1 path=${2:-} t
-  for _ in $(seq 100); do
-    t=$(active_title)
-    [ -n "$t" ] && [ "$t" != "$main" ] && [ "$t" != "Tavro" ] && break
-    sleep 0.1
-  done
-  [ "$t" != "$main" ] && [ "$t" != "Tavro" ] || fail "no file dialog appeared over '$main'"
-  sleep 0.4
-  if [ -z "$path" ]; then keys Escape; else keys ctrl+a; type_text "$path"; keys Return; fi
-}
-
-# Asserts for a moment that the main window keeps $1 and that no other window took over.
-stays() {
-  sleep 0.8
-  running || fail "the program ended"
-  [ "$(active_title)" = "$1" ] || fail "expected '$1' to stay active, found '$(active_title)' (windows: $(titles))"
-}
-
-wait_end() {
-  for _ in $(seq 100); do running || return 0; sleep 0.1; done
-  fail "the program is still running"
-}
-
-start() {
-  e2e_start_app
-  win=$(wait_window "Tavro - 無題" 40)
-  xdotool windowactivate --sync "$win" 2>/dev/null || true
-  sleep 0.5
-}
-
 e2e_start_x
 
 # --- First run: New, Save As page.htm, Exit and the close box.

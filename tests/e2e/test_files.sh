@@ -5,35 +5,6 @@
 source "${E2E_LIB:-$(dirname "$0")/lib.sh}" "$@"
 WORK=$E2E_DIR/work
 
-running() { [ -d /proc/$APP_PID ] && ! grep -q '^[^ ]* ([^)]*) Z' /proc/$APP_PID/stat 2>/dev/null; }
-
-# Waits for the program's message box (titled just "Tavro"), activates it, presses $1.
-answer() {
-  local id; id=$(wait_window "Tavro" 10)
-  xdotool windowactivate --sync "$id" 2>/dev/null || true
-  sleep 0.3
-  keys "$1"
-}
-
-# Waits for the open dialog over main window $1 and types path $2 into its file-name field.
-dialog() {
-  local main=$1 path=$2 t
-  for _ in $(seq 100); do
-    t=$(active_title)
-    [ -n "$t" ] && [ "$t" != "$main" ] && [ "$t" != "Tavro" ] && break
-    sleep 0.1
-  done
-  [ "$t" != "$main" ] && [ "$t" != "Tavro" ] || fail "no file dialog appeared over '$main'"
-  sleep 0.4
-  keys ctrl+a; type_text "$path"; keys Return
-}
-
-stays() {
-  sleep 0.8
-  running || fail "the program ended"
-  [ "$(active_title)" = "$1" ] || fail "expected '$1' to stay active, found '$(active_title)' (windows: $(titles))"
-}
-
 # Opens $2 from main window titled $1 (no unsaved changes), types $3 at the start, saves.
 open_edit_save() {
   keys ctrl+o

@@ -13,6 +13,7 @@ MainFormFixture::MainFormFixture(std::optional<QByteArray> fnDat)
 {
     // Settings of each test stay in its own scratch folder.
     qputenv("XDG_CONFIG_HOME", dir_.filePath(QStringLiteral(".config")).toLocal8Bit());
+    qputenv("XDG_STATE_HOME", dir_.filePath(QStringLiteral(".state")).toLocal8Bit());
     if (fnDat) {
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
         QDir().mkpath(folder);
