@@ -139,6 +139,8 @@ void RecoveryStore::Keep(RecoveredDocument doc)
             doc = std::move(pending_);
             pending_.reset();
         }
+        if (convert_)
+            doc->text = convert_(std::move(doc->text));
         const QByteArray bytes = FormatRecovery(*doc);
         QString error;
         WriteFileSafely(file, bytes, &error);

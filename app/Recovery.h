@@ -10,6 +10,7 @@
 #include <QMutex>
 #include <QString>
 #include <QThreadPool>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -33,6 +34,10 @@ public:
 
     static QString DefaultFolder();
     QString fileName() const { return file_; }
+
+    // Turns the text given to Keep into the document's text, on the worker thread (for example
+    // the editing pane's paragraph separators into line breaks). Must be safe to call there.
+    void setTextConverter(std::function<QString(QString)> convert) { convert_ = std::move(convert); }
 
     // Keeps doc in this editor's recovery file. The file is written on a worker thread; a newer
     // Keep supersedes one that has not started yet.
@@ -63,4 +68,5 @@ private:
     QMutex mutex_;
     std::optional<RecoveredDocument> pending_;  // the newest text not yet written
     bool discarded_ = true;
+    std::function<QString(QString)> convert_;
 };

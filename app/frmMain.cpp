@@ -134,7 +134,13 @@ frmMain::frmMain()
     // crash recovery once typing pauses, never on the keystroke itself.
     recoveryTimer_.setSingleShot(true);
     recoveryTimer_.setInterval(2000);
-    connect(&recoveryTimer_, &QTimer::timeout, this, &frmMain::keepForRecovery);
+    connect(&recoveryTimer_, &QTimer::timeout, this, [this] {
+        if (doc_.IsModified())
+            recoverySnapshot_->start();
+    });
+    recoverySnapshot_ = new TextSnapshot(txtHTML->document(), this);
+    connect(recoverySnapshot_, &TextSnapshot::done, this, &frmMain::keepForRecovery);
+    recovery_.setTextConverter([](QString text) { return PaneLineBreaks(std::move(text)); });
     connect(txtHTML, &TextBox::Change, this, [this] {
         doc_.SetModified(true);
         recoveryTimer_.start();
@@ -143,6 +149,7 @@ frmMain::frmMain()
     connect(&doc_, &Document::modifiedChanged, this, [this](bool modified) {
         if (!modified) {  // saved or discarded: nothing left to recover
             recoveryTimer_.stop();
+            recoverySnapshot_->cancel();
             recovery_.Discard();
         }
     });
@@ -166,12 +173,12 @@ frmMain::~frmMain()
     recovery_.Discard();
 }
 
-void frmMain::keepForRecovery()
+void frmMain::keepForRecovery(const QString &paneText)
 {
     if (!doc_.IsModified())
         return;
-    recovery_.Keep(RecoveredDocument{txtHTML->Text(), doc_.FilePath(), doc_.FileTitle(),
-                                     doc_.Encoding(), doc_.DiskIdentity()});
+    recovery_.Keep(RecoveredDocument{paneText, doc_.FilePath(), doc_.FileTitle(), doc_.Encoding(),
+                                     doc_.DiskIdentity()});
 }
 
 void frmMain::OfferRecovery()

@@ -7,6 +7,7 @@
 #include "app/DocumentCommands.h"
 #include "app/FontSettings.h"
 #include "app/Recovery.h"
+#include "app/TextSnapshot.h"
 #include "app/platform/CommonDialog.h"
 #include "app/platform/TextBox.h"
 #include "view/MDL.h"
@@ -40,6 +41,7 @@ public:
     // What the document commands work on.
     DocumentContext context();
     RecoveryStore &recovery() { return recovery_; }
+    TextSnapshot &recoverySnapshot() { return *recoverySnapshot_; }
     // At start, once the window is on the screen: offers back text an earlier run lost.
     void OfferRecovery();
 
@@ -83,13 +85,14 @@ private:
     void Form_Load();
     void buildMenus();
     void buildToolbar();
-    void keepForRecovery();
+    void keepForRecovery(const QString &paneText);
     MDL::Panes panes();
 
     Document doc_;
     FontSettings font_;
     RecoveryStore recovery_;
     QTimer recoveryTimer_;  // typing paused: time to keep the text
+    TextSnapshot *recoverySnapshot_ = nullptr;
     bool offeringReload_ = false;
     QList<QKeySequence> ownedKeys_;
     QList<QAction *> toolbarActions_;  // by position; nullptr for a separator

@@ -1,0 +1,36 @@
+#pragma once
+// Takes a copy of a text document's plain text a slice at a time, so that copying a big
+// document never holds up the window for long. An edit during the copy starts it again.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QTextDocument;
+
+class TextSnapshot : public QObject {
+    Q_OBJECT
+public:
+    explicit TextSnapshot(QTextDocument *document, QObject *parent = nullptr);
+
+    // Starts (or restarts) a copy; done() follows from the event loop.
+    void start();
+    void cancel();
+    bool running() const { return running_; }
+
+    // How long one slice may take, in milliseconds, and how much it copies between looks at
+    // the clock.
+    static constexpr int SliceMs = 5;
+    static constexpr int ChunkChars = 128 * 1024;
+
+signals:
+    // The text as the document holds it, paragraphs separated by U+2029.
+    void done(const QString &text);
+
+private:
+    void slice();
+
+    QPointer<QTextDocument> document_;
+    int next_ = 0;  // the position the next chunk starts at
+    QString text_;
+    bool running_ = false;
+};
