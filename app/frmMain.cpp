@@ -6,6 +6,7 @@
 #include "app/platform/Platform.h"
 #include "edit/ToolbarTable.h"
 #include "view/MDL.h"
+#include "view/Preview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
-#include <QWebEngineView>
 
 namespace {
 frmMain *g_main = nullptr;
@@ -42,7 +42,7 @@ frmMain::frmMain()
     design.setPointSizeF(12);
     txtHTML->setFont(design);
 
-    Web = new QWebEngineView(Client);
+    Web = new Preview::PreviewView(Client);
     Web->setObjectName(QStringLiteral("Web"));
     Web->setGeometry(392, 32, 401, 521);
 

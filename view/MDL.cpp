@@ -54,6 +54,8 @@ void ApplyNormalLayout()
     const int height = PaneHeight(form);
     form.txtHTML->setGeometry(0, PaneTop, HalfWidth, height);
     form.txtHTML->setVisible(true);
+    if (ViewMode == 2)  // back from browser priority: typing goes to the text again
+        form.txtHTML->setFocus();
     form.Web->setGeometry(HalfWidth, PaneTop, form.txtHTML->width(), height);
     form.Web->setVisible(true);
     ViewMode = 0;
@@ -67,6 +69,8 @@ void ApplyTextLayout()
     form.txtHTML->setGeometry(0, PaneTop, form.ScaleWidth(), PaneHeight(form));
     form.Web->setVisible(false);
     form.txtHTML->setVisible(true);
+    if (ViewMode == 2)  // back from browser priority: typing goes to the text again
+        form.txtHTML->setFocus();
     ViewMode = 1;
 }
 
