@@ -2,6 +2,7 @@
 
 #include "view/PreviewPage.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPointer>
@@ -19,6 +20,7 @@ namespace Preview {
 PreviewView::PreviewView(QWidget *parent) : QWebEngineView(parent)
 {
     installPage();
+    qApp->installEventFilter(this);
 }
 
 SandboxPage &PreviewView::sandboxPage() const
@@ -126,22 +128,14 @@ void PreviewView::contextMenuEvent(QContextMenuEvent *event)
     menu.exec(event->globalPos());
 }
 
-bool PreviewView::event(QEvent *event)
-{
-    // The engine paints and takes input in a child widget it adds (again for each new page).
-    if (event->type() == QEvent::ChildAdded)
-        if (auto *child = static_cast<QChildEvent *>(event)->child(); child->isWidgetType())
-            child->installEventFilter(this);
-    return QWebEngineView::event(event);
-}
-
 bool PreviewView::eventFilter(QObject *watched, QEvent *event)
 {
+    // The engine takes input in widgets of its own inside the view, made anew for each page.
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::KeyPress:
-        if (current_)
+        if (current_ && watched->isWidgetType() && isAncestorOf(static_cast<QWidget *>(watched)))
             current_->NoteUserInput();
         break;
     default:

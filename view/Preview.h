@@ -18,11 +18,10 @@ public:
     SandboxPage &sandboxPage() const;
 
     // How long the page may take to answer before it counts as hung and is replaced.
-    static constexpr int HangTimeoutMs = 1000;
+    static constexpr int HangTimeoutMs = 700;
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
-    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
