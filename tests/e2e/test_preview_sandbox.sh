@@ -276,7 +276,7 @@ done
 # that address to the user's browser, which is the only thing started.
 preview "$SITE/link.html"
 expect_pane 00FF00 15 link.html
-xdotool mousemove $(pane_point 50 50) click 1; sleep 2
+xdotool mousemove --window "$win" $(pane_point 50 50) click 1; sleep 2
 expect_pane 00FF00 2 "link.html after the click"
 expect_save "$SITE/link.html" link
 nothing_escaped "link.html"
@@ -305,7 +305,7 @@ echo "F5 after a hung page: the next page showed after $elapsed ms"
 nothing_escaped "the end"
 preview "$SITE/weblink.html"
 expect_pane 00FFFF 15 weblink.html
-xdotool mousemove $(pane_point 50 50) click 1; sleep 2
+xdotool mousemove --window "$win" $(pane_point 50 50) click 1; sleep 2
 [ "$(cat "$STARTED_LOG")" = "xdg-open http://127.0.0.1:8765/clicked" ] || fail "web link: started '$(cat "$STARTED_LOG")'"
 : >"$STARTED_LOG"
 nothing_escaped "weblink.html"
