@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -190,6 +191,40 @@ private slots:
         QTest::qWait(1500);
         QCOMPARE(web.url(), QUrl::fromLocalFile(f.path(shownFile)));
         QCOMPARE(f.platform().browserUrls, browserUrl.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(browserUrl)});
+    }
+
+    // The profile keeps nothing and grants nothing a page asks for.
+    void nothingKeptNothingGranted()
+    {
+        MainFormFixture f;
+        f.showActive();
+        QVERIFY(showPage(f, QStringLiteral("ask.html"), "<p>asking</p>"));
+        QWebEngineView &web = *f.form().Web;
+        QVERIFY(web.page()->profile()->isOffTheRecord());
+        QCOMPARE(web.page()->profile()->httpCacheType(), QWebEngineProfile::NoCache);
+        runScript(web, QStringLiteral(
+            "window.r = [];"
+            "navigator.geolocation.getCurrentPosition(() => r.push('geolocation granted'), () => r.push('no'));"
+            "Notification.requestPermission().then(p => r.push(p == 'granted' ? 'notifications granted' : 'no'));"
+            "navigator.mediaDevices.getUserMedia({audio: true}).then(() => r.push('media granted'), () => r.push('no'));"
+            "navigator.clipboard.readText().then(() => r.push('clipboard granted'), () => r.push('no'));"));
+        QTRY_COMPARE_WITH_TIMEOUT(runScript(web, QStringLiteral("r.length")).toInt(), 4, LoadTimeout);
+        QCOMPARE(runScript(web, QStringLiteral("r.filter(x => x != 'no').join()")).toString(), QString());
+    }
+
+    // Back from browser priority, typing goes into the text again.
+    void leavingBrowserPriorityFocusesTheText()
+    {
+        MainFormFixture f;
+        f.showActive();
+        f.form().txtHTML->setFocus();
+        f.form().mnuBrouser_Click();
+        QTRY_VERIFY(f.form().Web->hasFocus());
+        f.form().mnuNormal_Click();
+        QTRY_VERIFY(f.form().txtHTML->hasFocus());
+        f.form().mnuBrouser_Click();
+        f.form().mnuDText_Click();
+        QTRY_VERIFY(f.form().txtHTML->hasFocus());
     }
 
     // A page whose script never ends, or whose renderer died, does not keep F5 from showing

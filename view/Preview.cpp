@@ -1,6 +1,7 @@
 #include "view/Preview.h"
 
 #include "view/PreviewPage.h"
+#include "view/PreviewProfile.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -17,7 +18,8 @@
 
 namespace Preview {
 
-PreviewView::PreviewView(QWidget *parent) : QWebEngineView(parent)
+// The profile first: the engine's switches must be set before the engine starts.
+PreviewView::PreviewView(QWidget *parent) : QWebEngineView(&SandboxProfile(), parent)
 {
     installPage();
     qApp->installEventFilter(this);
