@@ -153,6 +153,29 @@ private slots:
         QCOMPARE(f.platform().messages.size(), 2);
     }
 
+    // A page that asks before it is left asks in Japanese; the answer decides.
+    void leavingAPageAsksInJapanese()
+    {
+        MainFormFixture f;
+        f.showActive();
+        QVERIFY(showPage(f, QStringLiteral("stay.html"),
+                         "<script>onbeforeunload = e => { e.preventDefault(); e.returnValue = ''; }</script>"));
+        QWebEngineView &web = *f.form().Web;
+        QTest::qWait(300);
+        QTest::mouseClick(web.focusProxy(), Qt::LeftButton);  // the engine asks only after a click
+        f.platform().msgBoxAnswers.enqueue(vb::Cancel);
+        f.platform().msgBoxAnswers.enqueue(vb::OK);
+        for (const QString &expected : {QStringLiteral("stay.html"), QStringLiteral("next.html")}) {
+            writeFile(f.path(QStringLiteral("next.html")), "<p>next</p>");
+            Preview::ShowStoredFile(web, f.path(QStringLiteral("next.html")), QString());
+            QTest::qWait(1500);
+            QCOMPARE(web.url(), QUrl::fromLocalFile(f.path(expected)));
+        }
+        QCOMPARE(f.platform().messages.size(), 2);
+        QVERIFY2(f.platform().messages[0].prompt.contains(QStringLiteral("移動しますか")),
+                 qPrintable(f.platform().messages[0].prompt));
+    }
+
     // A click on a local link shows the page, on a web link hands it to the browser; other
     // schemes, and navigations no one clicked, go nowhere.
     void linksAndNavigation_data()
