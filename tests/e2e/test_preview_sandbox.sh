@@ -218,7 +218,7 @@ expect_pane() {
   fail "${3:-the page}: the preview shows $c, expected $1"
 }
 focus_editor() {
-  size; local ax ay
+  size
   eval "$(xdotool getwindowgeometry --shell "$win" | sed 's/^/G_/')"
   xdotool mousemove "$((G_X + 40))" "$((G_Y + H / 2))" click 1; sleep 0.3
 }
