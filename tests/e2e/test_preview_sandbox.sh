@@ -313,4 +313,18 @@ xdotool mousemove --window "$win" $(pane_point 50 50) click 1; sleep 2
 [ "$(cat "$STARTED_LOG")" = "xdg-open http://127.0.0.1:8765/clicked" ] || fail "web link: started '$(cat "$STARTED_LOG")'"
 : >"$STARTED_LOG"
 nothing_escaped "weblink.html"
+
+# Dialogs forever once more: after its two, 終了 (Alt+F, X) ends the program.
+preview "$SITE/dialogs.html"
+for n in 1 2; do
+  d=$(wait_window "Tavro" 15)
+  xdotool windowactivate --sync "$d" 2>/dev/null || true; sleep 0.3; keys Return
+done
+sleep 1
+focus_editor
+keys alt+f x
+running() { [ -d /proc/$APP_PID ] && ! grep -q '^[^ ]* ([^)]*) Z' /proc/$APP_PID/stat 2>/dev/null; }
+for _ in $(seq 100); do running || break; sleep 0.1; done
+running && fail "終了 did not end the program while a page asked for dialogs forever"
+[ ! -s "$NET_LOG" ] && [ ! -s "$STARTED_LOG" ] || fail "at exit: $(cat "$NET_LOG" "$STARTED_LOG")"
 echo "preview sandbox: ok (screenshots in $SHOTS)"
