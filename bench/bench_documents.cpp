@@ -39,6 +39,11 @@ public:
         std::printf("unexpected message: %s\n", qPrintable(prompt));
         return vb::Cancel;
     }
+    std::optional<QString> InputBox(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    void OpenInBrowser(const QUrl &) override {}
     std::optional<QString> GetOpenFileName(QWidget *, const FileDialogRequest &) override { return path; }
     std::optional<QString> GetSaveFileName(QWidget *, const FileDialogRequest &) override { return path; }
     std::optional<QFont> GetFont(QWidget *, const QFont &) override { return std::nullopt; }

@@ -6,11 +6,13 @@
 #include "support/TestMain.h"
 #include "view/MDL.h"
 #include "view/Preview.h"
+#include "view/PreviewPage.h"
 
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -59,6 +61,22 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The stored page at name, shown as F5 shows it; answers whether it loaded.
+bool showPage(MainFormFixture &f, const QString &name, const QByteArray &html)
+{
+    writeFile(f.path(name), html);
+    QSignalSpy loaded(f.form().Web, &QWebEngineView::loadFinished);
+    Preview::ShowStoredFile(*f.form().Web, f.path(name), QStringLiteral("utf-8"));
+    return waitLoaded(loaded, 0);
+}
+
 } // namespace
 
 class TestPreview : public QObject {
@@ -101,6 +119,153 @@ private slots:
         QVERIFY2(text.contains(QStringLiteral("二番目 second")), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("first")));
         QCOMPARE(runScript(web, QStringLiteral("document.images[0].naturalWidth")).toInt(), 9);
+    }
+
+    // A page gets two dialogs per load the user started, in Japanese, titled Tavro; later ones
+    // answer by themselves (Cancel, nothing), and the next F5 gives the page two again.
+    void scriptDialogsStopAfterTwo()
+    {
+        MainFormFixture f;
+        f.showActive();
+        f.platform().msgBoxAnswers.enqueue(vb::OK);
+        f.platform().inputAnswers.enqueue(QStringLiteral("答え"));
+        QVERIFY(showPage(f, QStringLiteral("d.html"), "<p>dialogs</p>"));
+        QWebEngineView &web = *f.form().Web;
+        const QString script = QStringLiteral(
+            "[confirm('one'), prompt('two', 'x'), alert('three'), confirm('four'), prompt('five')]");
+        QCOMPARE(runScript(web, script).toList(),
+                 QVariantList({true, QStringLiteral("答え"), QVariant(), false, QVariant()}));
+        QCOMPARE(f.platform().messages.size(), 1);
+        QCOMPARE(f.platform().inputs.size(), 1);
+        QCOMPARE(f.platform().messages[0].title, QStringLiteral("Tavro"));
+        QCOMPARE(f.platform().inputs[0].title, QStringLiteral("Tavro"));
+        QVERIFY(f.platform().messages[0].prompt.contains(QStringLiteral("メッセージ")));
+        QVERIFY(f.platform().messages[0].prompt.contains(QStringLiteral("one")));
+
+        // Reloading by script is not a load the user started; F5 is.
+        runScript(web, QStringLiteral("location.reload()"));
+        QTest::qWait(500);
+        runScript(web, QStringLiteral("alert('six')"));
+        QCOMPARE(f.platform().messages.size(), 1);
+        QVERIFY(showPage(f, QStringLiteral("d2.html"), "<p>again</p>"));
+        runScript(web, QStringLiteral("alert('seven')"));
+        QCOMPARE(f.platform().messages.size(), 2);
+    }
+
+    // A page that asks before it is left asks in Japanese; the answer decides.
+    void leavingAPageAsksInJapanese()
+    {
+        MainFormFixture f;
+        f.showActive();
+        QVERIFY(showPage(f, QStringLiteral("stay.html"),
+                         "<script>onbeforeunload = e => { e.preventDefault(); e.returnValue = ''; }</script>"));
+        QWebEngineView &web = *f.form().Web;
+        QTest::qWait(300);
+        QTest::mouseClick(web.focusProxy(), Qt::LeftButton);  // the engine asks only after a click
+        f.platform().msgBoxAnswers.enqueue(vb::Cancel);
+        f.platform().msgBoxAnswers.enqueue(vb::OK);
+        for (const QString &expected : {QStringLiteral("stay.html"), QStringLiteral("next.html")}) {
+            writeFile(f.path(QStringLiteral("next.html")), "<p>next</p>");
+            Preview::ShowStoredFile(web, f.path(QStringLiteral("next.html")), QString());
+            QTest::qWait(1500);
+            QCOMPARE(web.url(), QUrl::fromLocalFile(f.path(expected)));
+        }
+        QCOMPARE(f.platform().messages.size(), 2);
+        QVERIFY2(f.platform().messages[0].prompt.contains(QStringLiteral("移動しますか")),
+                 qPrintable(f.platform().messages[0].prompt));
+    }
+
+    // A click on a local link shows the page, on a web link hands it to the browser; other
+    // schemes, and navigations no one clicked, go nowhere.
+    void linksAndNavigation_data()
+    {
+        QTest::addColumn<QString>("href");
+        QTest::addColumn<bool>("click");
+        QTest::addColumn<QString>("shownFile");   // the page shown afterwards
+        QTest::addColumn<QString>("browserUrl");  // what the browser was given, if anything
+        QTest::newRow("local link") << "next.html" << true << "next.html" << "";
+        QTest::newRow("web link") << "https://example.invalid/x" << true << "links.html"
+                                  << "https://example.invalid/x";
+        QTest::newRow("other scheme") << "evilscheme://run?arg=--x" << true << "links.html" << "";
+        QTest::newRow("script to the web") << "http://example.invalid/" << false << "links.html" << "";
+        QTest::newRow("script to a local page") << "next.html" << false << "next.html" << "";
+    }
+    void linksAndNavigation()
+    {
+        QFETCH(QString, href);
+        QFETCH(bool, click);
+        QFETCH(QString, shownFile);
+        QFETCH(QString, browserUrl);
+        MainFormFixture f;
+        f.showActive();
+        writeFile(f.path(QStringLiteral("next.html")), "<p>next page</p>");
+        QVERIFY(showPage(f, QStringLiteral("links.html"),
+                         QStringLiteral("<a id=a href='%1' style='position:fixed;inset:0'>x</a>")
+                             .arg(href).toUtf8()));
+        QWebEngineView &web = *f.form().Web;
+        if (click) {
+            QTest::qWait(300);  // the pane has painted and takes input
+            QWidget *input = web.focusProxy();
+            QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
+        } else {
+            runScript(web, QStringLiteral("document.getElementById('a').click()"));
+        }
+        QTest::qWait(1500);
+        QCOMPARE(web.url(), QUrl::fromLocalFile(f.path(shownFile)));
+        QCOMPARE(f.platform().browserUrls, browserUrl.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(browserUrl)});
+    }
+
+    // The profile keeps nothing and grants nothing a page asks for.
+    void nothingKeptNothingGranted()
+    {
+        MainFormFixture f;
+        f.showActive();
+        QVERIFY(showPage(f, QStringLiteral("ask.html"), "<p>asking</p>"));
+        QWebEngineView &web = *f.form().Web;
+        QVERIFY(web.page()->profile()->isOffTheRecord());
+        QCOMPARE(web.page()->profile()->httpCacheType(), QWebEngineProfile::NoCache);
+        runScript(web, QStringLiteral(
+            "window.r = [];"
+            "navigator.geolocation.getCurrentPosition(() => r.push('geolocation granted'), () => r.push('no'));"
+            "Notification.requestPermission().then(p => r.push(p == 'granted' ? 'notifications granted' : 'no'));"
+            "navigator.mediaDevices.getUserMedia({audio: true}).then(() => r.push('media granted'), () => r.push('no'));"
+            "navigator.clipboard.readText().then(() => r.push('clipboard granted'), () => r.push('no'));"));
+        QTRY_COMPARE_WITH_TIMEOUT(runScript(web, QStringLiteral("r.length")).toInt(), 4, LoadTimeout);
+        QCOMPARE(runScript(web, QStringLiteral("r.filter(x => x != 'no').join()")).toString(), QString());
+    }
+
+    // Back from browser priority, typing goes into the text again.
+    void leavingBrowserPriorityFocusesTheText()
+    {
+        MainFormFixture f;
+        f.showActive();
+        f.form().txtHTML->setFocus();
+        f.form().mnuBrouser_Click();
+        QTRY_VERIFY(f.form().Web->hasFocus());
+        f.form().mnuNormal_Click();
+        QTRY_VERIFY(f.form().txtHTML->hasFocus());
+        f.form().mnuBrouser_Click();
+        f.form().mnuDText_Click();
+        QTRY_VERIFY(f.form().txtHTML->hasFocus());
+    }
+
+    // A page whose script never ends, or whose renderer died, does not keep F5 from showing
+    // the next page.
+    void stuckOrCrashedPageIsReplaced()
+    {
+        MainFormFixture f;
+        f.showActive();
+        QWebEngineView &web = *f.form().Web;
+        QVERIFY(showPage(f, QStringLiteral("hang.html"),
+                         "<script>setTimeout(function () { while (true) {} }, 50)</script>"));
+        QTest::qWait(300);
+        QVERIFY(showPage(f, QStringLiteral("after.html"), "<p>after the hang</p>"));
+        QVERIFY(pageText(web).contains(QStringLiteral("after the hang")));
+
+        web.page()->load(QUrl(QStringLiteral("chrome://crash")));
+        QTest::qWait(1000);
+        QVERIFY(showPage(f, QStringLiteral("crash.html"), "<p>after the crash</p>"));
+        QVERIFY(pageText(web).contains(QStringLiteral("after the crash")));
     }
 
     void shiftJisPageWithoutCharsetReadsAsJapanese()

@@ -40,6 +40,8 @@ void ApplyNormalLayout(const Panes &panes, Document &doc)
     const int height = PaneHeight(panes);
     panes.text.setGeometry(0, PaneTop, half, height);
     panes.text.setVisible(true);
+    if (doc.viewMode() == ViewMode::BrowserPriority)  // typing goes to the text again
+        panes.text.setFocus();
     panes.web.setGeometry(half, PaneTop, panes.text.width(), height);
     panes.web.setVisible(true);
     doc.setViewMode(ViewMode::Normal);
@@ -52,6 +54,8 @@ void ApplyTextLayout(const Panes &panes, Document &doc)
     panes.text.setGeometry(0, PaneTop, panes.client.width(), PaneHeight(panes));
     panes.web.setVisible(false);
     panes.text.setVisible(true);
+    if (doc.viewMode() == ViewMode::BrowserPriority)  // typing goes to the text again
+        panes.text.setFocus();
     doc.setViewMode(ViewMode::TextPriority);
 }
 

@@ -1,12 +1,46 @@
 #pragma once
-// Shows a stored document in the preview pane.
+// The preview pane: shows a stored document in a sandbox (see PreviewPage.h, PreviewProfile.h).
 #include <QString>
-
-class QWebEngineView;
+#include <QWebEngineView>
+#include <functional>
 
 namespace Preview {
+
+class SandboxPage;
+
+class PreviewView : public QWebEngineView {
+    Q_OBJECT
+public:
+    explicit PreviewView(QWidget *parent = nullptr);
+
+    // See Preview::ShowStoredFile below.
+    void ShowStoredFile(const QString &path, const QString &encoding);
+    SandboxPage &sandboxPage() const;
+
+    // How long the page may take to answer before it counts as hung and is replaced.
+    static constexpr int HangTimeoutMs = 700;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void installPage();
+    void replaceHungPage();
+    // Runs then once the page answers, or on a fresh page when it does not (a script that never
+    // ends, a renderer that died): whatever the last page did, the user's next load happens.
+    void whenResponsive(std::function<void()> then);
+    // A load the user asked for from the context menu.
+    void userLoad(QWebEnginePage::WebAction action);
+
+    SandboxPage *current_ = nullptr;
+    QString encoding_;
+    bool rendererGone_ = false;
+};
+
 // Loads the file at path into web, always as it is on disk now (a second load of the same file
 // bypasses every cache). encoding ("shift_jis", "utf-8") is what the file was written in: the
 // page is read in it unless the page declares its own charset. An empty path loads nothing.
+// web must be a PreviewView (the main window's pane).
 void ShowStoredFile(QWebEngineView &web, const QString &path, const QString &encoding);
 }

@@ -11,7 +11,7 @@ namespace ViewCommands {
 
 QWebEngineView *CreatePreviewPane(QWidget *parent)
 {
-    return new QWebEngineView(parent);
+    return new Preview::PreviewView(parent);
 }
 
 void Preview(DocumentContext &c, QWebEngineView &web)

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QInputDialog>
 #include <QGroupBox>
 #include <QMessageBox>
 #include <QPushButton>
@@ -30,6 +32,11 @@ public:
             box.setDefaultButton(QMessageBox::Yes);
             box.setEscapeButton(QMessageBox::Cancel);
             break;
+        case vb::OKCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Ok);
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
         case vb::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             box.setDefaultButton((style & vb::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
@@ -45,6 +52,22 @@ public:
         default: return vb::Cancel;
         }
     }
+
+    std::optional<QString> InputBox(QWidget *parent, const QString &prompt, const QString &title,
+                                    const QString &text) override
+    {
+        QInputDialog dlg(parent);
+        dlg.setWindowTitle(title);
+        dlg.setLabelText(prompt);
+        dlg.setTextValue(text);
+        dlg.setOkButtonText(QStringLiteral("OK"));
+        dlg.setCancelButtonText(QStringLiteral("キャンセル"));
+        if (dlg.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dlg.textValue();
+    }
+
+    void OpenInBrowser(const QUrl &url) override { QDesktopServices::openUrl(url); }
 
     std::optional<QString> GetOpenFileName(QWidget *parent, const FileDialogRequest &req) override
     {

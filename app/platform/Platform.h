@@ -6,11 +6,13 @@
 #include <QString>
 #include <optional>
 
+class QUrl;
 class QWidget;
 
 // Message-box styles and answers, as the commands use them.
 namespace vb {
 constexpr int OKOnly = 0;
+constexpr int OKCancel = 1;
 constexpr int YesNoCancel = 3;
 constexpr int YesNo = 4;
 constexpr int Critical = 16;
@@ -35,6 +37,11 @@ public:
     // A modal message box; answers with the codes above (Esc and the close box give Cancel
     // where there is a Cancel button).
     virtual int MsgBox(QWidget *parent, const QString &prompt, int style, const QString &title) = 0;
+    // A modal one-line input box starting with text; empty optional = cancelled.
+    virtual std::optional<QString> InputBox(QWidget *parent, const QString &prompt,
+                                            const QString &title, const QString &text) = 0;
+    // Hands the address to the user's own web browser.
+    virtual void OpenInBrowser(const QUrl &url) = 0;
     // Empty optional = the dialog was cancelled.
     virtual std::optional<QString> GetOpenFileName(QWidget *parent, const FileDialogRequest &req) = 0;
     virtual std::optional<QString> GetSaveFileName(QWidget *parent, const FileDialogRequest &req) = 0;

@@ -21,12 +21,24 @@ trap e2e_cleanup EXIT
 fail() { echo "FAIL: $*" >&2; [ -n "${DISPLAY:-}" ] && import -window root "$E2E_DIR/failure.png" 2>/dev/null && echo "screenshot: $E2E_DIR/failure.png" >&2; touch "$E2E_DIR/.keep"; exit 1; }
 
 e2e_start_x() {
-  local n=170
-  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n+1)); done
-  export DISPLAY=:$n
-  Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & _pids+=($!)
-  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+  local n=170 try xvfb=
+  # Other test runs may take the same free display number at the same moment; then this
+  # server exits (or another one answers) and the next number is tried.
+  for try in 1 2 3 4 5; do
+    while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n+1)); done
+    export DISPLAY=:$n
+    Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
+    _pids+=($xvfb)
+    for _ in $(seq 100); do
+      kill -0 "$xvfb" 2>/dev/null || break
+      xdpyinfo >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    sleep 0.2
+    kill -0 "$xvfb" 2>/dev/null && xdpyinfo >/dev/null 2>&1 && break
+    n=$((n + 1))
+  done
+  kill -0 "$xvfb" 2>/dev/null && xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
   openbox >/dev/null 2>&1 & _pids+=($!)
   sleep 0.5
 }

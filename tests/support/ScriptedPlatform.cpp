@@ -8,6 +8,18 @@ int ScriptedPlatform::MsgBox(QWidget *, const QString &prompt, int style, const 
     return msgBoxAnswers.dequeue();
 }
 
+std::optional<QString> ScriptedPlatform::InputBox(QWidget *, const QString &prompt,
+                                                  const QString &title, const QString &)
+{
+    inputs.append({prompt, 0, title});
+    return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.dequeue();
+}
+
+void ScriptedPlatform::OpenInBrowser(const QUrl &url)
+{
+    browserUrls.append(url);
+}
+
 std::optional<QString> ScriptedPlatform::GetOpenFileName(QWidget *, const FileDialogRequest &req)
 {
     openRequests.append(req);

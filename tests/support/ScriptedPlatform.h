@@ -8,6 +8,7 @@
 #include <QQueue>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <optional>
 
 class ScriptedPlatform : public PlatformServices {
@@ -20,12 +21,15 @@ public:
 
     // Scripted answers, taken in order. An empty queue answers Cancel / a cancelled dialog.
     QQueue<int> msgBoxAnswers;
+    QQueue<std::optional<QString>> inputAnswers;
     QQueue<std::optional<QString>> openAnswers;
     QQueue<std::optional<QString>> saveAnswers;
     QQueue<std::optional<QFont>> fontAnswers;
 
     // What the program asked for.
     QList<Message> messages;
+    QList<Message> inputs;  // style is unused
+    QList<QUrl> browserUrls;
     QList<FileDialogRequest> openRequests;
     QList<FileDialogRequest> saveRequests;
     QList<QFont> fontRequests;
@@ -36,6 +40,9 @@ public:
     int clipboardSetCalls = 0;
 
     int MsgBox(QWidget *, const QString &prompt, int style, const QString &title) override;
+    std::optional<QString> InputBox(QWidget *, const QString &prompt, const QString &title,
+                                    const QString &text) override;
+    void OpenInBrowser(const QUrl &url) override;
     std::optional<QString> GetOpenFileName(QWidget *, const FileDialogRequest &req) override;
     std::optional<QString> GetSaveFileName(QWidget *, const FileDialogRequest &req) override;
     std::optional<QFont> GetFont(QWidget *, const QFont &initial) override;
