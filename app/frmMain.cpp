@@ -13,6 +13,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -61,6 +62,8 @@ frmMain::frmMain()
             [this](const QPoint &pos) { mnuEdit->exec(txtHTML->mapToGlobal(pos)); });
 
     connect(txtHTML, &TextBox::Change, this, &frmMain::txtHTML_Change);
+    connect(txtHTML->document(), &QTextDocument::contentsChange, this,
+            [](int position, int removed, int added) { mdlIO::DocumentTextChanged(position, removed, added); });
     Client->installEventFilter(this);
     qApp->installEventFilter(this);
 

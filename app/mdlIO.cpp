@@ -16,6 +16,7 @@ namespace {
 
 QString g_readBuffer;  // the file's text while an open is under way
 std::optional<TextEncoding> g_documentEncoding;
+SpellingRecord g_documentSpellings; // non-standard codes the file used, kept in step with edits
 bool g_lastSaveWroteFile = false;
 TextEncoding g_lastWrittenEncoding = TextEncoding::ShiftJis;
 
@@ -42,20 +43,20 @@ std::optional<EncodedDocument> EncodeForFile(const QString &text, const QString 
 {
     const QString name = QFileInfo(path).fileName();
     TextEncoding encoding = ChooseWriteEncoding(text, g_documentEncoding);
-    EncodedDocument out = EncodeDocument(text, encoding);
-    if (out.unstorable && encoding == TextEncoding::ShiftJis) {
+    EncodedDocument out = EncodeDocument(text, encoding, g_documentSpellings);
+    if (out.unstorable && !StoresEveryCharacter(encoding)) {
         // A page that declares Shift_JIS gets a byte-order mark: browsers trust it over the
         // declaration, so the page is still read as what it is.
         const bool declared = DeclaredEncoding(text).has_value();
         const QString question = declared
-            ? QStringLiteral("「%1」には Shift_JIS で保存できない文字が含まれています。\n"
+            ? QStringLiteral("「%1」には %2 で保存できない文字が含まれています。\n"
                              "UTF-8 (BOM 付き) で保存しますか？\n"
-                             "ページの文字コードの宣言 (Shift_JIS) より BOM が優先されます。\n"
+                             "ページの文字コードの宣言 (%2) より BOM が優先されます。\n"
                              "「いいえ」を選ぶと保存しません。")
-            : QStringLiteral("「%1」には Shift_JIS で保存できない文字が含まれています。\n"
+            : QStringLiteral("「%1」には %2 で保存できない文字が含まれています。\n"
                              "UTF-8 で保存しますか？\n"
                              "「いいえ」を選ぶと保存しません。");
-        if (!Agrees(question.arg(name)))
+        if (!Agrees(question.arg(name, EncodingName(encoding))))
             return std::nullopt;
         encoding = declared ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
         out = EncodeDocument(text, encoding);
@@ -143,11 +144,12 @@ bool OpenDocument()
     FileTitle = title;
     g_documentEncoding = doc.encoding;
     MainForm().txtHTML->SetText(g_readBuffer);
+    g_documentSpellings = std::move(doc.spellings); // after SetText, whose change clears them
     g_readBuffer.clear();
     if (doc.hadInvalidBytes)
-        Report(QStringLiteral("「%1」には Shift_JIS としても UTF-8 としても読めないバイトが含まれています。\n"
+        Report(QStringLiteral("「%1」には %2 として読めないバイトが含まれています。\n"
                               "それらは「\uFFFD」と表示され、保存するとこの文字に置き換えられます。")
-                   .arg(Shown(path)));
+                   .arg(Shown(path), EncodingName(doc.encoding)));
     return true;
 }
 
@@ -197,6 +199,12 @@ std::optional<TextEncoding> DocumentEncoding()
 void ResetDocumentEncoding()
 {
     g_documentEncoding.reset();
+    g_documentSpellings.clear();
+}
+
+void DocumentTextChanged(int position, int removed, int added)
+{
+    ShiftSpellings(g_documentSpellings, position, removed, added);
 }
 
 bool LastSaveWroteFile()
@@ -206,8 +214,7 @@ bool LastSaveWroteFile()
 
 QString LastWrittenEncodingName()
 {
-    return g_lastWrittenEncoding == TextEncoding::ShiftJis ? QStringLiteral("shift_jis")
-                                                           : QStringLiteral("utf-8");
+    return EncodingLabel(g_lastWrittenEncoding);
 }
 
 } // namespace mdlIO

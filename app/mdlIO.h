@@ -20,6 +20,8 @@ bool SaveDocument();
 // otherwise). New forgets it.
 std::optional<TextEncoding> DocumentEncoding();
 void ResetDocumentEncoding();
+// Keeps what the file's bytes looked like in step with an edit of the pane's text.
+void DocumentTextChanged(int position, int removed, int added);
 
 // The font values read from the settings file at start-up; only LoadFontSettings sets them.
 extern QuotedValue SavedFontName;
@@ -35,6 +37,6 @@ bool SaveFontSettings();
 // What the last SaveDocument / SaveDocumentAs did, for the preview:
 // true only when it wrote the document's file (false after a cancelled dialog or a failed write).
 bool LastSaveWroteFile();
-// The encoding that file was written in, as a web engine names it: "shift_jis" or "utf-8".
+// The encoding that file was written in, as a web engine names it: "shift_jis", "utf-8", "euc-jp"...
 QString LastWrittenEncodingName();
 }
