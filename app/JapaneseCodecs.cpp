@@ -88,31 +88,48 @@ struct SpellingTable {
 
 const SpellingTable *Table(LegacyCodec codec);
 
+// Appends the decoding of a run of well-formed sequences. ICU shows an unassigned code in its
+// own way (U+001A in EUC-JP) and may resynchronise inside the next character, so a run that
+// errs is halved until each unassigned code stands alone and becomes one U+FFFD.
+void AppendRun(LegacyCodec codec, QByteArrayView run, QString &out, bool &bad)
+{
+    QStringDecoder decoder(IcuName(codec), QStringDecoder::Flag::Stateless);
+    const qsizetype at = out.size();
+    out.resize(at + decoder.requiredSpace(run.size()));
+    const QChar *end = decoder.appendToBuffer(out.data() + at, run);
+    out.truncate(end - out.constData());
+    if (!decoder.hasError())
+        return;
+    out.truncate(at);
+    const auto *p = reinterpret_cast<const uchar *>(run.data());
+    qsizetype mid = 0;
+    while (mid < run.size() / 2)
+        mid += Sequence(codec, p, mid, run.size());
+    if (mid == run.size())
+        mid = 0; // the run is one sequence
+    if (mid == 0) {
+        out.append(QChar::ReplacementCharacter);
+        bad = true;
+        return;
+    }
+    AppendRun(codec, run.first(mid), out, bad);
+    AppendRun(codec, run.sliced(mid), out, bad);
+}
+
 // Decodes well-formed runs through ICU; a byte that cannot start a character becomes U+FFFD
 // here, so the converter never sees an illegal sequence. With a table, records every code it
 // lists at the index of its character (one character per sequence).
 LegacyText DecodeRuns(LegacyCodec codec, QByteArrayView bytes, const SpellingTable *table)
 {
     LegacyText result;
-    QStringDecoder decoder(IcuName(codec), QStringDecoder::Flag::Stateless);
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const qsizetype n = bytes.size();
     QString &out = result.text;
-    out.resize(decoder.requiredSpace(n));
-    qsizetype used = 0;
+    out.reserve(n + 1);
     qsizetype characters = 0;
     bool bad = false;
 
     qsizetype runStart = 0;
-    auto flushRun = [&](qsizetype runEnd) {
-        if (runEnd == runStart)
-            return;
-        const QByteArrayView run = bytes.sliced(runStart, runEnd - runStart);
-        const qsizetype need = decoder.requiredSpace(run.size());
-        if (out.size() - used < need)
-            out.resize(std::max(out.size() * 2, used + need));
-        used = decoder.appendToBuffer(out.data() + used, run) - out.data();
-    };
     qsizetype i = 0;
     while (i < n) {
         const qsizetype length = Sequence(codec, p, i, n);
@@ -126,35 +143,22 @@ LegacyText DecodeRuns(LegacyCodec codec, QByteArrayView bytes, const SpellingTab
             }
             i += length;
         } else {
-            flushRun(i);
-            if (out.size() == used)
-                out.resize(out.size() * 2 + 1);
-            out[used++] = QChar::ReplacementCharacter;
+            AppendRun(codec, bytes.sliced(runStart, i - runStart), out, bad);
+            out.append(QChar::ReplacementCharacter);
             bad = true;
             runStart = ++i;
         }
         ++characters;
     }
-    flushRun(n);
-    out.truncate(used);
-    if (decoder.hasError() && codec == LegacyCodec::EucJp && used == characters) {
-        // ICU's EUC-JP shows an unassigned code as U+001A; only a byte 0x1A may stay one.
-        qsizetype at = 0;
-        for (qsizetype k = 0; k < n; ++at) {
-            const qsizetype length = std::max<qsizetype>(1, EucSequence(p, k, n));
-            if (length > 1 && out.at(at) == QChar(0x1A))
-                out[at] = QChar::ReplacementCharacter;
-            k += length;
-        }
-    }
+    AppendRun(codec, bytes.sliced(runStart, n - runStart), out, bad);
     if (codec == LegacyCodec::ShiftJis) {
         for (QChar &c : out)
             c = QChar(ControlFromIcu(c.unicode()));
     }
-    if (used != characters)
+    if (out.size() != characters)
         result.spellings.clear(); // cannot happen with ICU's tables; never misplace a mark
     out.squeeze();
-    result.invalid = bad || decoder.hasError(); // unassigned codes came back replaced
+    result.invalid = bad;
     return result;
 }
 
@@ -262,32 +266,51 @@ SpellingTable BuildTable(LegacyCodec codec)
     if (decoded.size() != codes.size())
         return table;
 
-    // Encode every character in one piece too, then read the standard codes back in order.
+    // Encode the characters too, then read the standard codes back in order.
     QString valid;
     QList<quint32> validCodes;
     for (qsizetype k = 0; k < codes.size(); ++k) {
         const QChar c = decoded.at(k);
-        if (c != QChar::ReplacementCharacter && !(codec == LegacyCodec::EucJp && c == QChar(0x1A))) {
+        if (c != QChar::ReplacementCharacter) {
             valid.append(c);
             validCodes.append(codes.at(k));
         }
     }
-    QStringEncoder encoder(IcuName(codec), QStringEncoder::Flag::Stateless);
-    const QByteArray encoded = encoder.encode(valid);
-    if (encoder.hasError())
-        return table;
-    const auto *p = reinterpret_cast<const uchar *>(encoded.constData());
-    qsizetype at = 0;
-    for (qsizetype k = 0; k < valid.size(); ++k) {
-        const qsizetype length = Sequence(codec, p, at, encoded.size());
-        if (length == 0)
-            return SpellingTable();
-        const quint32 standard = CodeAt(p + at, length);
-        at += length;
-        if (standard != validCodes.at(k)) {
-            table.list.append({validCodes.at(k), valid.at(k).unicode(), standard});
-            table.characters.insert(validCodes.at(k), valid.at(k).unicode());
-            table.leads.set(validCodes.at(k) > 0xFFFF ? 0x8F : validCodes.at(k) >> 8);
+    // In pieces: the converter errs on some long inputs although each character converts.
+    constexpr qsizetype kPiece = 64;
+    for (qsizetype start = 0; start < valid.size(); start += kPiece) {
+        const QStringView piece = QStringView(valid).sliced(start, std::min(kPiece, valid.size() - start));
+        QStringEncoder encoder(IcuName(codec), QStringEncoder::Flag::Stateless);
+        QByteArray encoded = encoder.encode(piece);
+        QList<QByteArray> each;
+        if (encoder.hasError()) {
+            for (QChar c : piece) {
+                QStringEncoder one(IcuName(codec), QStringEncoder::Flag::Stateless);
+                const QByteArray bytes = one.encode(QStringView(&c, 1));
+                each.append(one.hasError() ? QByteArray() : bytes);
+            }
+        }
+        const auto *p = reinterpret_cast<const uchar *>(encoded.constData());
+        qsizetype at = 0;
+        for (qsizetype k = 0; k < piece.size(); ++k) {
+            quint32 standard = 0;
+            if (each.isEmpty()) {
+                const qsizetype length = Sequence(codec, p, at, encoded.size());
+                if (length == 0)
+                    return SpellingTable();
+                standard = CodeAt(p + at, length);
+                at += length;
+            } else if (!each.at(k).isEmpty()) {
+                standard = CodeAt(reinterpret_cast<const uchar *>(each.at(k).constData()), each.at(k).size());
+            } else {
+                continue;
+            }
+            const quint32 code = validCodes.at(start + k);
+            if (standard != code) {
+                table.list.append({code, piece.at(k).unicode(), standard});
+                table.characters.insert(code, piece.at(k).unicode());
+                table.leads.set(code > 0xFFFF ? 0x8F : code >> 8);
+            }
         }
     }
     std::sort(table.list.begin(), table.list.end(),
@@ -484,15 +507,16 @@ QByteArray EncodeLegacy(LegacyCodec codec, QStringView text, const SpellingRecor
                                             &partLost));
         lost = lost || partLost;
     };
+    auto isRoman = [&](qsizetype i) { return text.at(i) == QChar(0x00A5) || text.at(i) == QChar(0x203E); };
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c == 0x00A5 || c == 0x203E) {
-            encodeUpTo(i);
-            out.append("\x1B(J");
-            out.append(c == 0x00A5 ? '\\' : '~');
-            out.append("\x1B(B");
-            done = i + 1;
-        }
+        if (!isRoman(i))
+            continue;
+        encodeUpTo(i);
+        out.append("\x1B(J");
+        for (; i < text.size() && isRoman(i); ++i)
+            out.append(text.at(i) == QChar(0x00A5) ? '\\' : '~');
+        out.append("\x1B(B");
+        done = i;
     }
     encodeUpTo(text.size());
     if (unstorable)
