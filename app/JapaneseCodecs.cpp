@@ -302,9 +302,8 @@ SpellingTable BuildTable(LegacyCodec codec)
                 at += length;
             } else if (!each.at(k).isEmpty()) {
                 standard = CodeAt(reinterpret_cast<const uchar *>(each.at(k).constData()), each.at(k).size());
-            } else {
-                continue;
-            }
+            } // else the encoder has no code for the character: only the record can write it
+
             const quint32 code = validCodes.at(start + k);
             if (standard != code) {
                 table.list.append({code, piece.at(k).unicode(), standard});

@@ -24,7 +24,8 @@ using SpellingRecord = QList<SpellingMark>; // sorted by position, one mark per 
 
 enum class LegacyCodec { ShiftJis, EucJp, Iso2022Jp };
 
-// A code the decoder accepts for character although the encoder writes standard for it.
+// A code the decoder accepts for character although the encoder writes standard for it
+// (0: the encoder has no code for it, as ICU's EUC-JP for U+00A6 from JIS X 0212).
 struct AlternateSpelling {
     quint32 code = 0;
     char16_t character = 0;

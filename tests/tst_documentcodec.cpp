@@ -101,6 +101,8 @@ private slots:
     void keepsEveryAlternateSpelling_data();
     void keepsEveryAlternateSpelling();
     void keepsBothSpellingsInOneFile();
+    void rewritesEveryValidCode_data();
+    void rewritesEveryValidCode();
     void editedTextGetsStandardSpelling();
     void shiftsSpellingsThroughEdits_data();
     void shiftsSpellingsThroughEdits();
@@ -601,8 +603,9 @@ void TestDocumentCodec::keepsEveryAlternateSpelling()
         const LegacyText viaCode = DecodeLegacy(LegacyCodec(int(codec) == 2 ? 1 : int(codec)),
                                                 CodeBytes(s.code));
         QCOMPARE(viaCode.text, text);
-        QCOMPARE(DecodeLegacy(LegacyCodec(int(codec) == 2 ? 1 : int(codec)), CodeBytes(s.standard)).text,
-                 text);
+        if (s.standard != 0)
+            QCOMPARE(DecodeLegacy(LegacyCodec(int(codec) == 2 ? 1 : int(codec)), CodeBytes(s.standard)).text,
+                     text);
         // A document that used the code gets it back.
         QByteArray file = "<p>" + CodeBytes(s.code) + "</p>\r\n";
         if (codec == LegacyCodec::Iso2022Jp)
@@ -624,6 +627,45 @@ void TestDocumentCodec::keepsBothSpellingsInOneFile()
     QCOMPARE(doc.text, U("≒≒\n≒纊纊纊\n"));
     QCOMPARE(doc.spellings, SpellingRecord({{1, 0x8790}, {4, 0xED40}, {6, 0xED40}}));
     QCOMPARE(EncodeDocument(doc.text, TextEncoding::ShiftJis, doc.spellings).bytes, file);
+}
+
+void TestDocumentCodec::rewritesEveryValidCode_data()
+{
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QByteArray>("everyCode");
+    QByteArray sjis, euc;
+    for (int lead = 0x81; lead <= 0xFC; ++lead)
+        for (int trail = 0x40; trail <= 0xFC; ++trail)
+            if ((lead <= 0x9F || lead >= 0xE0) && trail != 0x7F)
+                sjis += CodeBytes(quint32(lead << 8 | trail));
+    for (int a = 0xA1; a <= 0xFE; ++a)
+        for (int b = 0xA1; b <= 0xFE; ++b)
+            euc += CodeBytes(quint32(a << 8 | b)) + CodeBytes(quint32(0x8F0000 | a << 8 | b));
+    QTest::newRow("code page 932") << TextEncoding::ShiftJis << sjis;
+    QTest::newRow("euc-jp") << TextEncoding::EucJp << euc;
+}
+
+void TestDocumentCodec::rewritesEveryValidCode()
+{
+    // A file of every assigned code, in code order, comes back byte for byte.
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QByteArray, everyCode);
+    const QString all = DecodeDocumentAs(everyCode, encoding).text;
+    QByteArray file;
+    qsizetype at = 0;
+    for (QChar c : all) {
+        const qsizetype length = encoding == TextEncoding::EucJp && everyCode.at(at) == '\x8F' ? 3 : 2;
+        if (c != QChar::ReplacementCharacter)
+            file += everyCode.mid(at, length) + (file.size() % 64 == 0 ? "\r\n" : "");
+        at += length;
+    }
+    file += "\r\n";
+    QVERIFY(file.size() > 10000);
+    const DecodedDocument doc = DecodeDocumentAs(file, encoding);
+    QVERIFY(!doc.hadInvalidBytes);
+    const EncodedDocument out = EncodeDocument(doc.text, encoding, doc.spellings);
+    QVERIFY(!out.unstorable);
+    QVERIFY(out.bytes == file);
 }
 
 void TestDocumentCodec::editedTextGetsStandardSpelling()
