@@ -3,9 +3,12 @@
 //   open baseline: read the bytes, decode them as Shift_JIS, give them to a bare QPlainTextEdit;
 //   save baseline: take the text from that QPlainTextEdit, encode it as Shift_JIS, write it
 //                  through QSaveFile (which syncs to disk on commit, as a safe save must).
+// The encoding detector's share of the open: the file decoded with detection (as Open does)
+// against the same bytes decoded as Shift_JIS without it, in the same run.
 // Run by hand: build/bin/bench_documents [runs] [megabytes] [folder]
 // (offscreen unless a display is set; the folder defaults to a temporary one in /tmp).
 #include "bench/BenchApp.h"
+#include "app/DocumentCodec.h"
 #include "app/SharedState.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
@@ -122,7 +125,7 @@ int main(int argc, char *argv[])
     bare.show();
     QCoreApplication::processEvents();
 
-    std::vector<double> open, openBase, save, saveBase;
+    std::vector<double> open, openBase, save, saveBase, detected, forced;
     for (int i = 0; i <= runs; ++i) {  // run 0 warms caches up and is not counted
         // Empty both panes first, so each run fills a fresh document.
         form.txtHTML->SetText(QString());
@@ -140,6 +143,12 @@ int main(int argc, char *argv[])
             std::printf("run %d: the open did not complete\n", i);
             return 1;
         }
+        const QByteArray bytes = ReadAll(docPath);
+        const double dd = TimeMs([&] {
+            if (DecodeDocument(bytes).encoding != TextEncoding::ShiftJis)
+                std::printf("run %d: the detector missed Shift_JIS\n", i);
+        });
+        const double df = TimeMs([&] { (void)DecodeDocumentAs(bytes, TextEncoding::ShiftJis); });
         const double sb = TimeMs([&] {
             QStringEncoder encoder("Shift_JIS");
             QString text = bare.toPlainText();
@@ -158,13 +167,16 @@ int main(int argc, char *argv[])
             std::printf("run %d: open and save changed the file\n", i);
             return 1;
         }
-        std::printf("run %d: open %.0f ms (baseline %.0f ms), save %.0f ms (baseline %.0f ms)%s\n", i, o,
-                    ob, s, sb, i == 0 ? ", not counted" : "");
+        std::printf("run %d: open %.0f ms (baseline %.0f ms), save %.0f ms (baseline %.0f ms), "
+                    "decode with detection %.1f ms, without %.1f ms%s\n",
+                    i, o, ob, s, sb, dd, df, i == 0 ? ", not counted" : "");
         if (i > 0) {
             open.push_back(o);
             openBase.push_back(ob);
             save.push_back(s);
             saveBase.push_back(sb);
+            detected.push_back(dd);
+            forced.push_back(df);
         }
     }
     const double ro = Median(open) / Median(openBase);
@@ -172,6 +184,11 @@ int main(int argc, char *argv[])
     std::printf("median of %d runs: open %.0f ms vs baseline %.0f ms = %.2fx; save %.0f ms vs "
                 "baseline %.0f ms = %.2fx (target: within 1.25x)\n",
                 runs, Median(open), Median(openBase), ro, Median(save), Median(saveBase), rs);
+    const double detector = Median(detected) - Median(forced);
+    std::printf("detector: decode %.1f ms with detection vs %.1f ms without = %+.1f ms, %+.1f%% of the "
+                "open (open without it: about %.0f ms; target: at most +5%%)\n",
+                Median(detected), Median(forced), detector, 100.0 * detector / Median(open),
+                Median(open) - detector);
     UnloadMainForm();
     SetPlatform(nullptr);
     return ro <= 1.25 && rs <= 1.25 ? 0 : 2;
