@@ -199,7 +199,6 @@ MetaTag ReadMetaAttributes(QStringView text, qsizetype pos)
     return tag;
 }
 
-
 // Decodes bytes (without byte-order mark) as encoding; line breaks untouched.
 DecodedDocument DecodeRaw(QByteArrayView bytes, TextEncoding encoding)
 {
@@ -280,7 +279,7 @@ DecodedDocument DetectAndDecode(QByteArrayView bytes)
 DecodedDocument Finish(DecodedDocument doc)
 {
     NormaliseLineBreaks(doc.text, doc.spellings);
-    doc.text.squeeze();
+    doc.text.squeeze(); // the legacy decoders size their buffer for the worst case
     return doc;
 }
 

@@ -125,7 +125,6 @@ LegacyText DecodeRuns(LegacyCodec codec, QByteArrayView bytes, const SpellingTab
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const qsizetype n = bytes.size();
     QString &out = result.text;
-    out.reserve(n + 1);
     qsizetype characters = 0;
     bool bad = false;
 
@@ -157,7 +156,6 @@ LegacyText DecodeRuns(LegacyCodec codec, QByteArrayView bytes, const SpellingTab
     }
     if (out.size() != characters)
         result.spellings.clear(); // cannot happen with ICU's tables; never misplace a mark
-    out.squeeze();
     result.invalid = bad;
     return result;
 }
@@ -276,7 +274,8 @@ SpellingTable BuildTable(LegacyCodec codec)
             validCodes.append(codes.at(k));
         }
     }
-    // In pieces: the converter errs on some long inputs although each character converts.
+    // In pieces: a piece holding a character the encoder has no code for (it writes its
+    // substitute and errs) is read character by character.
     constexpr qsizetype kPiece = 64;
     for (qsizetype start = 0; start < valid.size(); start += kPiece) {
         const QStringView piece = QStringView(valid).sliced(start, std::min(kPiece, valid.size() - start));
@@ -303,7 +302,6 @@ SpellingTable BuildTable(LegacyCodec codec)
             } else if (!each.at(k).isEmpty()) {
                 standard = CodeAt(reinterpret_cast<const uchar *>(each.at(k).constData()), each.at(k).size());
             } // else the encoder has no code for the character: only the record can write it
-
             const quint32 code = validCodes.at(start + k);
             if (standard != code) {
                 table.list.append({code, piece.at(k).unicode(), standard});
@@ -317,11 +315,15 @@ SpellingTable BuildTable(LegacyCodec codec)
     return table;
 }
 
+// Each built on its first use, once.
 const SpellingTable *Table(LegacyCodec codec)
 {
-    static const SpellingTable sjis = BuildTable(LegacyCodec::ShiftJis);
+    if (codec == LegacyCodec::ShiftJis) {
+        static const SpellingTable sjis = BuildTable(LegacyCodec::ShiftJis);
+        return &sjis;
+    }
     static const SpellingTable euc = BuildTable(LegacyCodec::EucJp);
-    return codec == LegacyCodec::ShiftJis ? &sjis : &euc;
+    return &euc;
 }
 
 // ISO-2022-JP as escape sequences around EUC-JP's codes: the bytes are turned into EUC-JP,

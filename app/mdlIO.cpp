@@ -43,7 +43,9 @@ std::optional<EncodedDocument> EncodeForFile(const QString &text, const QString 
 {
     const QString name = QFileInfo(path).fileName();
     TextEncoding encoding = ChooseWriteEncoding(text, g_documentEncoding);
-    EncodedDocument out = EncodeDocument(text, encoding, g_documentSpellings);
+    // The file's own spellings, only into the encoding they were read in.
+    EncodedDocument out = EncodeDocument(text, encoding, encoding == g_documentEncoding
+                                                             ? g_documentSpellings : SpellingRecord());
     if (out.unstorable && !StoresEveryCharacter(encoding)) {
         // A page that declares Shift_JIS gets a byte-order mark: browsers trust it over the
         // declaration, so the page is still read as what it is.
