@@ -21,6 +21,7 @@ void Document::Restore(const QString &path, const QString &title,
     filePath_ = path;
     fileTitle_ = title;
     encoding_ = encoding;
+    spellings_.clear();
     diskIdentity_ = diskIdentity;
     declinedIdentity_.reset();
     announce();
@@ -30,6 +31,8 @@ void Document::SetFile(const QString &path, const QString &title, TextEncoding e
 {
     filePath_ = path;
     fileTitle_ = title;
+    if (encoding_ != encoding)
+        spellings_.clear();  // they describe bytes of another encoding
     encoding_ = encoding;
     diskIdentity_ = IdentityOf(path);
     declinedIdentity_.reset();
@@ -53,9 +56,16 @@ void Document::MakeUntitled()
 {
     fileTitle_ = UntitledName;
     encoding_.reset();
+    spellings_.clear();
     diskIdentity_.reset();
     declinedIdentity_.reset();
     announce();
+}
+
+void Document::TextChanged(int position, int removed, int added)
+{
+    if (!spellings_.empty())
+        ShiftSpellings(spellings_, position, removed, added);
 }
 
 QString Document::Caption() const

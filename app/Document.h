@@ -60,6 +60,12 @@ public:
     // The encoding the document's file is in: what it was read in, or last written in;
     // nullopt for a document that has never been read or written.
     std::optional<TextEncoding> Encoding() const { return encoding_; }
+    // Where the file spelled a character with a non-standard code of its encoding, kept in step
+    // with the pane's text, so an unedited part is written back with the bytes it had.
+    const SpellingRecord &Spellings() const { return spellings_; }
+    void SetSpellings(SpellingRecord spellings) { spellings_ = std::move(spellings); }
+    // The pane's text changed at position: removed characters went, added came.
+    void TextChanged(int position, int removed, int added);
 
     // The main window's caption: "Tavro - name", with " *" while modified.
     QString Caption() const;
@@ -80,6 +86,7 @@ private:
     QString filePath_;
     QString fileTitle_ = UntitledName;
     std::optional<TextEncoding> encoding_;
+    SpellingRecord spellings_;
     std::optional<FileIdentity> diskIdentity_;
     std::optional<FileIdentity> declinedIdentity_;
     ViewMode viewMode_ = ViewMode::Normal;

@@ -1,114 +1,38 @@
 #include "app/DocumentCodec.h"
 
-#include <QHash>
+#include "app/EncodingDetector.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace {
 
-// ICU resolves this name to its code page 932 table: the wave dash, parallel, minus, not sign
-// and backslash map as Windows maps them.
-constexpr char kShiftJisName[] = "Shift_JIS";
 constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+constexpr char kUtf16LeBom[] = "\xFF\xFE";
+constexpr char kUtf16BeBom[] = "\xFE\xFF";
 
-bool IsLeadByte(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool IsTrailByte(uchar b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-bool IsSingleByte(uchar b) { return b < 0x80 || (b >= 0xA1 && b <= 0xDF); }
-
-// ICU's table follows the IBM convention for three control codes (byte 0x1A <-> U+001C,
-// 0x1C <-> U+007F, 0x7F <-> U+001A); code page 932 maps them to themselves. These undo and
-// redo that swap around every call into the converter.
-char16_t ControlFromIcu(char16_t c)
-{
-    switch (c) {
-    case 0x1C: return 0x1A;
-    case 0x7F: return 0x1C;
-    case 0x1A: return 0x7F;
-    default: return c;
-    }
-}
-
-char16_t ControlToIcu(char16_t c)
-{
-    switch (c) {
-    case 0x1A: return 0x1C;
-    case 0x1C: return 0x7F;
-    case 0x7F: return 0x1A;
-    default: return c;
-    }
-}
+// A declaration is looked for in this much of the file: it belongs in the page's head.
+constexpr qsizetype kDeclarationWindow = 64 * 1024;
 
 bool IsLineBreak(char16_t c) { return c == u'\n' || c == u'\r'; }
 
-bool IsStorableInShiftJis(char32_t cp, QHash<char32_t, bool> &known)
-{
-    if (cp < 0x80)
-        return true;
-    const auto it = known.constFind(cp);
-    if (it != known.constEnd())
-        return *it;
-    // A fresh converter per distinct character: the converter's error flag cannot be reset.
-    QStringEncoder probe(kShiftJisName, QStringEncoder::Flag::Stateless);
-    // Built by hand: QString::fromUcs4 would swallow U+FEFF as a byte-order mark.
-    const char16_t units[2] = {QChar::highSurrogate(cp), QChar::lowSurrogate(cp)};
-    const QString single = QChar::requiresSurrogates(cp)
-        ? QString(reinterpret_cast<const QChar *>(units), 2)
-        : QString(QChar(char16_t(cp)));
-    const QByteArray ignored = probe.encode(single);
-    Q_UNUSED(ignored);
-    const bool ok = !probe.hasError();
-    known.insert(cp, ok);
-    return ok;
-}
-
-// Encodes text whose control codes have already gone through ControlToIcu. The converter
-// drops some unmappable characters instead of substituting them, so on any error the text is
-// rebuilt with '?' for every character the code page cannot hold and encoded again.
-QByteArray EncodePreparedShiftJis(const QString &prepared, bool *unstorable)
-{
-    QStringEncoder encoder(kShiftJisName, QStringEncoder::Flag::Stateless);
-    QByteArray out = encoder.encode(prepared);
-    if (!encoder.hasError()) {
-        if (unstorable)
-            *unstorable = false;
-        return out;
-    }
-    QString clean;
-    clean.reserve(prepared.size());
-    QHash<char32_t, bool> known;
-    const qsizetype n = prepared.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = prepared.at(i);
-        if (c.isHighSurrogate() && i + 1 < n && prepared.at(i + 1).isLowSurrogate()) {
-            const char32_t cp = QChar::surrogateToUcs4(c, prepared.at(i + 1));
-            if (IsStorableInShiftJis(cp, known))
-                clean.append(prepared.sliced(i, 2));
-            else
-                clean.append(u'?');
-            ++i;
-        } else if (c.isSurrogate() || !IsStorableInShiftJis(c.unicode(), known)) {
-            clean.append(u'?');
-        } else {
-            clean.append(c);
-        }
-    }
-    QStringEncoder again(kShiftJisName, QStringEncoder::Flag::Stateless);
-    out = again.encode(clean);
-    if (unstorable)
-        *unstorable = true;
-    return out;
-}
-
-// Replaces every CR LF, lone CR and lone LF by '\n' in place.
-void NormaliseLineBreaks(QString &text)
+// Replaces every CR LF, lone CR and lone LF by '\n' in place; moves the marks, which index
+// the text before, to the same characters after.
+void NormaliseLineBreaks(QString &text, SpellingRecord &marks)
 {
     QChar *const begin = text.data();
     const QChar *read = begin;
     const QChar *const end = begin + text.size();
     QChar *write = begin;
+    auto mark = marks.begin();
     while (read != end) {
+        if (mark != marks.end() && mark->position == read - begin) {
+            mark->position = write - begin;
+            ++mark;
+        }
         if (*read == u'\r') {
             *write++ = u'\n';
             ++read;
@@ -121,26 +45,70 @@ void NormaliseLineBreaks(QString &text)
     text.truncate(write - begin);
 }
 
+std::optional<LegacyCodec> LegacyCodecFor(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::ShiftJis: return LegacyCodec::ShiftJis;
+    case TextEncoding::EucJp: return LegacyCodec::EucJp;
+    case TextEncoding::Iso2022Jp: return LegacyCodec::Iso2022Jp;
+    default: return std::nullopt;
+    }
+}
+
 std::optional<TextEncoding> EncodingForLabel(QStringView label)
 {
     const QString name = label.trimmed().toString().toLower();
-    static const char *const utf8Labels[] = {"utf-8", "utf8", "unicode-1-1-utf-8",
-                                             "unicode11utf8", "unicode20utf8", "x-unicode20utf8"};
-    static const char *const sjisLabels[] = {"shift_jis", "shift-jis", "sjis", "x-sjis",
-                                             "windows-31j", "cp932", "ms932", "ms_kanji",
-                                             "csshiftjis"};
-    for (const char *l : utf8Labels)
-        if (name == QLatin1String(l))
-            return TextEncoding::Utf8;
-    for (const char *l : sjisLabels)
-        if (name == QLatin1String(l))
-            return TextEncoding::ShiftJis;
+    struct Labels {
+        TextEncoding encoding;
+        std::initializer_list<const char *> names;
+    };
+    // The labels browsers accept for these encodings.
+    static const Labels table[] = {
+        {TextEncoding::Utf8,
+         {"utf-8", "utf8", "unicode-1-1-utf-8", "unicode11utf8", "unicode20utf8", "x-unicode20utf8"}},
+        {TextEncoding::ShiftJis,
+         {"shift_jis", "shift-jis", "sjis", "x-sjis", "windows-31j", "cp932", "ms932", "ms_kanji",
+          "csshiftjis"}},
+        {TextEncoding::EucJp, {"euc-jp", "x-euc-jp", "cseucpkdfmtjapanese"}},
+        {TextEncoding::Iso2022Jp, {"iso-2022-jp", "csiso2022jp"}},
+        {TextEncoding::Utf16Le, {"utf-16", "utf-16le", "unicode", "ucs-2", "csunicode",
+                                 "iso-10646-ucs-2", "unicodefeff"}},
+        {TextEncoding::Utf16Be, {"utf-16be", "unicodefffe"}},
+    };
+    for (const Labels &labels : table)
+        for (const char *l : labels.names)
+            if (name == QLatin1String(l))
+                return labels.encoding;
     return std::nullopt;
 }
 
 bool IsHtmlSpace(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
+
+// The value of encoding= in an XML declaration (without its "?>").
+std::optional<QStringView> XmlEncodingLabel(QStringView declaration)
+{
+    qsizetype at = 0;
+    while ((at = declaration.indexOf(u"encoding", at)) >= 0) {
+        qsizetype i = at + 8;
+        while (i < declaration.size() && IsHtmlSpace(declaration[i]))
+            ++i;
+        if (i < declaration.size() && declaration[i] == u'=') {
+            ++i;
+            while (i < declaration.size() && IsHtmlSpace(declaration[i]))
+                ++i;
+            if (i < declaration.size() && (declaration[i] == u'"' || declaration[i] == u'\'')) {
+                const qsizetype close = declaration.indexOf(declaration[i], i + 1);
+                if (close > i)
+                    return declaration.sliced(i + 1, close - i - 1);
+            }
+            return std::nullopt;
+        }
+        at = i;
+    }
+    return std::nullopt;
 }
 
 // The charset named inside a Content-Type value such as "text/html; charset=Shift_JIS".
@@ -231,96 +199,166 @@ MetaTag ReadMetaAttributes(QStringView text, qsizetype pos)
     return tag;
 }
 
+// Decodes bytes (without byte-order mark) as encoding; line breaks untouched.
+DecodedDocument DecodeRaw(QByteArrayView bytes, TextEncoding encoding)
+{
+    DecodedDocument doc;
+    doc.encoding = encoding;
+    if (const auto codec = LegacyCodecFor(encoding)) {
+        LegacyText legacy = DecodeLegacy(*codec, bytes);
+        doc.text = std::move(legacy.text);
+        doc.spellings = std::move(legacy.spellings);
+        doc.hadInvalidBytes = legacy.invalid;
+    } else if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) {
+        QStringDecoder utf16(encoding == TextEncoding::Utf16Le ? QStringDecoder::Utf16LE
+                                                               : QStringDecoder::Utf16BE,
+                             QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        doc.text = utf16.decode(bytes);
+        doc.hadInvalidBytes = utf16.hasError() || bytes.size() % 2 != 0; // a cut-off last unit
+    } else {
+        // A second byte-order mark is a character of the text.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless
+                                                      | QStringDecoder::Flag::ConvertInitialBom);
+        doc.text = utf8.decode(bytes);
+        doc.hadInvalidBytes = utf8.hasError();
+    }
+    return doc;
+}
+
+// The byte-order mark's encoding and length; nullopt for a file without one.
+std::optional<std::pair<TextEncoding, qsizetype>> ByteOrderMark(QByteArrayView bytes)
+{
+    if (bytes.startsWith(kUtf8Bom))
+        return std::pair{TextEncoding::Utf8Bom, qsizetype(3)};
+    if (bytes.startsWith(kUtf16LeBom))
+        return std::pair{TextEncoding::Utf16Le, qsizetype(2)};
+    if (bytes.startsWith(kUtf16BeBom))
+        return std::pair{TextEncoding::Utf16Be, qsizetype(2)};
+    return std::nullopt;
+}
+
+bool IsAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+// The encoding of a file without a byte-order mark, decoded; line breaks untouched.
+DecodedDocument DetectAndDecode(QByteArrayView bytes)
+{
+    // Declarations are ASCII in every encoding they may name here.
+    const QString head = QString::fromLatin1(bytes.first(std::min(bytes.size(), kDeclarationWindow)));
+    const std::optional<TextEncoding> declared = DeclaredEncoding(head);
+    std::optional<DecodedDocument> tried;
+    if (declared && !StoresEveryCharacter(*declared)) {
+        tried = DecodeRaw(bytes, *declared);
+        if (!tried->hadInvalidBytes)
+            return std::move(*tried);
+    } else if (declared == TextEncoding::Utf8 && bytes.isValidUtf8()) {
+        return DecodeRaw(bytes, TextEncoding::Utf8);
+    }
+
+    // The validity check stops at the first bad byte, so legacy files are not read twice.
+    if (bytes.isValidUtf8()) {
+        if (!IsAscii(bytes))
+            return DecodeRaw(bytes, TextEncoding::Utf8);
+        if (CountIso2022JpEscapes(bytes) > 0) {
+            DecodedDocument iso = DecodeRaw(bytes, TextEncoding::Iso2022Jp);
+            if (!iso.hadInvalidBytes)
+                return iso;
+        }
+        return DecodeRaw(bytes, TextEncoding::ShiftJis);
+    }
+
+    const TextEncoding guess = GuessJapaneseLegacy(bytes) == JapaneseLegacy::EucJp
+        ? TextEncoding::EucJp : TextEncoding::ShiftJis;
+    if (tried && tried->encoding == guess)
+        return std::move(*tried);
+    return DecodeRaw(bytes, guess);
+}
+
+DecodedDocument Finish(DecodedDocument doc)
+{
+    NormaliseLineBreaks(doc.text, doc.spellings);
+    doc.text.squeeze(); // the legacy decoders size their buffer for the worst case
+    return doc;
+}
+
 } // namespace
+
+QString EncodingName(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::ShiftJis: return QStringLiteral("Shift_JIS");
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf8Bom: return QStringLiteral("UTF-8");
+    case TextEncoding::EucJp: return QStringLiteral("EUC-JP");
+    case TextEncoding::Iso2022Jp: return QStringLiteral("ISO-2022-JP");
+    case TextEncoding::Utf16Le: return QStringLiteral("UTF-16LE");
+    case TextEncoding::Utf16Be: return QStringLiteral("UTF-16BE");
+    }
+    return QString();
+}
+
+QString EncodingLabel(TextEncoding encoding)
+{
+    return EncodingName(encoding).toLower();
+}
+
+bool StoresEveryCharacter(TextEncoding encoding)
+{
+    return !LegacyCodecFor(encoding).has_value();
+}
 
 QString DecodeShiftJis(QByteArrayView bytes, bool *invalid)
 {
-    QStringDecoder decoder(kShiftJisName, QStringDecoder::Flag::Stateless);
-    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
-    const qsizetype n = bytes.size();
-    QString out(decoder.requiredSpace(n), Qt::Uninitialized);
-    qsizetype used = 0;
-    bool bad = false;
-
-    // Well-formed runs go to the converter in one piece each; a byte that cannot start a
-    // character becomes U+FFFD here, so the converter never sees an illegal sequence.
-    qsizetype runStart = 0;
-    auto flushRun = [&](qsizetype runEnd) {
-        if (runEnd == runStart)
-            return;
-        const QByteArrayView run = bytes.sliced(runStart, runEnd - runStart);
-        const qsizetype need = decoder.requiredSpace(run.size());
-        if (out.size() - used < need)
-            out.resize(std::max(out.size() * 2, used + need));
-        QChar *const at = out.data() + used;
-        used = decoder.appendToBuffer(at, run) - out.data();
-    };
-    qsizetype i = 0;
-    while (i < n) {
-        const uchar b = p[i];
-        if (IsSingleByte(b)) {
-            ++i;
-        } else if (IsLeadByte(b) && i + 1 < n && IsTrailByte(p[i + 1])) {
-            i += 2;
-        } else {
-            flushRun(i);
-            if (out.size() == used)
-                out.resize(out.size() * 2 + 1);
-            out[used++] = QChar::ReplacementCharacter;
-            bad = true;
-            runStart = ++i;
-        }
-    }
-    flushRun(n);
-    out.truncate(used);
-    for (QChar &c : out)
-        c = QChar(ControlFromIcu(c.unicode()));
-    out.squeeze();
+    LegacyText legacy = DecodeLegacy(LegacyCodec::ShiftJis, bytes);
     if (invalid)
-        *invalid = bad || decoder.hasError(); // unassigned codes came back as U+FFFD
-    return out;
+        *invalid = legacy.invalid;
+    return std::move(legacy.text);
 }
 
 QByteArray EncodeShiftJis(QStringView text, bool *unstorable)
 {
-    QString prepared(text.size(), Qt::Uninitialized);
-    std::transform(text.begin(), text.end(), prepared.begin(),
-                   [](QChar c) { return QChar(ControlToIcu(c.unicode())); });
-    return EncodePreparedShiftJis(prepared, unstorable);
+    return EncodeLegacy(LegacyCodec::ShiftJis, text, {}, unstorable);
 }
 
 DecodedDocument DecodeDocument(QByteArrayView bytes)
 {
-    DecodedDocument doc;
+    if (const auto bom = ByteOrderMark(bytes)) {
+        DecodedDocument doc = DecodeRaw(bytes.sliced(bom->second), bom->first);
+        if (doc.text.contains(QChar(0))) {
+            DecodedDocument refused;
+            refused.encoding = bom->first;
+            refused.hasNul = true;
+            return refused;
+        }
+        return Finish(std::move(doc));
+    }
     if (bytes.contains('\0')) {
+        DecodedDocument doc;
         doc.hasNul = true;
         return doc;
     }
-    const bool hasBom = bytes.startsWith(kUtf8Bom);
-    const QByteArrayView body = hasBom ? bytes.sliced(3) : bytes;
-    QString text;
-    // The validity check stops at the first bad byte, so Shift_JIS files are not decoded twice.
-    if (hasBom || body.isValidUtf8()) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless
-                                                      | QStringDecoder::Flag::ConvertInitialBom);
-        text = utf8.decode(body);
-        doc.hadInvalidBytes = utf8.hasError(); // only after a byte-order mark
-        const bool ascii = !hasBom && std::all_of(body.begin(), body.end(), [](char c) {
-            return uchar(c) < 0x80;
-        });
-        doc.encoding = hasBom ? TextEncoding::Utf8Bom
-                              : ascii ? TextEncoding::ShiftJis : TextEncoding::Utf8;
-    } else {
-        doc.encoding = TextEncoding::ShiftJis;
-        text = DecodeShiftJis(body, &doc.hadInvalidBytes);
-    }
-    NormaliseLineBreaks(text);
-    doc.text = std::move(text);
-    return doc;
+    return Finish(DetectAndDecode(bytes));
+}
+
+DecodedDocument DecodeDocumentAs(QByteArrayView bytes, TextEncoding encoding)
+{
+    const auto bom = ByteOrderMark(bytes);
+    const bool skip = bom && (bom->first == encoding
+                              || (bom->first == TextEncoding::Utf8Bom && encoding == TextEncoding::Utf8));
+    DecodedDocument doc = DecodeRaw(skip ? bytes.sliced(bom->second) : bytes, encoding);
+    return Finish(std::move(doc));
 }
 
 std::optional<TextEncoding> DeclaredEncoding(QStringView text)
 {
+    if (text.startsWith(u"<?xml", Qt::CaseSensitive) && text.size() > 5 && IsHtmlSpace(text[5])) {
+        const qsizetype close = text.indexOf(u"?>");
+        const QStringView declaration = text.sliced(0, close < 0 ? text.size() : close);
+        if (const auto label = XmlEncodingLabel(declaration))
+            return EncodingForLabel(*label);
+    }
     qsizetype i = 0;
     while ((i = text.indexOf(u'<', i)) >= 0) {
         const QStringView rest = text.sliced(i);
@@ -353,13 +391,17 @@ TextEncoding ChooseWriteEncoding(QStringView text, std::optional<TextEncoding> r
     if (const auto declared = DeclaredEncoding(text)) {
         if (*declared == TextEncoding::Utf8 && readEncoding == TextEncoding::Utf8Bom)
             return TextEncoding::Utf8Bom;
+        const bool readUtf16 = readEncoding == TextEncoding::Utf16Le || readEncoding == TextEncoding::Utf16Be;
+        if ((*declared == TextEncoding::Utf16Le || *declared == TextEncoding::Utf16Be) && readUtf16)
+            return *readEncoding;
         return *declared;
     }
     return readEncoding.value_or(TextEncoding::ShiftJis);
 }
 
-EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding)
+EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const SpellingRecord &spellings)
 {
+    const std::optional<LegacyCodec> legacy = LegacyCodecFor(encoding);
     const bool sjis = encoding == TextEncoding::ShiftJis;
     const bool endsWithBreak = !text.isEmpty() && IsLineBreak(text.back().unicode());
 
@@ -371,9 +413,16 @@ EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding)
             || (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')))
             ++size; // a lone CR or LF grows into CR LF
     }
+    // The marks follow their characters into the laid-out text.
+    SpellingRecord marks = legacy ? spellings : SpellingRecord();
+    auto mark = marks.begin();
     QString lines(size, Qt::Uninitialized);
     QChar *w = lines.data();
     for (qsizetype i = 0; i < n; ++i) {
+        while (mark != marks.end() && mark->position < i)
+            ++mark;
+        if (mark != marks.end() && mark->position == i)
+            (mark++)->position = w - lines.data();
         const char16_t c = text[i].unicode();
         if (c == u'\r' || c == u'\n') {
             *w++ = u'\r';
@@ -381,7 +430,7 @@ EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding)
             if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
                 ++i;
         } else {
-            *w++ = QChar(sjis ? ControlToIcu(c) : c);
+            *w++ = QChar(sjis ? legacy_detail::ControlToIcu(c) : c);
         }
     }
     if (!endsWithBreak) {
@@ -392,7 +441,14 @@ EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding)
 
     EncodedDocument out;
     if (sjis) {
-        out.bytes = EncodePreparedShiftJis(lines, &out.unstorable);
+        out.bytes = legacy_detail::EncodePreparedShiftJis(lines, marks, &out.unstorable);
+    } else if (legacy) {
+        out.bytes = EncodeLegacy(*legacy, lines, marks, &out.unstorable);
+    } else if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) {
+        const bool le = encoding == TextEncoding::Utf16Le;
+        QStringEncoder utf16(le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);
+        out.bytes = QByteArray(le ? kUtf16LeBom : kUtf16BeBom) + utf16.encode(lines);
+        out.unstorable = utf16.hasError();
     } else {
         QStringEncoder utf8(QStringEncoder::Utf8);
         const QByteArray body = utf8.encode(lines);

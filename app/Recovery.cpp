@@ -16,22 +16,20 @@ namespace {
 const QString FileSuffix = QStringLiteral(".recovery");
 const QString LockSuffix = QStringLiteral(".lock");
 
-QString EncodingName(std::optional<TextEncoding> e)
+// The encoding as the recovery file names it; a UTF-8 file's byte-order mark is told apart.
+QString EncodingKey(std::optional<TextEncoding> e)
 {
     if (!e)
         return QString();
-    switch (*e) {
-    case TextEncoding::ShiftJis: return QStringLiteral("shift_jis");
-    case TextEncoding::Utf8: return QStringLiteral("utf-8");
-    case TextEncoding::Utf8Bom: return QStringLiteral("utf-8-bom");
-    }
-    return QString();
+    return *e == TextEncoding::Utf8Bom ? QStringLiteral("utf-8-bom") : EncodingLabel(*e);
 }
 
-std::optional<TextEncoding> EncodingFromName(const QString &name)
+std::optional<TextEncoding> EncodingFromKey(const QString &key)
 {
-    for (TextEncoding e : {TextEncoding::ShiftJis, TextEncoding::Utf8, TextEncoding::Utf8Bom})
-        if (EncodingName(e) == name)
+    for (TextEncoding e : {TextEncoding::ShiftJis, TextEncoding::Utf8, TextEncoding::Utf8Bom,
+                           TextEncoding::EucJp, TextEncoding::Iso2022Jp, TextEncoding::Utf16Le,
+                           TextEncoding::Utf16Be})
+        if (EncodingKey(e) == key)
             return e;
     return std::nullopt;
 }
@@ -43,7 +41,7 @@ QByteArray FormatRecovery(const RecoveredDocument &doc)
 {
     QJsonObject meta{{QStringLiteral("path"), doc.path},
                      {QStringLiteral("title"), doc.title},
-                     {QStringLiteral("encoding"), EncodingName(doc.encoding)}};
+                     {QStringLiteral("encoding"), EncodingKey(doc.encoding)}};
     if (doc.diskIdentity) {
         meta.insert(QStringLiteral("disk"),
                     QJsonObject{{QStringLiteral("device"), QString::number(doc.diskIdentity->device)},
@@ -69,7 +67,7 @@ std::optional<RecoveredDocument> ParseRecovery(const QByteArray &bytes)
     doc.title = meta.value(QStringLiteral("title")).toString();
     if (doc.title.isEmpty())
         return std::nullopt;
-    doc.encoding = EncodingFromName(meta.value(QStringLiteral("encoding")).toString());
+    doc.encoding = EncodingFromKey(meta.value(QStringLiteral("encoding")).toString());
     const QJsonObject disk = meta.value(QStringLiteral("disk")).toObject();
     if (!disk.isEmpty()) {
         FileIdentity id;

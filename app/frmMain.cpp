@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QToolBar>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QWebEngineView>
 
@@ -145,6 +146,7 @@ frmMain::frmMain()
         doc_.SetModified(true);
         recoveryTimer_.start();
     });
+    connect(txtHTML->document(), &QTextDocument::contentsChange, &doc_, &Document::TextChanged);
     connect(&doc_, &Document::captionChanged, this, &QWidget::setWindowTitle);
     connect(&doc_, &Document::modifiedChanged, this, [this](bool modified) {
         if (!modified) {  // saved or discarded: nothing left to recover

@@ -53,10 +53,11 @@ bool LoadFile(DocumentContext &c, const QString &path, const QString &title)
     }
     c.pane.SetText(doc.text);
     c.doc.SetFile(path, title, doc.encoding);
+    c.doc.SetSpellings(std::move(doc.spellings));  // after SetText, whose change moved the old ones
     if (doc.hadInvalidBytes)
-        Report(c.window, QStringLiteral("「%1」には Shift_JIS としても UTF-8 としても読めないバイトが含まれています。\n"
+        Report(c.window, QStringLiteral("「%1」には %2 として読めないバイトが含まれています。\n"
                                         "それらは「\uFFFD」と表示され、保存するとこの文字に置き換えられます。")
-                             .arg(Shown(path)));
+                             .arg(Shown(path), EncodingName(doc.encoding)));
     return true;
 }
 
@@ -68,20 +69,22 @@ std::optional<EncodedDocument> EncodeForFile(const DocumentContext &c, const QSt
 {
     const QString name = QFileInfo(path).fileName();
     TextEncoding encoding = ChooseWriteEncoding(text, c.doc.Encoding());
-    EncodedDocument out = EncodeDocument(text, encoding);
-    if (out.unstorable && encoding == TextEncoding::ShiftJis) {
+    // The file's own spellings, only into the encoding they were read in.
+    EncodedDocument out = EncodeDocument(text, encoding, encoding == c.doc.Encoding()
+                                                             ? c.doc.Spellings() : SpellingRecord());
+    if (out.unstorable && !StoresEveryCharacter(encoding)) {
         // A page that declares Shift_JIS gets a byte-order mark: browsers trust it over the
         // declaration, so the page is still read as what it is.
         const bool declared = DeclaredEncoding(text).has_value();
         const QString question = declared
-            ? QStringLiteral("「%1」には Shift_JIS で保存できない文字が含まれています。\n"
+            ? QStringLiteral("「%1」には %2 で保存できない文字が含まれています。\n"
                              "UTF-8 (BOM 付き) で保存しますか？\n"
-                             "ページの文字コードの宣言 (Shift_JIS) より BOM が優先されます。\n"
+                             "ページの文字コードの宣言 (%2) より BOM が優先されます。\n"
                              "「いいえ」を選ぶと保存しません。")
-            : QStringLiteral("「%1」には Shift_JIS で保存できない文字が含まれています。\n"
+            : QStringLiteral("「%1」には %2 で保存できない文字が含まれています。\n"
                              "UTF-8 で保存しますか？\n"
                              "「いいえ」を選ぶと保存しません。");
-        if (!Agrees(c.window, question.arg(name)))
+        if (!Agrees(c.window, question.arg(name, EncodingName(encoding))))
             return std::nullopt;
         encoding = declared ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
         out = EncodeDocument(text, encoding);
@@ -92,7 +95,7 @@ std::optional<EncodedDocument> EncodeForFile(const DocumentContext &c, const QSt
             QStringLiteral("「%1」には保存できない文字 (対になっていないサロゲート) が含まれています。\n"
                            "それらを「\uFFFD」に置き換えて保存しますか？\n"
                            "「いいえ」を選ぶと保存しません。");
-        if (!Agrees(c.window, question.arg(name)))
+        if (!Agrees(c.window, question.arg(name, EncodingName(encoding))))
             return std::nullopt;
     }
     *used = encoding;
@@ -204,5 +207,5 @@ SaveResult SaveDocument(DocumentContext &c)
 
 QString WebEncodingName(TextEncoding encoding)
 {
-    return encoding == TextEncoding::ShiftJis ? QStringLiteral("shift_jis") : QStringLiteral("utf-8");
+    return EncodingLabel(encoding);
 }

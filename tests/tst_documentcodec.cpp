@@ -1,8 +1,13 @@
 #include "app/DocumentCodec.h"
 
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 
 Q_DECLARE_METATYPE(TextEncoding)
+Q_DECLARE_METATYPE(LegacyCodec)
 
 namespace {
 
@@ -20,6 +25,39 @@ QString SkeletonText()
 std::optional<TextEncoding> OptionalEncoding(int e)
 {
     return e < 0 ? std::nullopt : std::optional<TextEncoding>(TextEncoding(e));
+}
+
+QByteArray ReadPage(const QString &name)
+{
+    QFile f(QDir(qEnvironmentVariable("TAVRO_TEST_DATA")).filePath(QStringLiteral("pages/") + name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What an unedited save should write: every line break as CR LF, a final one added.
+QByteArray WithCrLf(QByteArray bytes, TextEncoding encoding)
+{
+    const bool utf16 = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+    if (!utf16) {
+        bytes.replace("\r\n", "\n").replace('\n', "\r\n");
+        return bytes.endsWith("\r\n") ? bytes : bytes + "\r\n";
+    }
+    const bool le = encoding == TextEncoding::Utf16Le;
+    QString text = QStringDecoder(le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                                  QStringDecoder::Flag::ConvertInitialBom)
+                       .decode(bytes);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\n', QLatin1String("\r\n"));
+    return QStringEncoder(le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE).encode(text);
+}
+
+// The bytes of one code of a legacy encoding.
+QByteArray CodeBytes(quint32 code)
+{
+    QByteArray out;
+    if (code > 0xFFFF)
+        out.append(char(code >> 16));
+    out.append(char(code >> 8));
+    out.append(char(code));
+    return out;
 }
 
 } // namespace
@@ -53,6 +91,24 @@ private slots:
     void declaredEncoding();
     void choosesWriteEncoding_data();
     void choosesWriteEncoding();
+    void corpusPages_data();
+    void corpusPages();
+    void detectsUndeclaredPages_data();
+    void detectsUndeclaredPages();
+    void detectsShortTexts_data();
+    void detectsShortTexts();
+    void declarationMustDecodeCleanly();
+    void keepsEveryAlternateSpelling_data();
+    void keepsEveryAlternateSpelling();
+    void keepsBothSpellingsInOneFile();
+    void rewritesEveryValidCode_data();
+    void rewritesEveryValidCode();
+    void editedTextGetsStandardSpelling();
+    void shiftsSpellingsThroughEdits_data();
+    void shiftsSpellingsThroughEdits();
+    void iso2022JpForms_data();
+    void iso2022JpForms();
+    void utf16();
 };
 
 void TestDocumentCodec::writesNewDocumentSkeleton()
@@ -202,7 +258,7 @@ void TestDocumentCodec::replacesInvalidBytes_data()
     const QChar r = QChar::ReplacementCharacter;
     QTest::newRow("byte 0x80") << QByteArray("ab\x80" "cd") << TextEncoding::ShiftJis
                                << QString("ab") + r + "cd";
-    QTest::newRow("bytes A0 FD FE FF") << QByteArray("\xA0\xFD\xFE\xFF") << TextEncoding::ShiftJis
+    QTest::newRow("bytes FD FF FE A0") << QByteArray("\xFD\xFF\xFE\xA0") << TextEncoding::ShiftJis
                                        << QString(4, r);
     QTest::newRow("lead byte at the end") << QByteArray("ab\x81") << TextEncoding::ShiftJis
                                           << QString("ab") + r;
@@ -231,7 +287,7 @@ void TestDocumentCodec::replacesInvalidBytes()
 void TestDocumentCodec::refusesNulBytes()
 {
     for (const QByteArray &file : {QByteArray("a\0b", 3), QByteArray("\0", 1),
-                                   QByteArray("\xFF\xFE<\0h\0", 6)}) {
+                                   QByteArray("\xFF\xFE<\0\0\0", 6)}) {
         const DecodedDocument doc = DecodeDocument(file);
         QVERIFY(doc.hasNul);
         QVERIFY(doc.text.isEmpty());
@@ -361,7 +417,7 @@ void TestDocumentCodec::declaredEncoding_data()
     QTest::newRow("MS_Kanji") << "<meta charset=\"MS_Kanji\">" << sjis;
     QTest::newRow("shift-jis") << "<meta charset=\"shift-jis\">" << sjis;
     QTest::newRow("sjis") << "<meta charset=\"SJIS\">" << sjis;
-    QTest::newRow("other charset") << "<meta charset=\"euc-jp\">" << -1;
+    QTest::newRow("other charset") << "<meta charset=\"iso-8859-1\">" << -1;
     QTest::newRow("none") << "<html><head><title>x</title></head></html>" << -1;
     QTest::newRow("commented out")
         << "<!-- <meta charset=\"utf-8\"> --><meta charset=\"shift_jis\">" << sjis;
@@ -372,7 +428,7 @@ void TestDocumentCodec::declaredEncoding_data()
     QTest::newRow("first declaration decides")
         << "<meta charset=\"utf-8\"><meta charset=\"shift_jis\">" << utf8;
     QTest::newRow("first unknown declaration decides")
-        << "<meta charset=\"euc-jp\"><meta charset=\"shift_jis\">" << -1;
+        << "<meta charset=\"koi8-r\"><meta charset=\"shift_jis\">" << -1;
     QTest::newRow("meta without charset is skipped")
         << "<meta http-equiv=\"Content-Type\" content=\"text/html\"><meta charset=\"utf-8\">" << utf8;
     QTest::newRow("refresh is not content-type")
@@ -397,7 +453,7 @@ void TestDocumentCodec::choosesWriteEncoding_data()
     QTest::addColumn<TextEncoding>("writeAs");
 
     const QString utf8Meta = "<meta charset=\"utf-8\">", sjisMeta = "<meta charset=\"shift_jis\">",
-                  noMeta = "<p>x</p>", otherMeta = "<meta charset=\"euc-jp\">";
+                  noMeta = "<p>x</p>", otherMeta = "<meta charset=\"koi8-r\">";
     const int sjis = int(TextEncoding::ShiftJis), utf8 = int(TextEncoding::Utf8),
               bom = int(TextEncoding::Utf8Bom);
     QTest::newRow("new document") << noMeta << -1 << TextEncoding::ShiftJis;
@@ -416,6 +472,300 @@ void TestDocumentCodec::choosesWriteEncoding()
     QFETCH(int, readAs);
     QFETCH(TextEncoding, writeAs);
     QCOMPARE(ChooseWriteEncoding(html, OptionalEncoding(readAs)), writeAs);
+}
+
+void TestDocumentCodec::corpusPages_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QStringList>("words");
+    const QStringList python{U("Python の開発は、1990 年ごろから開始されています。"), U("「ABC」")};
+    const QStringList rbe{U("<title>変数束縛 - Rust By Example</title>"), U("静的な型付けによる型安全性を提供します。")};
+    QTest::newRow("python shift_jis") << "python-shift_jis.txt" << TextEncoding::ShiftJis << python;
+    QTest::newRow("python euc-jp") << "python-euc-jp.txt" << TextEncoding::EucJp << python;
+    QTest::newRow("python iso-2022-jp") << "python-iso-2022-jp.txt" << TextEncoding::Iso2022Jp << python;
+    QTest::newRow("python utf-8") << "python-utf-8.txt" << TextEncoding::Utf8 << python;
+    QTest::newRow("page shift_jis") << "rbe-shift_jis.html" << TextEncoding::ShiftJis << rbe;
+    QTest::newRow("page euc-jp") << "rbe-euc-jp.html" << TextEncoding::EucJp << rbe;
+    QTest::newRow("page iso-2022-jp") << "rbe-iso-2022-jp.html" << TextEncoding::Iso2022Jp << rbe;
+    QTest::newRow("page utf-8") << "rbe-utf-8.html" << TextEncoding::Utf8 << rbe;
+    QTest::newRow("page utf-16le") << "rbe-utf-16le.html" << TextEncoding::Utf16Le << rbe;
+    QTest::newRow("page utf-16be") << "rbe-utf-16be.html" << TextEncoding::Utf16Be << rbe;
+}
+
+void TestDocumentCodec::corpusPages()
+{
+    QFETCH(QString, file);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QStringList, words);
+    const QByteArray bytes = ReadPage(file);
+    QVERIFY(!bytes.isEmpty());
+    const DecodedDocument doc = DecodeDocument(bytes);
+    QCOMPARE(doc.encoding, encoding);
+    QVERIFY(!doc.hadInvalidBytes);
+    for (const QString &word : words)
+        QVERIFY2(doc.text.contains(word), qPrintable(word));
+    const TextEncoding writeAs = ChooseWriteEncoding(doc.text, doc.encoding);
+    QCOMPARE(writeAs, encoding);
+    const EncodedDocument out = EncodeDocument(doc.text, writeAs, doc.spellings);
+    QVERIFY(!out.unstorable);
+    QVERIFY(out.bytes == WithCrLf(bytes, encoding));
+}
+
+void TestDocumentCodec::detectsUndeclaredPages_data()
+{
+    corpusPages_data();
+}
+
+void TestDocumentCodec::detectsUndeclaredPages()
+{
+    // The same pages with their declaration made unreadable: the bytes alone decide.
+    QFETCH(QString, file);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QStringList, words);
+    QByteArray bytes = ReadPage(file);
+    if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be)
+        QSKIP("a byte-order mark decides");
+    bytes.replace("charset", "charsex");
+    const DecodedDocument doc = DecodeDocument(bytes);
+    QCOMPARE(doc.encoding, encoding);
+    QVERIFY(!doc.hadInvalidBytes);
+    QVERIFY(doc.text.contains(words.first()));
+}
+
+void TestDocumentCodec::detectsShortTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QByteArray>("bytes");
+    const QStringList texts{U("日本"), U("あ"), U("カタカナ"), U("漢字仮名交じり文"), U("第１章　概要"),
+                            U("<p>お問い合わせは、こちらへどうぞ。</p>"), U("ｶﾀｶﾅと平仮名")};
+    for (const QString &text : texts) {
+        QTest::addRow("shift_jis %s", qPrintable(text)) << text << TextEncoding::ShiftJis
+                                                         << QByteArray(QStringEncoder("Shift_JIS").encode(text));
+        QTest::addRow("euc-jp %s", qPrintable(text)) << text << TextEncoding::EucJp
+                                                      << QByteArray(QStringEncoder("EUC-JP").encode(text));
+    }
+    // Long texts: the same words many times over, after a long ASCII head.
+    const QString body = QString(20000, u'x') + texts.join(u'\n').repeated(500);
+    QTest::newRow("long shift_jis") << body << TextEncoding::ShiftJis << QByteArray(QStringEncoder("Shift_JIS").encode(body));
+    QTest::newRow("long euc-jp") << body << TextEncoding::EucJp << QByteArray(QStringEncoder("EUC-JP").encode(body));
+    const QString fullWidth = texts.mid(0, 6).join(u'\n'); // ISO-2022-JP has no half-width kana
+    QTest::newRow("iso-2022-jp") << fullWidth << TextEncoding::Iso2022Jp
+                                 << QByteArray(QStringEncoder("ISO-2022-JP").encode(fullWidth));
+}
+
+void TestDocumentCodec::detectsShortTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QByteArray, bytes);
+    const DecodedDocument doc = DecodeDocument(bytes);
+    QCOMPARE(doc.encoding, encoding);
+    QCOMPARE(doc.text, text);
+}
+
+void TestDocumentCodec::declarationMustDecodeCleanly()
+{
+    // A Shift_JIS page that claims EUC-JP: the declaration is not believed.
+    const QString page = U("<meta charset=\"euc-jp\"><p>日本語のページです。</p>");
+    const DecodedDocument doc = DecodeDocument(EncodeShiftJis(page));
+    QCOMPARE(doc.encoding, TextEncoding::ShiftJis);
+    QCOMPARE(doc.text, page);
+    // Believed when it fits, even where the statistics alone would not decide so.
+    const QByteArray kana = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a>\xB1\xB2\xB3</a>";
+    QCOMPARE(DecodeDocument(kana).encoding, TextEncoding::ShiftJis);
+    const QByteArray euc = "<?xml version='1.0' encoding='EUC-JP'?><a>\xB1\xB2</a>";
+    QCOMPARE(DecodeDocument(euc).encoding, TextEncoding::EucJp);
+}
+
+void TestDocumentCodec::keepsEveryAlternateSpelling_data()
+{
+    QTest::addColumn<LegacyCodec>("codec");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::newRow("code page 932") << LegacyCodec::ShiftJis << TextEncoding::ShiftJis;
+    QTest::newRow("euc-jp") << LegacyCodec::EucJp << TextEncoding::EucJp;
+    QTest::newRow("iso-2022-jp") << LegacyCodec::Iso2022Jp << TextEncoding::Iso2022Jp;
+}
+
+void TestDocumentCodec::keepsEveryAlternateSpelling()
+{
+    QFETCH(LegacyCodec, codec);
+    QFETCH(TextEncoding, encoding);
+    const QList<AlternateSpelling> &all = AlternateSpellings(codec);
+    QVERIFY(!all.isEmpty());
+    if (codec == LegacyCodec::ShiftJis)
+        QCOMPARE(all.size(), 398); // as counted in code page 932's published table
+    for (const AlternateSpelling &s : all) {
+        const QString text = QString(QChar(s.character));
+        QVERIFY(s.code != s.standard);
+        // Both codes read as the character; without a record the standard one is written.
+        // ISO-2022-JP shares EUC-JP's codes.
+        const LegacyCodec codes = codec == LegacyCodec::ShiftJis ? codec : LegacyCodec::EucJp;
+        QCOMPARE(DecodeLegacy(codes, CodeBytes(s.code)).text, text);
+        if (s.standard != 0)
+            QCOMPARE(DecodeLegacy(codes, CodeBytes(s.standard)).text, text);
+        // A document that used the code gets it back.
+        QByteArray file = "<p>" + CodeBytes(s.code) + "</p>\r\n";
+        if (codec == LegacyCodec::Iso2022Jp)
+            file = EncodeLegacy(codec, U("<p>") + text + U("</p>\r\n"), {{3, s.code}});
+        const DecodedDocument doc = DecodeDocumentAs(file, encoding);
+        QVERIFY(!doc.hadInvalidBytes);
+        QCOMPARE(doc.spellings, SpellingRecord({{3, s.code}}));
+        QCOMPARE(EncodeDocument(doc.text, encoding, doc.spellings).bytes, file);
+        QVERIFY(EncodeDocument(doc.text, encoding).bytes != file);
+    }
+}
+
+void TestDocumentCodec::keepsBothSpellingsInOneFile()
+{
+    // ≒ three times: standard, NEC row 13, standard again; 纊 as NEC-selected and as IBM.
+    const QByteArray file = "\x81\xE0\x87\x90\r\n\x81\xE0\xED\x40\xFA\x5C\xED\x40\r\n";
+    const DecodedDocument doc = DecodeDocument(file);
+    QCOMPARE(doc.encoding, TextEncoding::ShiftJis);
+    QCOMPARE(doc.text, U("≒≒\n≒纊纊纊\n"));
+    QCOMPARE(doc.spellings, SpellingRecord({{1, 0x8790}, {4, 0xED40}, {6, 0xED40}}));
+    QCOMPARE(EncodeDocument(doc.text, TextEncoding::ShiftJis, doc.spellings).bytes, file);
+}
+
+void TestDocumentCodec::rewritesEveryValidCode_data()
+{
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::addColumn<QByteArray>("everyCode");
+    QByteArray sjis, euc;
+    for (int lead = 0x81; lead <= 0xFC; ++lead)
+        for (int trail = 0x40; trail <= 0xFC; ++trail)
+            if ((lead <= 0x9F || lead >= 0xE0) && trail != 0x7F)
+                sjis += CodeBytes(quint32(lead << 8 | trail));
+    for (int a = 0xA1; a <= 0xFE; ++a)
+        for (int b = 0xA1; b <= 0xFE; ++b)
+            euc += CodeBytes(quint32(a << 8 | b)) + CodeBytes(quint32(0x8F0000 | a << 8 | b));
+    QTest::newRow("code page 932") << TextEncoding::ShiftJis << sjis;
+    QTest::newRow("euc-jp") << TextEncoding::EucJp << euc;
+}
+
+void TestDocumentCodec::rewritesEveryValidCode()
+{
+    // A file of every assigned code, in code order, comes back byte for byte.
+    QFETCH(TextEncoding, encoding);
+    QFETCH(QByteArray, everyCode);
+    const QString all = DecodeDocumentAs(everyCode, encoding).text;
+    QByteArray file;
+    qsizetype at = 0;
+    for (QChar c : all) {
+        const qsizetype length = encoding == TextEncoding::EucJp && everyCode.at(at) == '\x8F' ? 3 : 2;
+        if (c != QChar::ReplacementCharacter)
+            file += everyCode.mid(at, length) + (file.size() % 64 == 0 ? "\r\n" : "");
+        at += length;
+    }
+    file += "\r\n";
+    QVERIFY(file.size() > 10000);
+    const DecodedDocument doc = DecodeDocumentAs(file, encoding);
+    QVERIFY(!doc.hadInvalidBytes);
+    const EncodedDocument out = EncodeDocument(doc.text, encoding, doc.spellings);
+    QVERIFY(!out.unstorable);
+    QVERIFY(out.bytes == file);
+}
+
+void TestDocumentCodec::editedTextGetsStandardSpelling()
+{
+    const QByteArray file = "\x87\x90\x87\x90\r\n";
+    DecodedDocument doc = DecodeDocument(file);
+    QCOMPARE(doc.spellings.size(), 2);
+    // Typed before both: the marks move with their characters; the typed one is standard.
+    doc.text.insert(0, U("≒"));
+    ShiftSpellings(doc.spellings, 0, 0, 1);
+    QCOMPARE(EncodeDocument(doc.text, TextEncoding::ShiftJis, doc.spellings).bytes,
+             QByteArray("\x81\xE0\x87\x90\x87\x90\r\n"));
+    // The second one replaced by the same character typed anew.
+    doc.text.replace(2, 1, U("≒"));
+    ShiftSpellings(doc.spellings, 2, 1, 1);
+    QCOMPARE(EncodeDocument(doc.text, TextEncoding::ShiftJis, doc.spellings).bytes,
+             QByteArray("\x81\xE0\x87\x90\x81\xE0\r\n"));
+    // A stale record never writes a code for another character.
+    QCOMPARE(EncodeDocument(U("ab"), TextEncoding::ShiftJis, {{0, 0x8790}, {7, 0xED40}}).bytes,
+             QByteArray("ab\r\n"));
+}
+
+void TestDocumentCodec::shiftsSpellingsThroughEdits_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("removed");
+    QTest::addColumn<int>("added");
+    QTest::addColumn<QList<qsizetype>>("after");
+    // Marks at 2, 5 and 9.
+    QTest::newRow("typed before all") << 0 << 0 << 3 << QList<qsizetype>{5, 8, 12};
+    QTest::newRow("typed right before a mark") << 5 << 0 << 1 << QList<qsizetype>{2, 6, 10};
+    QTest::newRow("typed right after a mark") << 6 << 0 << 1 << QList<qsizetype>{2, 5, 10};
+    QTest::newRow("mark deleted") << 5 << 1 << 0 << QList<qsizetype>{2, 8};
+    QTest::newRow("mark overwritten") << 4 << 2 << 2 << QList<qsizetype>{2, 9};
+    QTest::newRow("range over two marks") << 1 << 6 << 0 << QList<qsizetype>{3};
+    QTest::newRow("after all") << 10 << 4 << 0 << QList<qsizetype>{2, 5, 9};
+    QTest::newRow("everything replaced") << 0 << 20 << 20 << QList<qsizetype>{};
+}
+
+void TestDocumentCodec::shiftsSpellingsThroughEdits()
+{
+    QFETCH(int, position);
+    QFETCH(int, removed);
+    QFETCH(int, added);
+    QFETCH(QList<qsizetype>, after);
+    SpellingRecord record{{2, 0x8790}, {5, 0x8791}, {9, 0x8792}};
+    ShiftSpellings(record, position, removed, added);
+    QList<qsizetype> positions;
+    for (const SpellingMark &m : record)
+        positions.append(m.position);
+    QCOMPARE(positions, after);
+}
+
+void TestDocumentCodec::iso2022JpForms_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("invalid");
+    QTest::addColumn<bool>("rewritten"); // an unedited save writes the same bytes
+    QTest::newRow("kanji") << QByteArray("a\x1B$BF|K\\\x1B(Bb\r\n") << U("a日本b\n") << false << true;
+    QTest::newRow("half-width katakana") << QByteArray("\x1B(I1\x1B(B\r\n") << U("ｱ\n") << false << true;
+    QTest::newRow("JIS Roman") << QByteArray("\x1B(J\\~\x1B(B\r\n") << U("¥‾\n") << false << true;
+    QTest::newRow("NEC row 13") << QByteArray("\x1B$B-!\x1B(B\r\n") << U("①\n") << false << true;
+    QTest::newRow("JIS C 6226 escape") << QByteArray("\x1B$@F|\x1B(B\r\n") << U("日\n") << false << false;
+    QTest::newRow("half a character") << QByteArray("\x1B$BF\x1B(Bx") << U("\uFFFDx") << true << false;
+    QTest::newRow("eight-bit byte") << QByteArray("a\x80") << U("a\uFFFD") << true << false;
+}
+
+void TestDocumentCodec::iso2022JpForms()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, text);
+    QFETCH(bool, invalid);
+    QFETCH(bool, rewritten);
+    const DecodedDocument doc = DecodeDocumentAs(file, TextEncoding::Iso2022Jp);
+    QCOMPARE(doc.text, text);
+    QCOMPARE(doc.hadInvalidBytes, invalid);
+    if (!invalid)
+        QCOMPARE(DecodeDocument(file).encoding, TextEncoding::Iso2022Jp);
+    const EncodedDocument out = EncodeDocument(doc.text, TextEncoding::Iso2022Jp, doc.spellings);
+    QCOMPARE(out.bytes == file, rewritten);
+    if (!invalid)
+        QCOMPARE(DecodeDocumentAs(out.bytes, TextEncoding::Iso2022Jp).text, text);
+}
+
+void TestDocumentCodec::utf16()
+{
+    const QString text = U("<p>日本語 😀</p>\n");
+    for (TextEncoding e : {TextEncoding::Utf16Le, TextEncoding::Utf16Be}) {
+        const EncodedDocument out = EncodeDocument(text, e);
+        QVERIFY(!out.unstorable);
+        QVERIFY(out.bytes.startsWith(e == TextEncoding::Utf16Le ? "\xFF\xFE<\0" : "\xFE\xFF\0<"));
+        const DecodedDocument doc = DecodeDocument(out.bytes);
+        QCOMPARE(doc.encoding, e);
+        QCOMPARE(doc.text, text);
+        QVERIFY(!doc.hadInvalidBytes);
+        // A cut-off last byte is shown, not dropped silently.
+        const DecodedDocument cut = DecodeDocument(out.bytes.chopped(1));
+        QVERIFY(cut.hadInvalidBytes);
+    }
+    QCOMPARE(ChooseWriteEncoding(U("<meta charset=\"utf-16\">"), TextEncoding::Utf16Be), TextEncoding::Utf16Be);
 }
 
 QTEST_GUILESS_MAIN(TestDocumentCodec)
