@@ -16,9 +16,31 @@ constexpr int kMaxColumns = 64;
 // doubling batches (the spare ones removed at the end) so a long table is read in linear time.
 constexpr int kMaxRowBatch = 4096;
 
+// QTextDocument finds a format among those it already holds by a hash that leaves out
+// list-valued properties such as font families and tab positions. Formats that differ only
+// there would share one hash, and each new one would be compared with all the others before
+// it: a copy of the list in a form the hash sees keeps reading linear.
+constexpr int kFamilyKey = QTextFormat::UserProperty;
+constexpr int kTabStopsKey = QTextFormat::UserProperty + 1;
+// Laying text out, Qt's font cache looks through every font it holds each time it takes a new
+// one. Real documents name a few dozen faces; beyond this many, text shows in the default face
+// of its kind, so that a hostile font table cannot make the layout quadratic.
+constexpr qsizetype kMaxFamilies = 1000;
+
 } // namespace
 
 DocumentBuilder::DocumentBuilder(QTextDocument &doc) : m_cursor(&doc) {}
+
+void DocumentBuilder::addFont(int number, Font font)
+{
+    if (!m_families.contains(font.name)) {
+        if (m_families.size() < kMaxFamilies)
+            m_families.insert(font.name);
+        else
+            font.name.clear();
+    }
+    m_fonts.insert(number, font);
+}
 
 const Font *DocumentBuilder::fontOf(const CharProps &p) const
 {
@@ -65,7 +87,10 @@ QTextCharFormat DocumentBuilder::charFormat(const CharProps &p) const
 {
     QTextCharFormat f;
     if (const Font *font = fontOf(p)) {
-        f.setFontFamilies(QStringList{font->name});
+        if (!font->name.isEmpty()) {
+            f.setFontFamilies(QStringList{font->name});
+            f.setProperty(kFamilyKey, font->name);
+        }
         if (font->hint != QFont::AnyStyle)
             f.setFontStyleHint(font->hint);
         if (font->fixedPitch)
@@ -136,8 +161,10 @@ QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps &p)
     QList<QTextOption::Tab> tabs;
     for (qreal stop : stops)
         tabs.append(QTextOption::Tab(stop, QTextOption::LeftTab));
-    if (!tabs.isEmpty())
+    if (!tabs.isEmpty()) {
         f.setTabPositions(tabs);
+        f.setProperty(kTabStopsKey, int(qHashRange(stops.cbegin(), stops.cend())));
+    }
     m_blockFormatProps = p;
     m_blockFormat = f;
     m_blockFormatValid = true;

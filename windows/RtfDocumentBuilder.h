@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -67,7 +68,7 @@ public:
     explicit DocumentBuilder(QTextDocument &doc);
 
     // The document's tables of fonts and colours, filled as the reader meets them.
-    void addFont(int number, const Font &font) { m_fonts.insert(number, font); }
+    void addFont(int number, Font font);
     void setDefaultFont(int number) { m_defaultFont = number; }
     // The font of text with properties p; nullptr when the font table does not hold it.
     const Font *fontOf(const CharProps &p) const;
@@ -102,6 +103,7 @@ private:
     QTextCursor m_cursor;
 
     QHash<int, Font> m_fonts;
+    QSet<QString> m_families;         // the face names the document shows
     int m_defaultFont = -1;
     QList<QColor> m_colors;
 
