@@ -249,6 +249,11 @@ private slots:
         qApp->installEventFilter(&watch);
         QPointer<frmFirst> splash = new frmFirst;
         splash->show();
+        // The main window is on the screen before the splash goes.
+        bool mainShownWhenSplashWent = false;
+        connect(splash, &QObject::destroyed, [&] {
+            mainShownWhenSplashWent = MainFormIfLoaded() && MainFormIfLoaded()->isVisible();
+        });
         QVERIFY(splash->Timer1.isActive());
         QCOMPARE(splash->Timer1.interval(), 500);
         QCOMPARE(splash->size(), QSize(401, 249));
@@ -256,6 +261,7 @@ private slots:
         QVERIFY(!MainFormIfLoaded());
         QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 5000);
         QVERIFY(MainFormIfLoaded());
+        QVERIFY(mainShownWhenSplashWent);
         QTest::qWait(700);
         int mains = 0;
         for (QWidget *w : QApplication::topLevelWidgets())

@@ -5,6 +5,9 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QWindow>
 
 frmFirst::frmFirst(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
@@ -34,6 +37,53 @@ void frmFirst::paintEvent(QPaintEvent *)
 void frmFirst::Timer1_Timer()
 {
     Timer1.stop();
-    MainForm().show();  // loads it first: its load runs to the end before it appears
-    close();            // unloads the splash; its timer goes with it
+    frmMain &main = MainForm();  // loads it first: its load runs to the end before it appears
+    // The preview draws through OpenGL. Qt picks a window's kind of surface when it creates the
+    // window, and the preview's surface is made only once its page is visible: shown before,
+    // the main window would be created, hidden and created again. So the page comes first, and
+    // the window is shown when the preview's surface is there.
+    QWebEnginePage *page = main.Web->page();
+    main.Web->installEventFilter(this);
+    connect(&handOverTimeout_, &QTimer::timeout, this, [this] {
+        if (mainShown_)
+            close();  // the main window never said it is on the screen
+        else
+            showMainWindow();
+    });
+    handOverTimeout_.setSingleShot(true);
+    handOverTimeout_.start(3000);
+    page->setVisible(true);
+}
+
+void frmFirst::showMainWindow()
+{
+    if (mainShown_)
+        return;
+    mainShown_ = true;
+    frmMain &main = MainForm();
+    main.Web->removeEventFilter(this);
+    main.show();
+    // The splash goes once the main window is on the screen, so that for a moment both are.
+    if (QWindow *window = main.windowHandle()) {
+        window->installEventFilter(this);
+        if (window->isExposed())
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+    handOverTimeout_.start(3000);
+}
+
+bool frmFirst::eventFilter(QObject *watched, QEvent *event)
+{
+    frmMain *main = MainFormIfLoaded();
+    if (main && watched == main->Web && event->type() == QEvent::ChildAdded
+        && static_cast<QChildEvent *>(event)->child()->isWidgetType()) {
+        // The preview's surface is being built: the window is shown once it is complete.
+        main->Web->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, &frmFirst::showMainWindow, Qt::QueuedConnection);
+    } else if (main && watched == main->windowHandle() && event->type() == QEvent::Expose
+               && main->windowHandle()->isExposed()) {
+        main->windowHandle()->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The splash window the program starts with; its timer opens the main window once.
+// The splash window the program starts with; its timer opens the main window once, and the
+// splash stays until the main window is on the screen.
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
@@ -13,7 +14,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void showMainWindow();
+
     QPixmap picture_;
+    // Each step of the hand-over waits for an event from the main window; should that never
+    // come, this timer takes the step anyway.
+    QTimer handOverTimeout_;
+    bool mainShown_ = false;
 };
