@@ -1,5 +1,6 @@
 #include "app/platform/CommonDialog.h"
 
+#include "app/platform/FontFace.h"
 #include "app/platform/Platform.h"
 
 #include <QFileInfo>
@@ -55,7 +56,9 @@ bool CommonDialog::ShowFont()
     const auto chosen = Platform().GetFont(owner_, initial);
     if (!chosen)
         return false;
-    FontName = chosen->family();
+    // The dialog offers the face that shows the stored name; chosen, the name itself stays.
+    if (chosen->family() != InstalledFace(FontName))
+        FontName = chosen->family();
     FontSize = float(chosen->pointSizeF());
     FontBold = chosen->bold();
     FontItalic = chosen->italic();
