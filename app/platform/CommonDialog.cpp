@@ -16,11 +16,19 @@ QString CommonDialog::QtFilter(const QString &filter)
         const QString pattern = parts[i + 1];
         if (desc.isEmpty() && pattern.isEmpty())
             continue;
+        // Qt separates patterns by spaces, and its "*.*" lists only names with a dot: here it
+        // means every file, as "*" does.
+        QStringList patterns = pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &p : patterns)
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        const QString qtPattern = patterns.join(QLatin1Char(' '));
         // Qt reads the patterns from the last parentheses of an entry.
-        if (desc.contains(QLatin1Char('(') + pattern + QLatin1Char(')')))
-            entries << desc;
+        const QString inDesc = QLatin1Char('(') + pattern + QLatin1Char(')');
+        if (desc.contains(inDesc))
+            entries << QString(desc).replace(inDesc, QLatin1Char('(') + qtPattern + QLatin1Char(')'));
         else
-            entries << QStringLiteral("%1 (%2)").arg(desc, pattern);
+            entries << QStringLiteral("%1 (%2)").arg(desc, qtPattern);
     }
     return entries.join(QStringLiteral(";;"));
 }
@@ -34,7 +42,9 @@ bool CommonDialog::takeFile(const QString &path)
 
 bool CommonDialog::ShowOpen()
 {
-    const FileDialogRequest req{FileName, QtFilter(Filter), DefaultExt, Flags};
+    // The default extension is for a name to save under: a name typed to open is taken as it
+    // is, with or without a dot.
+    const FileDialogRequest req{FileName, QtFilter(Filter), QString(), Flags};
     const auto chosen = Platform().GetOpenFileName(owner_, req);
     return chosen && takeFile(*chosen);
 }
