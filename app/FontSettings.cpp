@@ -10,6 +10,8 @@
 #include "app/platform/Platform.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -41,6 +43,21 @@ FontSettingsValues Remembered()
     return v;
 }
 
+// The file's bytes, never more than one beyond what a settings file may hold (so a larger
+// file is seen as one and rejected); nullopt for anything but a readable regular file.
+std::optional<QByteArray> ReadSettingsFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.read(kMaxFontSettingsBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
 } // namespace
 
 QString FontSettingsPath()
@@ -59,11 +76,9 @@ QuotedValue SavedFontItalic;
 
 void LoadFontSettings()
 {
-    QByteArray bytes;
-    QString error;
     std::optional<FontSettingsValues> stored;
-    if (ReadFileFully(FontSettingsPath(), &bytes, &error))
-        stored = ParseFontSettings(bytes);
+    if (const std::optional<QByteArray> bytes = ReadSettingsFile(FontSettingsPath()))
+        stored = ParseFontSettings(*bytes);
     if (stored) {
         Remember(*stored);
         QFont font = MainForm().txtHTML->font();

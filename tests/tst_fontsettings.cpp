@@ -83,6 +83,8 @@ private slots:
         QTest::newRow("flags swapped for text")
             << std::optional<QByteArray>("\"IPAGothic\"\r\n20\r\nyes\r\nno\r\n");
         QTest::newRow("binary") << std::optional<QByteArray>(QByteArray("\x00\xff\x81\"", 4));
+        QTest::newRow("far too large")
+            << std::optional<QByteArray>("\"IPAGothic\"\r\n20\r\n#TRUE#\r\n#FALSE#\r\n" + QByteArray(1 << 20, ' '));
     }
     void unusableFilesLeaveTheDesignFontAndAreMadeAnew()
     {

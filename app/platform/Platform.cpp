@@ -25,6 +25,11 @@ public:
     int MsgBox(QWidget *parent, const QString &prompt, int style, const QString &title) override
     {
         QMessageBox box(parent);
+        // Without a window on the screen to stand over (at start-up, the splash stays on top of
+        // everything), the box stays on top itself: otherwise it would be hidden and start-up
+        // would seem to hang.
+        if (!parent || !parent->isVisible())
+            box.setWindowFlag(Qt::WindowStaysOnTopHint);
         box.setWindowTitle(title);
         box.setText(prompt);
         switch (style & 0x70) {

@@ -16,4 +16,15 @@ xdotool windowactivate --sync "$win" 2>/dev/null || true
 sleep 0.5
 type_text "a"
 wait_window "Tavro - 無題 *" 10 >/dev/null
+
+# An fn.dat that cannot be used (a folder): its message stands above the splash, which stays on
+# top of everything, and start-up goes on after OK.
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
+rm -rf "$XDG_CONFIG_HOME/tavro"; mkdir -p "$XDG_CONFIG_HOME/tavro/fn.dat/blocked"
+e2e_start_app
+box=$(wait_window "Tavro" 40)
+xprop -id "$box" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "the message is not kept on top"
+xdotool windowactivate --sync "$box" 2>/dev/null || true
+keys Return
+wait_window "Tavro - 無題" 40 >/dev/null
 echo "startup: ok"
