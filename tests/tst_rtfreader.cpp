@@ -409,7 +409,8 @@ void TestRtfReader::manyDistinctFormatsKeepTheirOwn()
     for (QTextBlock b = doc.begin(); i < n; b = b.next(), ++i) {
         const QTextFragment run = b.begin().fragment();
         QCOMPARE(run.text(), QString("r%1").arg(i));
-        QCOMPARE(run.charFormat().fontFamilies().toStringList(), QStringList{QString("Face%1").arg(i % faces)});
+        QCOMPARE(run.charFormat().fontFamilies().toStringList(),
+                 QStringList{QString("Face%1").arg(i % faces)});
         QCOMPARE(b.blockFormat().tabPositions().value(0).position, i + 1.0);
     }
 }

@@ -26,7 +26,7 @@ QString CommonDialog::QtFilter(const QString &filter)
         // Qt reads the patterns from the last parentheses of an entry.
         const QString inDesc = QLatin1Char('(') + pattern + QLatin1Char(')');
         if (desc.contains(inDesc))
-            entries << QString(desc).replace(inDesc, QLatin1Char('(') + qtPattern + QLatin1Char(')'));
+            entries << QString(desc).replace(inDesc, QStringLiteral("(%1)").arg(qtPattern));
         else
             entries << QStringLiteral("%1 (%2)").arg(desc, qtPattern);
     }
