@@ -7,6 +7,13 @@ e2e_start_x
 
 # The font dialog starts at the pane's font: its face and size fields, copied with the keys.
 # (Bold and italic are boxes the keys cannot read; tst_fontsettings reads them.)
+# copy_field PREVIOUS: the focused field's text, once the clipboard holds something else.
+copy_field() {
+  local got
+  keys ctrl+a ctrl+c
+  for _ in $(seq 30); do got=$(clip_out); [ -n "$got" ] && [ "$got" != "$1" ] && break; sleep 0.1; done
+  echo "$got"
+}
 # dialog_starts_at FN_DAT FACE SIZE
 dialog_starts_at() {
   printf "$1" > "$XDG_CONFIG_HOME/tavro/fn.dat"
@@ -16,10 +23,9 @@ dialog_starts_at() {
   keys alt+o f
   wait_window "フォントの選択" 10 >/dev/null
   sleep 0.5
-  keys ctrl+a ctrl+c
-  local face; face=$(clip_out)
-  keys alt+s ctrl+a ctrl+c
-  local size; size=$(clip_out)
+  local face; face=$(copy_field "")
+  keys alt+s
+  local size; size=$(copy_field "$face")
   [ "$face,$size" = "$2,$3" ] || fail "the font dialog starts at $face, $size; expected $2, $3"
   keys Escape
   kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
