@@ -5,6 +5,8 @@
 #include "app/platform/Platform.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QWidget>
 
@@ -13,6 +15,21 @@ namespace {
 FontSettingsValues DesignFontValues()
 {
     return {DesignFontName, 12.0, false, false};
+}
+
+// The file's bytes, never more than one beyond what a settings file may hold (so a larger
+// file is seen as one and rejected); nullopt for anything but a readable regular file.
+std::optional<QByteArray> ReadSettingsFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.read(kMaxFontSettingsBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
 }
 
 } // namespace
@@ -26,11 +43,9 @@ QString FontSettingsPath()
 
 void FontSettings::LoadFontSettings(QWidget &pane, QWidget *window)
 {
-    QByteArray bytes;
-    QString error;
     std::optional<FontSettingsValues> stored;
-    if (ReadFileFully(FontSettingsPath(), &bytes, &error))
-        stored = ParseFontSettings(bytes);
+    if (const std::optional<QByteArray> bytes = ReadSettingsFile(FontSettingsPath()))
+        stored = ParseFontSettings(*bytes);
     // Missing or unusable: the pane keeps its design font, and the file is made anew.
     const FontSettingsValues v = stored.value_or(DesignFontValues());
     SavedFontName = v.name;

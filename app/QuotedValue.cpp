@@ -141,6 +141,8 @@ QString WriteQuotedValue(const QuotedValue &value)
 
 std::optional<FontSettingsValues> ParseFontSettings(QByteArrayView fileBytes)
 {
+    if (fileBytes.size() > kMaxFontSettingsBytes)
+        return std::nullopt;
     const std::vector<QuotedValue> fields = ReadQuotedFields(DecodeShiftJis(fileBytes), 4);
     if (fields.size() != 4)
         return std::nullopt;

@@ -41,9 +41,13 @@ struct FontSettingsValues {
 // Font sizes outside (0, kMaxFontPointSize] are not usable.
 inline constexpr double kMaxFontPointSize = 1638;
 
+// The settings file holds four short lines: a file larger than this is not one, and need not
+// be read beyond it.
+inline constexpr qsizetype kMaxFontSettingsBytes = 4096;
+
 // The settings file's bytes (Shift_JIS) -> the four values, or nullopt unless the file holds a
 // name (a non-empty string the writer can reproduce), a usable size and two booleans, in
-// that order.
+// that order, in at most kMaxFontSettingsBytes bytes.
 std::optional<FontSettingsValues> ParseFontSettings(QByteArrayView fileBytes);
 
 // The four values one per line, each line ended by CR LF, in Shift_JIS.

@@ -22,10 +22,14 @@ int main(int argc, char *argv[])
     app.setQuitOnLastWindowClosed(false);
 
     std::unique_ptr<frmMain> mainWindow;
-    auto *splash = new frmFirst([&mainWindow] {
+    auto *splash = new frmFirst([&mainWindow]() -> QWidget * {
         mainWindow = std::make_unique<frmMain>();
-        mainWindow->show();
-        QTimer::singleShot(0, mainWindow.get(), &frmMain::OfferRecovery);
+        return mainWindow.get();
+    });
+    // Once the splash has handed over: text an earlier run lost is offered back.
+    QObject::connect(splash, &QObject::destroyed, [&mainWindow] {
+        if (mainWindow)
+            QTimer::singleShot(0, mainWindow.get(), &frmMain::OfferRecovery);
     });
     splash->show();
     return app.exec();

@@ -109,6 +109,24 @@ void measure(const char *what, const QString &rtf, bool layout)
     }
 }
 
+// Many distinct fonts, each used once, or many distinct sets of tab stops: every run or
+// paragraph has a format of its own.
+QString generateDistinctFormats(int fonts, int tabSets)
+{
+    QString rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl";
+    for (int f = 0; f < fonts; ++f)
+        rtf += QString("{\\f%1\\fswiss Face %1;}").arg(f);
+    rtf += "}\r\n";
+    for (int f = 0; f < fonts; ++f)
+        rtf += QString("{\\f%1 x}").arg(f);
+    for (int t = 0; t < tabSets; ++t)
+        rtf += QString("\\pard\\tx%1\\tx%2 stop\\tab %3\\par\r\n")
+                   .arg(100 + t % 5000)
+                   .arg(6000 + t)
+                   .arg(t);
+    return rtf + "}";
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -120,5 +138,7 @@ int main(int argc, char **argv)
     measure("mixed text", generate(5 * 1024 * 1024), true);
     measure("mixed text, again", generate(5 * 1024 * 1024), false);
     measure("16-column table", generateTable(5 * 1024 * 1024), false);
+    measure("32,000 distinct fonts", generateDistinctFormats(32000, 0), true);
+    measure("16,000 distinct tab-stop sets", generateDistinctFormats(0, 16000), true);
     return 0;
 }

@@ -13,6 +13,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QTimer>
 
 namespace {
 
@@ -310,6 +312,35 @@ private slots:
         QCOMPARE(d.platform().messages.size(), asked);
         QCOMPARE(d.title(), QStringLiteral("Tavro - b.html"));
         QVERIFY(!d.doc().IsModified());
+    }
+
+    void anyFileOpensWithOrWithoutADot()
+    {
+        DocumentFixture d;
+        // The open dialog lists every file and adds no extension; the save dialog adds one.
+        d.form().mnuOpen_Click();
+        const FileDialogRequest open = d.platform().openRequests.value(0);
+        QCOMPARE(open.filter.split(QStringLiteral(";;")).last(), QStringLiteral("全てのファイル(*)"));
+        QVERIFY(open.defaultSuffix.isEmpty());
+        d.form().mnuSaveAll_Click();
+        QCOMPARE(d.platform().saveRequests.value(0).defaultSuffix, QStringLiteral("html"));
+
+        // The program's own dialog, given a typed name without a dot, opens that very file.
+        for (const QString &name : {QStringLiteral("README"), QStringLiteral("無題")}) {
+            writeFile(d.path(name), "dot-less\r\n");
+            SetPlatform(nullptr);
+            QTimer::singleShot(0, [&d, name] {
+                auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                dialog->selectFile(d.path(name));
+                QMetaObject::invokeMethod(dialog, &QDialog::accept);
+            });
+            d.form().mnuOpen_Click();
+            SetPlatform(&d.platform());
+            QCOMPARE(d.doc().FilePath(), d.path(name));
+            QCOMPARE(d.pane().Text(), QStringLiteral("dot-less\n"));
+        }
     }
 
     void saveAndSaveAs()

@@ -8,7 +8,12 @@
 #include "support/TestMain.h"
 #include "view/MDL.h"
 
+#include <QCheckBox>
 #include <QFile>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QLineEdit>
+#include <QTimer>
 #include <QStringEncoder>
 
 namespace {
@@ -78,6 +83,8 @@ private slots:
         QTest::newRow("flags swapped for text")
             << std::optional<QByteArray>("\"IPAGothic\"\r\n20\r\nyes\r\nno\r\n");
         QTest::newRow("binary") << std::optional<QByteArray>(QByteArray("\x00\xff\x81\"", 4));
+        QTest::newRow("far too large")
+            << std::optional<QByteArray>("\"IPAGothic\"\r\n20\r\n#TRUE#\r\n#FALSE#\r\n" + QByteArray(1 << 20, ' '));
     }
     void unusableFilesLeaveTheDesignFontAndAreMadeAnew()
     {
@@ -123,6 +130,55 @@ private slots:
         QFile::remove(FontSettingsPath());
         f.form().fontSettings().SaveFontSettings(&f.form());
         QCOMPARE(readFnDat(), stored);
+    }
+
+    void fontDialogStartsAtThePaneFontAndOkKeepsIt_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<double>("size");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::newRow("design font") << QStringLiteral("ＭＳ Ｐゴシック") << 12.0 << false << false;
+        QTest::newRow("10.5 bold") << QStringLiteral("ＭＳ Ｐゴシック") << 10.5 << true << false;
+        QTest::newRow("italic") << QStringLiteral("IPAGothic") << 9.0 << false << true;
+    }
+    void fontDialogStartsAtThePaneFontAndOkKeepsIt()
+    {
+        // The program's own dialog, read and answered as the user would.
+        QFETCH(QString, stored);
+        QFETCH(double, size);
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        const auto flag = [](bool b) { return b ? "#TRUE#" : "#FALSE#"; };
+        MainFormFixture f(sjis(QStringLiteral("\"%1\"\r\n%2\r\n%3\r\n%4\r\n")
+                                            .arg(stored).arg(size).arg(flag(bold), flag(italic))));
+        SetPlatform(nullptr);
+        const QFont before = f.form().txtHTML->font();
+        QStringList seen;
+        QTimer::singleShot(0, [&seen] {
+            auto *dlg = qobject_cast<QFontDialog *>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            for (QLineEdit *field : dlg->findChildren<QLineEdit *>())
+                if (field->isVisible())
+                    seen << field->text();
+            for (const char *box : {"bold", "italic"}) {
+                const auto *b = dlg->findChild<QCheckBox *>(QLatin1String(box));
+                seen << (b ? QString::number(b->isChecked()) : QStringLiteral("no box"));
+            }
+            dlg->accept();
+        });
+        f.form().mnuFont_Click();
+        SetPlatform(&f.platform());
+        // Face (the installed one that shows the stored name), style, size, bold, italic.
+        QCOMPARE(seen.value(0), QFontInfo(before).family());
+        QCOMPARE(seen.value(2), QString::number(size));
+        QCOMPARE(seen.mid(3), QStringList({QString::number(bold), QString::number(italic)}));
+        const QFont after = f.form().txtHTML->font();
+        QCOMPARE(after.family(), stored);
+        QCOMPARE(after.pointSizeF(), size);
+        QCOMPARE(after.weight(), before.weight());
+        QCOMPARE(after.italic(), italic);
     }
 
     void aFailedSettingsWriteIsReportedOnceAndStartUpGoesOn()

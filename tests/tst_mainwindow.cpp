@@ -231,11 +231,16 @@ private slots:
         } watch;
         qApp->installEventFilter(&watch);
         std::unique_ptr<frmMain> mainWindow;
-        QPointer<frmFirst> splash = new frmFirst([&mainWindow] {
+        QPointer<frmFirst> splash = new frmFirst([&mainWindow]() -> QWidget * {
             mainWindow = std::make_unique<frmMain>();
-            mainWindow->show();
+            return mainWindow.get();
         });
         splash->show();
+        // The main window is on the screen before the splash goes.
+        bool mainShownWhenSplashWent = false;
+        connect(splash, &QObject::destroyed, [&] {
+            mainShownWhenSplashWent = mainWindow && mainWindow->isVisible();
+        });
         QVERIFY(splash->Timer1.isActive());
         QCOMPARE(splash->Timer1.interval(), 500);
         QCOMPARE(splash->size(), QSize(401, 249));
@@ -243,6 +248,7 @@ private slots:
         QVERIFY(!mainWindow);
         QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), 5000);
         QVERIFY(mainWindow);
+        QVERIFY(mainShownWhenSplashWent);
         QTest::qWait(700);
         int mains = 0;
         for (QWidget *w : QApplication::topLevelWidgets())

@@ -83,6 +83,7 @@ private slots:
     void brokenInputShowsWhatItCan_data();
     void brokenInputShowsWhatItCan();
     void deepNesting();
+    void manyDistinctFormatsKeepTheirOwn();
     void readReplacesPreviousContent();
     void helpFiles();
     void libreOfficeDocument();
@@ -385,6 +386,31 @@ void TestRtfReader::deepNesting()
     QCOMPARE(read(rtf, doc), u"xy"_qs);
     QCOMPARE(formatOf(doc, "x").fontWeight(), int(QFont::Bold));
     QVERIFY(formatOf(doc, "y").fontWeight() != QFont::Bold);
+}
+
+void TestRtfReader::manyDistinctFormatsKeepTheirOwn()
+{
+    // Each run has a face of its own and each paragraph its own tab stops; none is merged with
+    // another that differs only there.
+    const int n = 2000;
+    const int faces = 500;
+    QString rtf = "{\\rtf1{\\fonttbl";
+    for (int i = 0; i < faces; ++i)
+        rtf += QString("{\\f%1 Face%1;}").arg(i);
+    rtf += "}";
+    for (int i = 0; i < n; ++i)
+        rtf += QString("\\pard\\tx%1{\\f%2 r%3}\\par ").arg(15 * (i + 1)).arg(i % faces).arg(i);
+    QTextDocument doc;
+    read(rtf + "}", doc);
+    QCOMPARE(doc.blockCount(), n);
+    int i = 0;
+    for (QTextBlock b = doc.begin(); i < n; b = b.next(), ++i) {
+        const QTextFragment run = b.begin().fragment();
+        QCOMPARE(run.text(), QString("r%1").arg(i));
+        QCOMPARE(run.charFormat().fontFamilies().toStringList(),
+                 QStringList{QString("Face%1").arg(i % faces)});
+        QCOMPARE(b.blockFormat().tabPositions().value(0).position, i + 1.0);
+    }
 }
 
 void TestRtfReader::readReplacesPreviousContent()

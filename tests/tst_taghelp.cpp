@@ -101,6 +101,11 @@ private slots:
             QCOMPARE(w->List->item(i)->text(), TagHelpEntries()[i]);
         QVERIFY(w->List->selectedItems().isEmpty());
         QVERIFY(w->Web2->toPlainText().isEmpty());
+        // The focus in the list chooses nothing either.
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(w->List, &focusIn);
+        QCOMPARE(w->List->currentRow(), -1);
+        QVERIFY(w->Web2->toPlainText().isEmpty());
         QCOMPARE(w->List->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(w->List->font().pointSizeF(), 11.25);
         QCOMPARE(w->List->geometry(), QRect(0, 0, 197, 466));

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QWindow>
 
 namespace {
 
@@ -72,7 +73,13 @@ void frmAbout::closeEvent(QCloseEvent *event)
 
 void frmAbout::Command1_Click()
 {
+    // A window the program never placed is placed anew by the window manager each time it is
+    // shown; placed explicitly where it stands, it comes back there. (QWidget::move to the
+    // same place would change nothing.)
+    const QPoint where = pos();
     hide();
+    if (QWindow *window = windowHandle())
+        window->setFramePosition(where);
 }
 
 frmAbout &AboutForm()

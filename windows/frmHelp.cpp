@@ -52,6 +52,9 @@ frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
 void frmHelp::Form_Load()
 {
     FillTagList();
+    // No entry is chosen until the user chooses one: without an explicit "none", the list would
+    // make its first entry current when it first gets the focus, and show that entry's file.
+    List->setCurrentIndex(QModelIndex());
     ArrangeHelpPanes();
 }
 

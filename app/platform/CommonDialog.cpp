@@ -1,5 +1,6 @@
 #include "app/platform/CommonDialog.h"
 
+#include "app/platform/FontFace.h"
 #include "app/platform/Platform.h"
 
 #include <QFileInfo>
@@ -15,11 +16,19 @@ QString CommonDialog::QtFilter(const QString &filter)
         const QString pattern = parts[i + 1];
         if (desc.isEmpty() && pattern.isEmpty())
             continue;
+        // Qt separates patterns by spaces, and its "*.*" lists only names with a dot: here it
+        // means every file, as "*" does.
+        QStringList patterns = pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &p : patterns)
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        const QString qtPattern = patterns.join(QLatin1Char(' '));
         // Qt reads the patterns from the last parentheses of an entry.
-        if (desc.contains(QLatin1Char('(') + pattern + QLatin1Char(')')))
-            entries << desc;
+        const QString inDesc = QLatin1Char('(') + pattern + QLatin1Char(')');
+        if (desc.contains(inDesc))
+            entries << QString(desc).replace(inDesc, QStringLiteral("(%1)").arg(qtPattern));
         else
-            entries << QStringLiteral("%1 (%2)").arg(desc, pattern);
+            entries << QStringLiteral("%1 (%2)").arg(desc, qtPattern);
     }
     return entries.join(QStringLiteral(";;"));
 }
@@ -33,7 +42,9 @@ bool CommonDialog::takeFile(const QString &path)
 
 bool CommonDialog::ShowOpen()
 {
-    const FileDialogRequest req{FileName, QtFilter(Filter), DefaultExt};
+    // The default extension is for a name to save under: a name typed to open is taken as it
+    // is, with or without a dot.
+    const FileDialogRequest req{FileName, QtFilter(Filter), QString()};
     const auto chosen = Platform().GetOpenFileName(owner_, req);
     return chosen && takeFile(*chosen);
 }
@@ -55,7 +66,9 @@ bool CommonDialog::ShowFont()
     const auto chosen = Platform().GetFont(owner_, initial);
     if (!chosen)
         return false;
-    FontName = chosen->family();
+    // The dialog offers the face that shows the stored name; chosen, the name itself stays.
+    if (chosen->family() != InstalledFace(FontName))
+        FontName = chosen->family();
     FontSize = float(chosen->pointSizeF());
     FontBold = chosen->bold();
     FontItalic = chosen->italic();

@@ -22,7 +22,8 @@ public:
     bool ShowSave();
     bool ShowFont();
 
-    // "desc|pattern|desc|pattern|" as Qt's "desc (pattern);;desc (pattern)".
+    // "desc|pattern|desc|pattern|" as Qt's "desc (pattern);;desc (pattern)"; "*.*" lists
+    // every file.
     static QString QtFilter(const QString &filter);
 
 private:

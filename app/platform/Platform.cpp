@@ -1,15 +1,24 @@
 #include "app/platform/Platform.h"
 
+#include "app/platform/FontFace.h"
+
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
-#include <QInputDialog>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QInputDialog>
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QValidator>
 
 namespace {
 
@@ -18,6 +27,11 @@ public:
     int MsgBox(QWidget *parent, const QString &prompt, int style, const QString &title) override
     {
         QMessageBox box(parent);
+        // Without a window on the screen to stand over (at start-up, the splash stays on top of
+        // everything), the box stays on top itself: otherwise it would be hidden and start-up
+        // would seem to hang.
+        if (!parent || !parent->isVisible())
+            box.setWindowFlag(Qt::WindowStaysOnTopHint);
         box.setWindowTitle(title);
         box.setText(prompt);
         switch (style & 0x70) {
@@ -80,15 +94,64 @@ public:
 
     std::optional<QFont> GetFont(QWidget *parent, const QFont &initial) override
     {
-        QFontDialog dlg(initial, parent);
+        // The dialog lists installed faces only: it starts at the one that shows the font.
+        QFont shown = initial;
+        shown.setFamilies({InstalledFace(initial.family())});
+        QFontDialog dlg(shown, parent);
         dlg.setOption(QFontDialog::DontUseNativeDialog);
         // Only face, style and size are taken: the effects box (strike-out, underline) is not
         // offered.
         for (QGroupBox *box : dlg.findChildren<QGroupBox *>())
             box->hide();
+        // The dialog's fields, in the order it makes them: face, style, size (the one taking
+        // whole numbers), then the sample.
+        const QList<QLineEdit *> fields = dlg.findChildren<QLineEdit *>();
+        QLineEdit *faceField = fields.value(0);
+        QLineEdit *styleField = fields.value(1);
+        QLineEdit *sizeField = fields.value(2);
+        if (!sizeField || !qobject_cast<const QIntValidator *>(sizeField->validator()))
+            faceField = styleField = sizeField = nullptr;
+        // Qt's size field takes whole points; sizes such as 10.5 are entered and kept here.
+        if (sizeField) {
+            sizeField->setValidator(new QDoubleValidator(1, 512, 1, sizeField));
+            sizeField->setText(QString::number(initial.pointSizeF()));
+        }
+        // Many Japanese faces come in one style only, drawn bold or slanted by Qt: bold and
+        // italic are boxes of their own. A style chosen from the list sets them.
+        auto *bold = new QCheckBox(QStringLiteral("太字(&B)"), &dlg);
+        auto *italic = new QCheckBox(QStringLiteral("斜体(&I)"), &dlg);
+        bold->setObjectName(QStringLiteral("bold"));
+        italic->setObjectName(QStringLiteral("italic"));
+        auto *grid = qobject_cast<QGridLayout *>(dlg.layout());
+        auto *writingSystem = dlg.findChild<QComboBox *>();
+        if (grid && writingSystem && grid->indexOf(writingSystem) >= 0) {
+            // Beside the writing-system list, under the styles.
+            int row = 0, column = 0, rows = 0, columns = 0;
+            grid->getItemPosition(grid->indexOf(writingSystem), &row, &column, &rows, &columns);
+            auto *boxes = new QHBoxLayout;
+            boxes->addWidget(bold);
+            boxes->addWidget(italic);
+            boxes->addStretch();
+            grid->addLayout(boxes, row, column + 2, 1, grid->columnCount() - column - 2);
+        }
+        bold->setChecked(initial.bold());
+        italic->setChecked(initial.italic());
+        if (styleField) {
+            QObject::connect(styleField, &QLineEdit::textChanged, bold, [=](const QString &style) {
+                bold->setChecked(QFontDatabase::weight(faceField->text(), style) >= QFont::Bold);
+                italic->setChecked(QFontDatabase::italic(faceField->text(), style));
+            });
+        }
         if (dlg.exec() != QDialog::Accepted)
             return std::nullopt;
-        return dlg.selectedFont();
+        QFont chosen = dlg.selectedFont();
+        bool isNumber = false;
+        const double size = sizeField ? sizeField->text().toDouble(&isNumber) : 0;
+        if (isNumber && size > 0)
+            chosen.setPointSizeF(size);
+        chosen.setBold(bold->isChecked());
+        chosen.setItalic(italic->isChecked());
+        return chosen;
     }
 
     void ClipboardSetText(const QString &text) override { QGuiApplication::clipboard()->setText(text); }

@@ -53,10 +53,15 @@ xdotool windowactivate --sync "$about" 2>/dev/null || true
 sleep 0.5
 shot "${E2E_SHOT:-$E2E_DIR/color_about.png}"
 
-# Esc leaves it; Enter presses OK and hides it.
+# Esc leaves it; Enter presses OK and hides it. Moved away from where it first stood, it
+# comes back where OK hid it.
 keys Escape
 [ -n "$(visible "バージョン情報")" ] || fail "Esc closed the version window"
+first=$(place "$about")
+xdotool windowmove --sync "$about" 123 456 2>/dev/null || xdotool windowmove "$about" 123 456
+sleep 0.3
 before=$(place "$about")
+[ "$before" != "$first" ] || fail "the version window could not be moved"
 keys Return
 sleep 0.3
 [ -z "$(visible "バージョン情報")" ] || fail "Enter did not hide the version window"

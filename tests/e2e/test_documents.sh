@@ -58,6 +58,13 @@ wait_window "Tavro - other.html *" 10 >/dev/null
 keys ctrl+n; answer Return              # New, Yes: other.html is written, then the skeleton
 wait_window "Tavro - 無題" 10 >/dev/null
 expect_bytes "$WORK/other.html" 'qother\r\n'
+printf 'no dot\r\n' >"$WORK/README"
+keys ctrl+o                             # a name without a dot opens as typed
+dialog "Tavro - 無題" "$WORK/README"
+wait_window "Tavro - README" 15 >/dev/null
+[ "$(document_text)" = "no dot" ] || fail "README shows '$(document_text)'"
+keys ctrl+n
+wait_window "Tavro - 無題" 10 >/dev/null
 
 type_text "<p>kept</p>"
 wait_window "Tavro - 無題 *" 10 >/dev/null

@@ -1,0 +1,38 @@
+#pragma once
+// Code pages of RTF text: which one a font's character set means, and the decoding of the bytes
+// that \'hh escapes carry.
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
+
+#include <cstdint>
+#include <unordered_map>
+
+namespace rtf {
+
+// The code page of a font's \fcharset; unknown sets fall back to the document's ANSI code page.
+int CodePageOfCharset(int charset, int ansiCodePage);
+
+// Collects the bytes of consecutive \'hh escapes, so that a double-byte character split over
+// two escapes decodes as one, and decodes them in the code page of the font they were written in.
+class EscapedBytes
+{
+public:
+    bool isEmpty() const { return m_bytes.isEmpty(); }
+    // Starts a new sequence of bytes in codePage; only when isEmpty().
+    void start(int codePage) { m_codePage = codePage; }
+    void append(std::uint8_t b) { m_bytes.append(char(b)); }
+    // Whether the last byte is the first half of a double-byte character, still waiting for its
+    // second half.
+    bool endsInLeadByte() const;
+    // The text of the bytes collected so far, without control characters (tabs aside); empties
+    // the collection.
+    QString take();
+
+private:
+    QByteArray m_bytes;
+    int m_codePage = 1252;
+    std::unordered_map<int, QStringDecoder> m_decoders;   // one per code page met
+};
+
+} // namespace rtf
