@@ -1,5 +1,7 @@
 #include "app/EncodingDetector.h"
 
+#include "app/ShiftJis.h"
+
 #include <algorithm>
 
 namespace {
@@ -16,7 +18,6 @@ constexpr int kMalformed = -10;
 constexpr int kHalfWidthKana = -1;
 constexpr int kSupplementary = -2; // JIS X 0212 in EUC-JP
 
-bool IsShiftJisLead(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // Score of a JIS X 0208 row (1..94, higher for rows past 94 in code page 932's extensions).
 int RowScore(int row)
@@ -42,13 +43,13 @@ long long ScoreShiftJis(const uchar *p, qsizetype n)
         } else if (b >= 0xA1 && b <= 0xDF) {
             score += kHalfWidthKana;
             ++i;
-        } else if (IsShiftJisLead(b) && i + 1 < n
+        } else if (ShiftJis::IsLeadByte(b) && i + 1 < n
                    && ((p[i + 1] >= 0x40 && p[i + 1] <= 0x7E) || (p[i + 1] >= 0x80 && p[i + 1] <= 0xFC))) {
             const int row = (b - (b <= 0x9F ? 0x81 : 0xC1)) * 2 + 1 + (p[i + 1] >= 0x9F ? 1 : 0);
             score += RowScore(row);
             i += 2;
         } else {
-            const bool cutOff = i + 1 == n && IsShiftJisLead(b); // no evidence either way
+            const bool cutOff = i + 1 == n && ShiftJis::IsLeadByte(b); // no evidence either way
             score += cutOff ? 0 : kMalformed;
             ++i;
         }

@@ -1,5 +1,7 @@
 #include "app/JapaneseCodecs.h"
 
+#include "app/ShiftJis.h"
+
 #include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -20,8 +22,6 @@ const char *IcuName(LegacyCodec codec)
     return codec == LegacyCodec::ShiftJis ? kShiftJisName : kEucJpName;
 }
 
-bool IsSjisLead(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool IsSjisTrail(uchar b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 bool IsEucByte(uchar b) { return b >= 0xA1 && b <= 0xFE; }
 
 // Length of the well-formed sequence starting at p[i], 0 when p[i] cannot start one there.
@@ -30,7 +30,7 @@ qsizetype SjisSequence(const uchar *p, qsizetype i, qsizetype n)
     const uchar b = p[i];
     if (b < 0x80 || (b >= 0xA1 && b <= 0xDF))
         return 1;
-    return IsSjisLead(b) && i + 1 < n && IsSjisTrail(p[i + 1]) ? 2 : 0;
+    return ShiftJis::IsLeadByte(b) && i + 1 < n && ShiftJis::IsTrailByte(p[i + 1]) ? 2 : 0;
 }
 
 qsizetype EucSequence(const uchar *p, qsizetype i, qsizetype n)
@@ -250,7 +250,7 @@ SpellingTable BuildTable(LegacyCodec codec)
     if (codec == LegacyCodec::ShiftJis) {
         for (uint lead = 0x81; lead <= 0xFC; ++lead)
             for (uint trail = 0x40; trail <= 0xFC; ++trail)
-                if (IsSjisLead(uchar(lead)) && IsSjisTrail(uchar(trail)))
+                if (ShiftJis::IsLeadByte(uchar(lead)) && ShiftJis::IsTrailByte(uchar(trail)))
                     add(lead << 8 | trail);
     } else {
         for (uint a = 0xA1; a <= 0xFE; ++a)
