@@ -5,6 +5,7 @@
 #include "app/mdlIO.h"
 #include "app/platform/Platform.h"
 #include "edit/ToolbarTable.h"
+#include "edit/EditingExtras.h"
 #include "view/MDL.h"
 
 #include <QAction>
@@ -52,6 +53,7 @@ frmMain::frmMain()
 
     buildMenus();
     buildToolbar();
+    InstallEditingExtras(*this);
     setTabOrder(txtHTML, Web);
     setTabOrder(Web, Toolbar1);
 

@@ -58,6 +58,13 @@ public:
     virtual void mnuBrouser_Click();
     virtual void mnuTopic_Click();
     virtual void mnuVersion_Click();
+    virtual void mnuUndo_Click();
+    virtual void mnuRedo_Click();
+    virtual void mnuFind_Click();
+    virtual void mnuFindNext_Click();
+    virtual void mnuFindPrevious_Click();
+    virtual void mnuReplace_Click();
+    virtual void mnuSyntaxColor_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
