@@ -28,8 +28,11 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
     pal.setColor(QPalette::Text, Qt::black);
     setPalette(pal);
     highlighter_ = new HtmlHighlighter(document());
-    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
-        if ((removed || added) && !highlighter_->Applying())
+    connect(document(), &QTextDocument::contentsChange, this, [this](int from, int removed, int added) {
+        if (!removed && !added)
+            return;
+        keepShapesOfLongBlock(document()->findBlock(from));
+        if (!highlighter_->Applying())
             emit Change();
     });
     // Colours follow what is shown: after a scroll, an edit or a new text, once the pane has
@@ -229,6 +232,7 @@ void TextBox::paintLongLines(QPaintEvent *event)
                                     && context.cursorPosition < blpos + bllen;
             const int cursor = drawCursor ? context.cursorPosition - blpos : -1;
             QTextLayout *layout = block.layout();
+            keepShapesOfLongBlock(block);
             if (bllen > LongBlock && layout->lineCount() == 1) {
                 drawLongBlock(painter, block, offset, selections, cursor);
             } else {
@@ -313,4 +317,13 @@ void TextBox::drawLongBlock(QPainter &painter, const QTextBlock &block, const QP
     part.layout.draw(&painter, at, shownSelections);
     if (cursorPosition >= part.from && cursorPosition <= part.to)
         part.layout.drawCursor(&painter, at, cursorPosition - part.from, cursorWidth());
+}
+
+// A block's layout forgets its shaped glyphs after each layout, so every caret position asked of
+// it (the caret's blink, each keystroke) shapes the whole line again. For a long line that is
+// the bulk of the work; its glyphs are kept. This runs before the document lays the block out.
+void TextBox::keepShapesOfLongBlock(const QTextBlock &block)
+{
+    if (block.isValid() && block.length() > LongBlock && block.layout() && !block.layout()->cacheEnabled())
+        block.layout()->setCacheEnabled(true);
 }

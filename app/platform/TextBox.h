@@ -49,6 +49,7 @@ private:
     void placeTopPanel();
     void colourShownBlocks();
     void paintLongLines(QPaintEvent *event);
+    static void keepShapesOfLongBlock(const QTextBlock &block);
     void drawLongBlock(QPainter &painter, const QTextBlock &block, const QPointF &offset,
                        const QList<QTextLayout::FormatRange> &selections, int cursorPosition);
 
