@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QShortcut>
 #include <QToolButton>
 
@@ -38,13 +37,22 @@ FindBar::FindBar(TextBox *box) : QWidget(box), box_(box)
     matchCase_ = new QCheckBox(QStringLiteral("大文字と小文字を区別"), this);
     notice_ = new QLabel(this);
     notice_->setObjectName(QStringLiteral("FindNotice"));
-    auto *next = new QPushButton(QStringLiteral("次を検索"), this);
-    auto *previous = new QPushButton(QStringLiteral("前を検索"), this);
-    auto *replace = new QPushButton(QStringLiteral("置換"), this);
-    auto *replaceAll = new QPushButton(QStringLiteral("すべて置換"), this);
-    auto *close = new QToolButton(this);
-    close->setText(QStringLiteral("×"));
-    close->setToolTip(QStringLiteral("閉じる (Esc)"));
+    // Tool buttons and narrow texts: the bar fits the pane in the half-and-half layout.
+    auto button = [this](const QString &text, const QString &tip) {
+        auto *b = new QToolButton(this);
+        b->setText(text);
+        b->setToolTip(tip);
+        return b;
+    };
+    auto *next = button(QStringLiteral("次を検索"), QStringLiteral("次を検索 (Enter, F3)"));
+    auto *previous = button(QStringLiteral("前を検索"), QStringLiteral("前を検索 (Shift+Enter, Shift+F3)"));
+    auto *replace = button(QStringLiteral("置換"), QStringLiteral("見つけた文字列を置換して次を検索"));
+    auto *replaceAll = button(QStringLiteral("すべて置換"), QStringLiteral("すべて置換 (元に戻すで一度に戻せます)"));
+    auto *close = button(QStringLiteral("×"), QStringLiteral("閉じる (Esc)"));
+    findEdit_->setMinimumWidth(60);
+    replaceEdit_->setMinimumWidth(60);
+    // A long notice is cut rather than widening the bar.
+    notice_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     for (QWidget *w : {static_cast<QWidget *>(next), static_cast<QWidget *>(previous),
                        static_cast<QWidget *>(replace), static_cast<QWidget *>(replaceAll),
                        static_cast<QWidget *>(close), static_cast<QWidget *>(matchCase_)})
@@ -72,10 +80,10 @@ FindBar::FindBar(TextBox *box) : QWidget(box), box_(box)
     grid->addLayout(options, 2, 0, 1, 5);
     grid->setColumnStretch(1, 1);
 
-    connect(next, &QPushButton::clicked, this, [this] { FindNext(SearchDirection::Forward); });
-    connect(previous, &QPushButton::clicked, this, [this] { FindNext(SearchDirection::Backward); });
-    connect(replace, &QPushButton::clicked, this, &FindBar::ReplaceCurrent);
-    connect(replaceAll, &QPushButton::clicked, this, &FindBar::ReplaceAll);
+    connect(next, &QToolButton::clicked, this, [this] { FindNext(SearchDirection::Forward); });
+    connect(previous, &QToolButton::clicked, this, [this] { FindNext(SearchDirection::Backward); });
+    connect(replace, &QToolButton::clicked, this, &FindBar::ReplaceCurrent);
+    connect(replaceAll, &QToolButton::clicked, this, &FindBar::ReplaceAll);
     connect(close, &QToolButton::clicked, this, &FindBar::Close);
     connect(findEdit_, &QLineEdit::textEdited, this, [this] { setNotice(QString()); });
     connect(box_, &TextBox::Change, this, [this] {
@@ -132,9 +140,8 @@ void FindBar::Open(Mode mode)
     setNotice(QString());
     show();
     box_->SetTopPanel(this);  // its height depends on the rows shown
-    QLineEdit *target = mode == Mode::Replace && !findEdit_->text().isEmpty() ? replaceEdit_ : findEdit_;
-    target->setFocus();
-    target->selectAll();
+    findEdit_->setFocus();
+    findEdit_->selectAll();
 }
 
 void FindBar::Close()

@@ -9,7 +9,6 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class TextBox;
 
 class FindBar : public QWidget {

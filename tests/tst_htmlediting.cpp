@@ -11,6 +11,8 @@
 #include "support/MainFormFixture.h"
 #include "support/TestMain.h"
 
+#include <QAction>
+#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -202,6 +204,27 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
         QCOMPARE(pane.Text().left(15), QStringLiteral("<!--<p cla-->ss"));
+    }
+
+    // Turned off, the choice is kept in the per-user settings folder for the next start.
+    void colouringChoiceIsRemembered()
+    {
+        MainFormFixture f;
+        QAction *item = f.form().MenuItem(QStringLiteral("mnuSyntaxColor"));
+        QVERIFY(item->isCheckable() && item->isChecked());
+        f.form().mnuSyntaxColor_Click();
+        QVERIFY(!item->isChecked());
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        QVERIFY(QFile::exists(folder + QStringLiteral("/editor.ini")));
+
+        UnloadMainForm();  // the next start
+        frmMain &form = LoadMainForm(new frmMain);
+        QVERIFY(!form.MenuItem(QStringLiteral("mnuSyntaxColor"))->isChecked());
+        form.txtHTML->SetText(QStringLiteral("<p>"));
+        QTest::qWait(20);
+        QVERIFY(form.txtHTML->document()->firstBlock().layout()->formats().isEmpty());
+        form.mnuSyntaxColor_Click();
+        QVERIFY(form.MenuItem(QStringLiteral("mnuSyntaxColor"))->isChecked());
     }
 
     void hiddenCharactersSurviveOpenEditAndSave()

@@ -137,8 +137,9 @@ void TextBox::placeTopPanel()
     const int height = shown ? topPanel_->sizeHint().height() : 0;
     setViewportMargins(0, height, 0, 0);
     if (shown) {
-        const QRect r = contentsRect();
-        topPanel_->setGeometry(r.left(), r.top(), r.width(), height);
+        // Above the text area only: the vertical scroll bar keeps its place beside it.
+        const QRect text = viewport()->geometry();
+        topPanel_->setGeometry(text.left(), text.top() - height, text.width(), height);
     }
 }
 

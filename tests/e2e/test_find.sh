@@ -32,7 +32,7 @@ if [ -n "${E2E_SHOTS:-}" ]; then
   sleep 1
   shot "$E2E_SHOTS/coloured-page.png"
   keys ctrl+r
-  type_text "日本語"
+  type_text "English"
   keys Return
   sleep 0.5
   shot "$E2E_SHOTS/find-bar.png"
