@@ -4,6 +4,7 @@
 
 #include <QScopedValueRollback>
 #include <QTextDocument>
+#include <QTextLayout>
 
 namespace {
 
@@ -119,6 +120,24 @@ void HtmlHighlighter::contentsChanged(int from, int removed, int added)
             b.setUserState(Unread);
         first.setUserState(Unread);
         return;  // the pane asks for what it shows when it paints
+    }
+    // A keystroke: one block in view. Its colours are set on its layout here, before the
+    // document lays the block out for the edit, so the block is laid out and painted once;
+    // going through the base class would mark it changed again and repaint the whole view.
+    if (first == last && first.blockNumber() >= first_ && first.blockNumber() <= last_
+        && first.length() <= LongLine && first.layout()) {
+        const int before = scannerState(first.userState());
+        QList<HtmlSpan> spans;
+        const int end = ScanHtmlLine(first.text(), stateBefore(first), &spans);
+        QList<QTextLayout::FormatRange> ranges;
+        for (const HtmlSpan &span : spans)
+            if (tagColouring_ || span.role == HtmlRole::HiddenCharacter)
+                ranges.append({span.start, span.length, formats_[int(span.role)]});
+        first.layout()->setFormats(ranges);
+        first.setUserState(end | Coloured);
+        if (end != before && first.next().isValid())
+            refresh(first.next(), first.next().blockNumber());
+        return;
     }
     refresh(first, last.blockNumber());
 }
