@@ -12,6 +12,8 @@
 #include "support/TestMain.h"
 
 #include <QAction>
+#include <QImage>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -225,6 +227,39 @@ private slots:
         QVERIFY(form.txtHTML->document()->firstBlock().layout()->formats().isEmpty());
         form.mnuSyntaxColor_Click();
         QVERIFY(form.MenuItem(QStringLiteral("mnuSyntaxColor"))->isChecked());
+    }
+
+    // A long line is drawn from the part in view: scrolled to its end, the text is there, and
+    // so is a selection made there.
+    void longLineIsDrawnWhereItIsShown()
+    {
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *f.form().txtHTML;
+        pane.SetText(QStringLiteral("<div class=\"c\"><span>日本語テキスト</span></div>").repeated(5000));
+        pane.moveCursor(QTextCursor::End);
+        QTest::qWait(50);
+        QVERIFY(pane.horizontalScrollBar()->value() > 0);
+        auto inkIn = [&pane](QRgb colour) {
+            const QImage shot = pane.viewport()->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < qMin(shot.height(), 40); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    count += (shot.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+            return count;
+        };
+        int dark = 0;
+        const QImage shot = pane.viewport()->grab().toImage();
+        for (int x = 0; x < shot.width(); ++x)
+            for (int y = 0; y < 30; ++y)
+                dark += qGray(shot.pixel(x, y)) < 128;
+        QVERIFY(dark > 100);
+        const QRgb highlight = pane.palette().color(QPalette::Active, QPalette::Highlight).rgb();
+        const int before = inkIn(highlight);
+        pane.SetSelStart(pane.TextLength() - 20);
+        pane.SetSelLength(20);
+        QTest::qWait(50);
+        QVERIFY(inkIn(highlight) > before + 100);
     }
 
     void hiddenCharactersSurviveOpenEditAndSave()

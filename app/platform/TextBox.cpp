@@ -234,7 +234,7 @@ void TextBox::paintLongLines(QPaintEvent *event)
             const int cursor = drawCursor ? context.cursorPosition - blpos : -1;
             QTextLayout *layout = block.layout();
             keepShapesOfLongBlock(block);
-            if (bllen > LongBlock && layout->lineCount() == 1) {
+            if (bllen > LongBlock) {
                 drawLongBlock(painter, block, offset, selections, cursor);
             } else {
                 layout->draw(&painter, offset, selections, er);
@@ -252,24 +252,44 @@ void TextBox::drawLongBlock(QPainter &painter, const QTextBlock &block, const QP
                             const QList<QTextLayout::FormatRange> &selections, int cursorPosition)
 {
     QTextLayout *whole = block.layout();
-    const QTextLine line = whole->lineAt(0);
     // The part in view: the whole viewport's width, so a repaint of the caret alone finds the
     // same part as the repaint before it and reuses its layout.
     const qreal left = -offset.x();
     const qreal right = left + viewport()->width();
-    if (!shownPart_)
-        shownPart_ = std::make_unique<ShownPart>();
-    ShownPart &part = *shownPart_;
-    if (part.blockNumber != block.blockNumber() || part.revision != block.revision()
-        || part.length != block.length() || part.lineWidth != line.naturalTextWidth() || part.left != left
-        || part.right != right) {
+    const int height = viewport()->height();
+    for (int n = 0; n < whole->lineCount(); ++n) {
+        const QTextLine line = whole->lineAt(n);
+        if (offset.y() + line.y() + line.height() < 0 || offset.y() + line.y() > height)
+            continue;
+        if (int(shownParts_.size()) <= n % 8)
+            shownParts_.resize(n % 8 + 1);
+        auto &slot = shownParts_[n % 8];
+        if (!slot)
+            slot = std::make_unique<ShownPart>();
+        drawLinePart(painter, block, line, *slot, offset, left, right, selections, cursorPosition);
+    }
+}
+
+void TextBox::drawLinePart(QPainter &painter, const QTextBlock &block, const QTextLine &line, ShownPart &part,
+                           const QPointF &offset, qreal left, qreal right,
+                           const QList<QTextLayout::FormatRange> &selections, int cursorPosition)
+{
+    QTextLayout *whole = block.layout();
+    if (part.blockNumber != block.blockNumber() || part.lineNumber != line.lineNumber()
+        || part.revision != block.revision() || part.length != block.length()
+        || part.lineWidth != line.naturalTextWidth() || part.left != left || part.right != right) {
+        const int lineStart = line.textStart();
+        const int lineEnd = line.textStart() + line.textLength();
         int from = line.xToCursor(left);
         int to = line.xToCursor(right);
         for (int i = 0; i < EdgeCharacters; ++i) {
             from = whole->previousCursorPosition(from);
             to = whole->nextCursorPosition(to);
         }
+        from = qBound(lineStart, from, lineEnd);
+        to = qBound(from, to, lineEnd);
         part.blockNumber = block.blockNumber();
+        part.lineNumber = line.lineNumber();
         part.revision = block.revision();
         part.length = block.length();
         part.lineWidth = line.naturalTextWidth();

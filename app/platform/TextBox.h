@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 class HtmlHighlighter;
 
@@ -52,10 +53,15 @@ private:
     static void keepShapesOfLongBlock(const QTextBlock &block);
     void drawLongBlock(QPainter &painter, const QTextBlock &block, const QPointF &offset,
                        const QList<QTextLayout::FormatRange> &selections, int cursorPosition);
+    struct ShownPart;
+    void drawLinePart(QPainter &painter, const QTextBlock &block, const QTextLine &line, ShownPart &part,
+                      const QPointF &offset, qreal left, qreal right,
+                      const QList<QTextLayout::FormatRange> &selections, int cursorPosition);
 
     // The part of a long line in view, laid out on its own (see paintEvent).
     struct ShownPart {
         int blockNumber = -1;
+        int lineNumber = -1;
         int revision = -1;
         int length = -1;
         qreal lineWidth = -1;
@@ -66,7 +72,9 @@ private:
         qreal x = 0;
         QTextLayout layout;
     };
-    std::unique_ptr<ShownPart> shownPart_;
+    // One per line in view: a block of many megabytes is more than one line (Qt ends a line
+    // before its width overflows).
+    std::vector<std::unique_ptr<ShownPart>> shownParts_;
     QWidget *topPanel_ = nullptr;
     HtmlHighlighter *highlighter_ = nullptr;
     QTimer colourTimer_;
