@@ -133,7 +133,10 @@ void HtmlHighlighter::contentsChanged(int from, int removed, int added)
         for (const HtmlSpan &span : spans)
             if (tagColouring_ || span.role == HtmlRole::HiddenCharacter)
                 ranges.append({span.start, span.length, formats_[int(span.role)]});
-        first.layout()->setFormats(ranges);
+        // Setting formats marks the block changed again, which widens the edit the document
+        // reports and repaints the whole view: it is done only when there is something to set.
+        if (!ranges.isEmpty() || !first.layout()->formats().isEmpty())
+            first.layout()->setFormats(ranges);
         first.setUserState(end | Coloured);
         if (end != before && first.next().isValid())
             refresh(first.next(), first.next().blockNumber());
