@@ -2,6 +2,7 @@
 
 #include "app/AppInfo.h"
 #include "app/mdlIO.h"
+#include "app/platform/HiddenCharacters.h"
 #include "edit/EditCommands.h"
 #include "view/ViewCommands.h"
 #include "windows/WindowCommands.h"
@@ -51,6 +52,17 @@ const MenuEntry MenuTable[] = {
     {1, "mnuDelete", u"削除(&D)", QKeyCombination(Qt::Key_Delete), &frmMain::mnuDelete_Click},
     {1, "mnuH4", u"-", none, nullptr},
     {1, "mnuSelectAll", u"全て選択", ctrl(Qt::Key_A), &frmMain::mnuSelectAll_Click},
+    {1, "mnuH11", u"-", none, nullptr},
+    {1, "mnuUndo", u"元に戻す(&U)", ctrl(Qt::Key_Z), &frmMain::mnuUndo_Click},
+    {1, "mnuRedo", u"やり直し(&R)", ctrl(Qt::Key_Y), &frmMain::mnuRedo_Click},
+    {1, "mnuH12", u"-", none, nullptr},
+    {1, "mnuFind", u"検索(&F)...", ctrl(Qt::Key_F), &frmMain::mnuFind_Click},
+    {1, "mnuFindNext", u"次を検索(&N)", QKeyCombination(Qt::Key_F3), &frmMain::mnuFindNext_Click},
+    {1, "mnuFindPrevious", u"前を検索(&V)", QKeyCombination(Qt::ShiftModifier, Qt::Key_F3),
+     &frmMain::mnuFindPrevious_Click},
+    {1, "mnuReplace", u"置換(&E)...", ctrl(Qt::Key_R), &frmMain::mnuReplace_Click},
+    {1, "mnuH13", u"-", none, nullptr},
+    {1, "mnuSyntaxColor", u"タグを色分け(&L)", none, &frmMain::mnuSyntaxColor_Click},
     {0, "mnuOption", u"オプション(&O)", none, nullptr},
     {1, "mnuWeb", u"Web確認(&W)", QKeyCombination(Qt::Key_F5), &frmMain::mnuWeb_Click},
     {1, "mnuH6", u"-", none, nullptr},
@@ -123,6 +135,11 @@ frmMain::frmMain()
 
     buildMenus();
     buildToolbar();
+    // The colour switch shows whether colouring is on, as the user last chose it.
+    QAction *colour = MenuItem(QStringLiteral("mnuSyntaxColor"));
+    colour->setCheckable(true);
+    colour->setChecked(EditCommands::TagColouring());
+    txtHTML->SetSyntaxColouring(colour->isChecked());
     setTabOrder(txtHTML, Web);
     setTabOrder(Web, Toolbar1);
 
@@ -141,7 +158,7 @@ frmMain::frmMain()
     });
     recoverySnapshot_ = new TextSnapshot(txtHTML->document(), this);
     connect(recoverySnapshot_, &TextSnapshot::done, this, &frmMain::keepForRecovery);
-    recovery_.setTextConverter([](QString text) { return PaneLineBreaks(std::move(text)); });
+    recovery_.setTextConverter([](QString text) { return FromPaneText(PaneLineBreaks(std::move(text))); });
     connect(txtHTML, &TextBox::Change, this, [this] {
         doc_.SetModified(true);
         recoveryTimer_.start();
@@ -323,6 +340,18 @@ void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(panes(), doc_); }
 void frmMain::mnuBrouser_Click() { MDL::ApplyBrowserLayout(panes(), doc_); }
 void frmMain::mnuTopic_Click() { WindowCommands::ShowTagHelp(); }
 void frmMain::mnuVersion_Click() { WindowCommands::ShowVersion(); }
+void frmMain::mnuUndo_Click() { txtHTML->undo(); }
+void frmMain::mnuRedo_Click() { txtHTML->redo(); }
+void frmMain::mnuFind_Click() { EditCommands::Find(*txtHTML); }
+void frmMain::mnuFindNext_Click() { EditCommands::FindNext(*txtHTML); }
+void frmMain::mnuFindPrevious_Click() { EditCommands::FindPrevious(*txtHTML); }
+void frmMain::mnuReplace_Click() { EditCommands::Replace(*txtHTML); }
+void frmMain::mnuSyntaxColor_Click()
+{
+    const bool on = !EditCommands::TagColouring();
+    EditCommands::SetTagColouring(*txtHTML, on);
+    MenuItem(QStringLiteral("mnuSyntaxColor"))->setChecked(on);
+}
 
 void frmMain::closeEvent(QCloseEvent *event)
 {

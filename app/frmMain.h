@@ -75,6 +75,13 @@ public:
     void mnuBrouser_Click();
     void mnuTopic_Click();
     void mnuVersion_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    void mnuFind_Click();
+    void mnuFindNext_Click();
+    void mnuFindPrevious_Click();
+    void mnuReplace_Click();
+    void mnuSyntaxColor_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

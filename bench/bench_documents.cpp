@@ -32,30 +32,6 @@
 
 namespace {
 
-// Answers every open and save dialog with one path; any question is a failure of the run.
-class BenchPlatform final : public PlatformServices {
-public:
-    QString path;
-    int questions = 0;
-    int MsgBox(QWidget *, const QString &prompt, int, const QString &) override
-    {
-        ++questions;
-        std::printf("unexpected message: %s\n", qPrintable(prompt));
-        return vb::Cancel;
-    }
-    std::optional<QString> InputBox(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    void OpenInBrowser(const QUrl &) override {}
-    std::optional<QString> GetOpenFileName(QWidget *, const FileDialogRequest &) override { return path; }
-    std::optional<QString> GetSaveFileName(QWidget *, const FileDialogRequest &) override { return path; }
-    std::optional<QFont> GetFont(QWidget *, const QFont &) override { return std::nullopt; }
-    void ClipboardSetText(const QString &) override {}
-    QString ClipboardGetText() override { return {}; }
-    void EndProgram() override {}
-};
-
 QByteArray GeneratePage(qsizetype bytes)
 {
     QString line;

@@ -2,6 +2,8 @@
 
 #include "app/platform/Platform.h"
 #include "app/platform/TextBox.h"
+#include "edit/EditorSettings.h"
+#include "edit/FindBar.h"
 
 namespace EditCommands {
 
@@ -46,6 +48,22 @@ void SelectAll(TextBox &pane)
         pane.setFocus();
     pane.SetSelStart(0);
     pane.SetSelLength(pane.TextLength());
+}
+
+void Find(TextBox &pane) { FindBar::Of(&pane).Open(FindBar::Mode::Find); }
+void Replace(TextBox &pane) { FindBar::Of(&pane).Open(FindBar::Mode::Replace); }
+void FindNext(TextBox &pane) { FindBar::Of(&pane).FindNext(SearchDirection::Forward); }
+void FindPrevious(TextBox &pane) { FindBar::Of(&pane).FindNext(SearchDirection::Backward); }
+
+bool TagColouring()
+{
+    return EditorSettings::SyntaxColouring();
+}
+
+void SetTagColouring(TextBox &pane, bool on)
+{
+    EditorSettings::SetSyntaxColouring(on);
+    pane.SetSyntaxColouring(on);
 }
 
 }

@@ -10,4 +10,15 @@ void Paste(TextBox &pane);
 void Delete(TextBox &pane);
 // Selects the whole text; a visible pane takes the focus.
 void SelectAll(TextBox &pane);
+
+// Find and replace, through the bar above the pane: open it (with the selection as the text to
+// find), or find the next or previous match of what it holds.
+void Find(TextBox &pane);
+void Replace(TextBox &pane);
+void FindNext(TextBox &pane);
+void FindPrevious(TextBox &pane);
+
+// Tags in colour, as the user last chose (on unless turned off); the choice is remembered.
+bool TagColouring();
+void SetTagColouring(TextBox &pane, bool on);
 }

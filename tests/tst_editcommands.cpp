@@ -5,9 +5,13 @@
 #include "app/frmMain.h"
 #include "support/MainFormFixture.h"
 #include "support/TestMain.h"
+#include "edit/FindBar.h"
 #include "view/MDL.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
 #include <QClipboard>
 #include <QTextBlock>
 #include <QToolBar>
@@ -61,6 +65,112 @@ void clickToolbar(frmMain &form, int index)
 class TestEditCommands : public QObject {
     Q_OBJECT
 private slots:
+
+    // The new items come after every existing one, behind a separator, with their keys.
+    void undoRedoFindAndReplaceInTheEditMenu()
+    {
+        MainFormFixture f;
+        QStringList items;
+        for (QAction *a : f.form().mnuEdit->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text() + QLatin1Char(' ') + a->shortcut().toString());
+        QCOMPARE(items.mid(0, 7), QStringList({"切り取り(&T) Ctrl+X", "コピー(&C) Ctrl+C", "貼り付け(&P) Ctrl+V",
+                                                "削除(&D) Del", "-", "全て選択 Ctrl+A", "-"}));
+        QCOMPARE(items.mid(7), QStringList({"元に戻す(&U) Ctrl+Z", "やり直し(&R) Ctrl+Y", "-", "検索(&F)... Ctrl+F",
+                                             "次を検索(&N) F3", "前を検索(&V) Shift+F3", "置換(&E)... Ctrl+R", "-",
+                                             "タグを色分け(&L) "}));
+        QVERIFY(f.form().MenuItem(QStringLiteral("mnuSyntaxColor"))->isChecked());
+    }
+
+    void undoAndRedoByKey()
+    {
+        MainFormFixture f;
+        f.showActive();
+        frmMain &form = f.form();
+        startWith(form, QStringLiteral("abc"), 3);
+        form.txtHTML->setFocus();
+        QTest::keyClicks(form.txtHTML, QStringLiteral("de"));
+        QTest::keyClick(form.txtHTML, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form.txtHTML->Text(), QStringLiteral("abc"));
+        QTest::keyClick(form.txtHTML, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(form.txtHTML->Text(), QStringLiteral("abcde"));
+        // Undo never goes back past a new text: it must not bring back another file.
+        form.txtHTML->SetText(QStringLiteral("other"));
+        form.mnuUndo_Click();
+        QCOMPARE(form.txtHTML->Text(), QStringLiteral("other"));
+    }
+
+    // Ctrl+F takes the selection, Enter and F3 go forward round the end with a notice,
+    // Shift+F3 goes back, and Esc gives the text its focus back with the match selected.
+    void findByKeys()
+    {
+        MainFormFixture f;
+        f.showActive();
+        frmMain &form = f.form();
+        TextBox *pane = form.txtHTML;
+        startWith(form, QStringLiteral("<p>日本語</p>\n<P>ｶﾅ</P>\n<p>"), 0, 3);
+        pane->setFocus();
+        QTest::keyClick(pane, Qt::Key_F, Qt::ControlModifier);
+        FindBar &bar = FindBar::Of(pane);
+        QVERIFY(bar.isVisible());
+        QCOMPARE(bar.FindEdit()->text(), QStringLiteral("<p>"));
+        QVERIFY(bar.FindEdit()->hasFocus());
+        const struct { QKeyCombination key; int selStart; bool notice; } steps[] = {
+            {QKeyCombination(Qt::Key_Return), 11, false},
+            {QKeyCombination(Qt::Key_F3), 21, false},
+            {QKeyCombination(Qt::Key_F3), 0, true},
+            {QKeyCombination(Qt::ShiftModifier, Qt::Key_F3), 21, true},
+        };
+        for (const auto &step : steps) {
+            QTest::keyClick(bar.FindEdit(), step.key.key(), step.key.keyboardModifiers());
+            QCOMPARE(pane->SelStart(), step.selStart);
+            QCOMPARE(pane->SelLength(), 3);
+            QCOMPARE(!bar.Notice().isEmpty(), step.notice);
+        }
+        bar.CaseOption()->setChecked(true);
+        QTest::keyClick(bar.FindEdit(), Qt::Key_Return);
+        QCOMPARE(pane->SelStart(), 0);
+        // Editing keys in the bar edit its text, not the page.
+        QTest::keyClick(bar.FindEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(bar.FindEdit(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(bar.FindEdit()->text(), QString());
+        QTest::keyClick(bar.FindEdit(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(bar.FindEdit()->text(), QStringLiteral("<p>"));
+        QCOMPARE(pane->Text(), QStringLiteral("<p>日本語</p>\n<P>ｶﾅ</P>\n<p>"));
+        QTest::keyClick(bar.FindEdit(), Qt::Key_Escape);
+        QVERIFY(!bar.isVisible());
+        QVERIFY(pane->hasFocus());
+        QCOMPARE(pane->SelText(), QStringLiteral("<p>"));
+        QCOMPARE(form.document().IsModified(), false);
+    }
+
+    void replaceAndReplaceAllAreUndoneInOneStep()
+    {
+        MainFormFixture f;
+        f.showActive();
+        frmMain &form = f.form();
+        TextBox *pane = form.txtHTML;
+        const QString text = QStringLiteral("<b>1</b>\n<B>2</B>\n<b>３</b>");
+        startWith(form, text);
+        form.mnuReplace_Click();
+        FindBar &bar = FindBar::Of(pane);
+        bar.FindEdit()->setText(QStringLiteral("<b>"));
+        bar.ReplaceEdit()->setText(QStringLiteral("<strong>"));
+        bar.ReplaceCurrent();  // finds the first
+        QCOMPARE(pane->Text(), text);
+        bar.ReplaceCurrent();  // replaces it and finds the next
+        EXPECT_CHANGED(form, QStringLiteral("<strong>1</b>\n<B>2</B>\n<b>３</b>"));
+        QCOMPARE(pane->SelText(), QStringLiteral("<B>"));
+        pane->undo();
+        QCOMPARE(pane->Text(), text);
+
+        QCOMPARE(bar.ReplaceAll(), 3);
+        QCOMPARE(pane->Text(), QStringLiteral("<strong>1</b>\n<strong>2</B>\n<strong>３</b>"));
+        pane->undo();
+        QCOMPARE(pane->Text(), text);
+        bar.CaseOption()->setChecked(true);
+        QCOMPARE(bar.ReplaceAll(), 2);
+        QCOMPARE(pane->Text(), QStringLiteral("<strong>1</b>\n<B>2</B>\n<strong>３</b>"));
+    }
     void copyPutsTheSelectionOnTheClipboard()
     {
         MainFormFixture f;

@@ -1,0 +1,135 @@
+// Long lines: a page whose text is on one line (as minified pages are) beside the same text
+// broken into many lines, through the real main window. For each: the open through the File
+// menu (to the first paint), the CPU used while it sits open for 5 s with the caret blinking at
+// the end of the text, a page of scrolling, and keystrokes typed at the end of the text.
+// Run by hand: build/bin/bench_longlines [megabytes...] (default 1 10).
+#include "bench/BenchApp.h"
+#include "app/frmMain.h"
+#include "app/platform/Platform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+QByteArray page(qsizetype bytes, bool oneLine)
+{
+    const QByteArray unit = QStringLiteral("<div class=\"c\"><span>日本語テキスト</span><a href=\"/x\">link</a></div>")
+                                .toUtf8();
+    QByteArray out;
+    out.reserve(bytes + 2 * unit.size());
+    while (out.size() < bytes) {
+        out += unit;
+        if (!oneLine)
+            out += "\r\n";
+    }
+    if (oneLine)
+        out += "\r\n";
+    return out;
+}
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+}
+
+double percentile(std::vector<double> v, int p)
+{
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, v.size() * p / 100)];
+}
+
+void measure(BenchPlatform &platform, const QString &folder, qsizetype megabytes, bool oneLine)
+{
+    const QByteArray bytes = page(megabytes * 1000 * 1000, oneLine);
+    platform.path = folder + (oneLine ? QStringLiteral("/one.html") : QStringLiteral("/many.html"));
+    QFile f(platform.path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        return;
+    f.close();
+
+    frmMain form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QTest::qWait(200);
+
+    QElapsedTimer t;
+    t.start();
+    form.mnuOpen_Click();
+    QCoreApplication::processEvents();
+    const double openMs = t.nsecsElapsed() / 1e6;
+
+    // The caret at the end of the text, the pane scrolled to it, the caret blinking.
+    form.txtHTML->setFocus();
+    form.txtHTML->moveCursor(QTextCursor::End);
+    form.txtHTML->moveCursor(QTextCursor::PreviousCharacter);
+    QTest::qWait(300);
+    const double idleFrom = cpuSeconds();
+    QTest::qWait(5000);
+    const double idleCpu = cpuSeconds() - idleFrom;
+
+    // A page of scrolling: sideways along the one line, down through the many.
+    QScrollBar *bar = oneLine ? form.txtHTML->horizontalScrollBar() : form.txtHTML->verticalScrollBar();
+    std::vector<double> scroll;
+    for (int i = 0; i < 20; ++i) {
+        t.start();
+        bar->setValue(i % 2 ? bar->maximum() / 3 + i * bar->pageStep() : bar->maximum() / 2 - i * bar->pageStep());
+        QCoreApplication::processEvents();
+        scroll.push_back(t.nsecsElapsed() / 1e6);
+    }
+    form.txtHTML->moveCursor(QTextCursor::End);
+    form.txtHTML->moveCursor(QTextCursor::PreviousCharacter);
+    QCoreApplication::processEvents();
+
+    // 100 keys, or as many as fit in 20 s when each takes long.
+    std::vector<double> keys;
+    QElapsedTimer budget;
+    budget.start();
+    for (int i = 0; i < 100 && (i < 10 || budget.elapsed() < 20000); ++i) {
+        t.start();
+        QTest::keyClick(form.txtHTML, char('a' + i % 26));
+        QCoreApplication::processEvents();
+        keys.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("%3lld MB %-9s open %7.0f ms  idle CPU %5.2f s in 5 s (%4.1f%%)  scroll p50 %7.1f ms  "
+                "key p50 %7.2f ms  p99 %7.2f ms (%d keys)\n",
+                (long long)megabytes, oneLine ? "one line" : "lines", openMs, idleCpu, idleCpu / 5 * 100,
+                percentile(scroll, 50), percentile(keys, 50), percentile(keys, 99), int(keys.size()));
+    std::fflush(stdout);
+    form.document().SetModified(false);  // no question about the typed keys when the window goes
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    BenchApp app(argc, argv);
+    QTemporaryDir scratch;
+    BenchPlatform platform;
+    SetPlatform(&platform);
+    std::vector<qsizetype> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::max(1, atoi(argv[i])));
+    if (sizes.empty())
+        sizes = {1, 10};
+    for (const qsizetype mb : sizes) {
+        measure(platform, scratch.path(), mb, false);
+        measure(platform, scratch.path(), mb, true);
+    }
+    SetPlatform(nullptr);
+    return 0;
+}

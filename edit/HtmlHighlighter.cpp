@@ -1,0 +1,215 @@
+#include "edit/HtmlHighlighter.h"
+
+#include "app/platform/HiddenCharacters.h"
+
+#include <QScopedValueRollback>
+#include <QTextDocument>
+#include <QTextLayout>
+
+namespace {
+
+// A block's user state: Unread (-1), or the scanner's state at its end, plus Coloured when its
+// colours are in place.
+constexpr int Unread = -1;
+constexpr int Coloured = 1 << 20;
+
+int scannerState(int userState)
+{
+    return userState == Unread ? Unread : (userState & ~Coloured);
+}
+
+// An edit spanning more blocks than this (a new document, a large paste) is not read at once:
+// the blocks from it on become unread and are read as they are shown.
+constexpr int LargeEdit = 2000;
+
+struct RoleColour {
+    HtmlRole role;
+    QColor colour;
+};
+
+const RoleColour Colours[] = {
+    {HtmlRole::Tag, QColor(0x80, 0x00, 0x00)},
+    {HtmlRole::AttributeName, QColor(0xC0, 0x00, 0x00)},
+    {HtmlRole::AttributeValue, QColor(0x00, 0x00, 0xA0)},
+    {HtmlRole::Comment, QColor(0x00, 0x64, 0x00)},
+    {HtmlRole::CharacterReference, QColor(0xAF, 0x00, 0xDB)},
+    {HtmlRole::Doctype, QColor(0x5C, 0x5C, 0x5C)},
+    {HtmlRole::Script, QColor(0x79, 0x5E, 0x26)},
+    {HtmlRole::Style, QColor(0x00, 0x60, 0x7A)},
+    {HtmlRole::HiddenCharacter, QColor(0xC0, 0x00, 0x00)},
+};
+
+} // namespace
+
+QColor HtmlHighlighter::ColourOf(HtmlRole role)
+{
+    for (const RoleColour &c : Colours)
+        if (c.role == role)
+            return c.colour;
+    return Qt::black;
+}
+
+QList<HtmlRole> HtmlHighlighter::Roles()
+{
+    QList<HtmlRole> roles;
+    for (const RoleColour &c : Colours)
+        roles << c.role;
+    return roles;
+}
+
+HtmlHighlighter::HtmlHighlighter(QTextDocument *document) : QSyntaxHighlighter(document)
+{
+    // The base class reads every block again after any change that spans them, a new document
+    // included; this class decides itself what to read, so the base class's own reaction goes.
+    const bool detached = disconnect(document, SIGNAL(contentsChange(int, int, int)), this,
+                                     SLOT(_q_reformatBlocks(int, int, int)));
+    if (!detached)
+        qWarning("HtmlHighlighter: the base class's own reading could not be switched off");
+    connect(document, &QTextDocument::contentsChange, this, &HtmlHighlighter::contentsChanged);
+    for (const RoleColour &c : Colours) {
+        QTextCharFormat &format = formats_[int(c.role)];
+        format.setForeground(c.colour);
+        if (c.role == HtmlRole::HiddenCharacter)
+            format.setBackground(QColor(0xFF, 0xE0, 0xE0));  // seen even where it has no glyph
+    }
+}
+
+void HtmlHighlighter::SetTagColouring(bool on)
+{
+    if (on == tagColouring_)
+        return;
+    tagColouring_ = on;
+    // Everything read so far is read again as it is shown.
+    QScopedValueRollback<bool> guard(applying_, true);
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        if (b.userState() != Unread && (b.userState() & Coloured) && b.layout()
+            && !b.layout()->formats().isEmpty()) {
+            b.layout()->clearFormats();
+            document()->markContentsDirty(b.position(), b.length());
+        }
+        b.setUserState(Unread);
+    }
+    ShowBlocks(first_, last_);
+}
+
+void HtmlHighlighter::ShowBlocks(int first, int last)
+{
+    first_ = qMax(0, first);
+    last_ = last;
+    QScopedValueRollback<bool> guard(applying_, true);
+    for (QTextBlock b = document()->findBlockByNumber(first_); b.isValid() && b.blockNumber() <= last_;
+         b = b.next()) {
+        if (b.userState() == Unread || !(b.userState() & Coloured))
+            refresh(b, b.blockNumber());
+    }
+}
+
+void HtmlHighlighter::contentsChanged(int from, int removed, int added)
+{
+    if (applying_)
+        return;
+    QTextBlock first = document()->findBlock(from);
+    QTextBlock last = document()->findBlock(from + added + (removed > 0 ? 1 : 0));
+    if (!first.isValid())
+        return;
+    if (!last.isValid())
+        last = document()->lastBlock();
+    QScopedValueRollback<bool> guard(applying_, true);
+    if (last.blockNumber() - first.blockNumber() > LargeEdit) {
+        for (QTextBlock b = first; b.isValid() && b.userState() != Unread; b = b.next())
+            b.setUserState(Unread);
+        first.setUserState(Unread);
+        return;  // the pane asks for what it shows when it paints
+    }
+    // A keystroke: one block in view. Its colours are set on its layout here, before the
+    // document lays the block out for the edit, so the block is laid out and painted once;
+    // going through the base class would mark it changed again and repaint the whole view.
+    if (first == last && first.blockNumber() >= first_ && first.blockNumber() <= last_
+        && first.length() <= LongLine && first.layout()) {
+        const int before = scannerState(first.userState());
+        QList<HtmlSpan> spans;
+        const int end = ScanHtmlLine(first.text(), stateBefore(first), &spans);
+        QList<QTextLayout::FormatRange> ranges;
+        for (const HtmlSpan &span : spans)
+            if (tagColouring_ || span.role == HtmlRole::HiddenCharacter)
+                ranges.append({span.start, span.length, formats_[int(span.role)]});
+        // Setting formats marks the block changed again, which widens the edit the document
+        // reports and repaints the whole view: it is done only when there is something to set.
+        if (!ranges.isEmpty() || !first.layout()->formats().isEmpty())
+            first.layout()->setFormats(ranges);
+        first.setUserState(end | Coloured);
+        if (end != before && first.next().isValid())
+            refresh(first.next(), first.next().blockNumber());
+        return;
+    }
+    refresh(first, last.blockNumber());
+}
+
+// Reads the blocks from block to lastBlockNumber, and on while a block's end state changes.
+void HtmlHighlighter::refresh(QTextBlock block, int lastBlockNumber)
+{
+    while (block.isValid()) {
+        const int before = block.userState();
+        if (block.length() > LongLine) {
+            // Read for its state only, without the base class's per-character format list.
+            const int state = ScanHtmlLine(block.text(), stateBefore(block), nullptr);
+            if (block.layout() && !block.layout()->formats().isEmpty()) {
+                block.layout()->clearFormats();
+                document()->markContentsDirty(block.position(), block.length());
+            }
+            block.setUserState(state | Coloured);  // as coloured as it will be
+        } else {
+            rehighlightBlock(block);  // goes on by itself while the end state changes
+        }
+        const bool changed = scannerState(block.userState()) != scannerState(before);
+        if (block.blockNumber() >= lastBlockNumber && !changed)
+            break;
+        block = block.next();
+    }
+}
+
+// The state the block starts in; reads unread blocks above it (for their state only) first.
+int HtmlHighlighter::stateBefore(const QTextBlock &block)
+{
+    QTextBlock previous = block.previous();
+    if (!previous.isValid())
+        return HtmlState::Text;
+    if (previous.userState() != Unread)
+        return scannerState(previous.userState());
+    QTextBlock b = previous;
+    while (b.previous().isValid() && b.previous().userState() == Unread)
+        b = b.previous();
+    int state = b.previous().isValid() ? scannerState(b.previous().userState()) : HtmlState::Text;
+    for (; b.isValid() && b != block; b = b.next()) {
+        state = ScanHtmlLine(b.text(), state, nullptr);
+        b.setUserState(state);
+    }
+    return state;
+}
+
+void HtmlHighlighter::highlightBlock(const QString &text)
+{
+    const QTextBlock block = currentBlock();
+    const int number = block.blockNumber();
+    if (number > last_) {
+        // Below what is shown: unread, and so is every block after it that was read before.
+        if (currentBlockState() != Unread)
+            for (QTextBlock b = block.next(); b.isValid() && b.userState() != Unread; b = b.next())
+                b.setUserState(Unread);
+        setCurrentBlockState(Unread);
+        return;
+    }
+    const int start = stateBefore(block);
+    if (number < first_) {
+        setCurrentBlockState(ScanHtmlLine(text, start, nullptr));
+        return;
+    }
+    QList<HtmlSpan> spans;
+    const int end = ScanHtmlLine(text, start, &spans);
+    for (const HtmlSpan &span : spans) {
+        if (!tagColouring_ && span.role != HtmlRole::HiddenCharacter)
+            continue;
+        setFormat(span.start, span.length, formats_[int(span.role)]);
+    }
+    setCurrentBlockState(end | Coloured);
+}

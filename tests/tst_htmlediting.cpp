@@ -1,0 +1,294 @@
+// The editing pane's HTML features without a window around them: finding and replacing in the
+// text as one string, the colouring of HTML (its states across lines, what it colours while a
+// large document is open, the contrast of its colours), and characters the pane holds by a
+// stand-in coming back out exactly, through open, edit and save.
+#include "app/Document.h"
+#include "app/frmMain.h"
+#include "app/platform/TextBox.h"
+#include "edit/HtmlHighlighter.h"
+#include "edit/TextSearch.h"
+#include "support/Files.h"
+#include "support/MainFormFixture.h"
+#include "support/TestMain.h"
+
+#include <QAction>
+#include <QImage>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextLayout>
+
+namespace {
+
+// The relative luminance contrast of a colour against white, as WCAG defines it.
+double contrastAgainstWhite(const QColor &c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    const double l = 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    return 1.05 / (l + 0.05);
+}
+
+// The colour the pane shows at a position of a block, or black where it has none.
+QColor colourAt(const QTextBlock &block, int position)
+{
+    for (const QTextLayout::FormatRange &r : block.layout()->formats())
+        if (position >= r.start && position < r.start + r.length)
+            return r.format.foreground().color();
+    return Qt::black;
+}
+
+QList<HtmlSpan> spansOf(const QString &line, int state = HtmlState::Text, int *end = nullptr)
+{
+    QList<HtmlSpan> spans;
+    const int e = ScanHtmlLine(line, state, &spans);
+    if (end)
+        *end = e;
+    return spans;
+}
+
+// The first block in view.
+QTextBlock shownBlock(const TextBox &pane)
+{
+    return pane.cursorForPosition(QPoint(2, 2)).block();
+}
+
+HtmlRole roleAt(const QList<HtmlSpan> &spans, int position)
+{
+    for (const HtmlSpan &s : spans)
+        if (position >= s.start && position < s.start + s.length)
+            return s.role;
+    return HtmlRole(-1);
+}
+
+} // namespace
+
+class TestHtmlEditing : public QObject {
+    Q_OBJECT
+private slots:
+    void findsAndWraps_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selLength");
+        QTest::addColumn<bool>("backward");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<int>("found");
+        QTest::addColumn<bool>("wrapped");
+        QTest::newRow("next after the caret") << "ab ab ab" << "ab" << 1 << 0 << false << false << 3 << false;
+        QTest::newRow("next after a selected match") << "ab ab ab" << "ab" << 3 << 2 << false << false << 6 << false;
+        QTest::newRow("round the end") << "ab ab ab" << "ab" << 6 << 2 << false << false << 0 << true;
+        QTest::newRow("previous") << "ab ab ab" << "ab" << 6 << 2 << true << false << 3 << false;
+        QTest::newRow("previous round the start") << "ab ab ab" << "ab" << 0 << 2 << true << false << 6 << true;
+        QTest::newRow("the one match, selected") << "xx ab" << "ab" << 3 << 2 << false << false << 3 << true;
+        QTest::newRow("across a line break") << "<p>\n</p>" << ">\n<" << 0 << 0 << false << false << 2 << false;
+        QTest::newRow("any case") << "<P> <p>" << "<p>" << 1 << 0 << false << false << 4 << false;
+        QTest::newRow("case matched") << "<p> <P>" << "<P>" << 0 << 0 << false << true << 4 << false;
+        QTest::newRow("Japanese") << "本文と日本語の本" << "日本語" << 0 << 0 << false << false << 3 << false;
+        QTest::newRow("full width is not half width") << "ＡＢＣ abc" << "ABC" << 0 << 0 << false << false << 4 << false;
+        QTest::newRow("half-width kana is not full") << "ｶﾀｶﾅ" << "カタカナ" << 0 << 0 << false << false << -1 << false;
+        QTest::newRow("not there") << "abc" << "x" << 0 << 0 << false << false << -1 << false;
+    }
+
+    void findsAndWraps()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, needle);
+        QFETCH(int, selStart);
+        QFETCH(int, selLength);
+        QFETCH(bool, backward);
+        QFETCH(bool, matchCase);
+        QFETCH(int, found);
+        QFETCH(bool, wrapped);
+        const SearchHit hit = FindInText(text, needle, selStart, selStart + selLength,
+                                         backward ? SearchDirection::Backward : SearchDirection::Forward,
+                                         matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        QCOMPARE(hit.start, qsizetype(found));
+        QCOMPARE(hit.wrapped, wrapped);
+    }
+
+    void replacesAllInOneSpan()
+    {
+        const QString text = QStringLiteral("<b>x</b> 日本 <B>y</B>\n<b>");
+        const ReplaceAllResult r = ReplaceAllInText(text, QStringLiteral("<b>"), QStringLiteral("<strong>"),
+                                                    Qt::CaseInsensitive);
+        QCOMPARE(r.count, 3);
+        QString applied = text;
+        applied.replace(r.spanStart, r.spanEnd - r.spanStart, r.replacement);
+        QCOMPARE(applied, QStringLiteral("<strong>x</b> 日本 <strong>y</B>\n<strong>"));
+        QCOMPARE(ReplaceAllInText(text, QStringLiteral("ＢＢ"), QStringLiteral("x"), Qt::CaseInsensitive).count, 0);
+    }
+
+    void scansWhatACodeReaderSees()
+    {
+        int end = -1;
+        // A '>' inside a quoted value ends neither the value nor the tag.
+        QString line = QStringLiteral("<a title=\"a>b\" href='/x'>t&amp;u</a>");
+        QList<HtmlSpan> spans = spansOf(line, HtmlState::Text, &end);
+        QCOMPARE(roleAt(spans, 0), HtmlRole::Tag);
+        QCOMPARE(roleAt(spans, 3), HtmlRole::AttributeName);
+        QCOMPARE(roleAt(spans, line.indexOf(u'>')), HtmlRole::AttributeValue);
+        QCOMPARE(roleAt(spans, line.indexOf(u"/x")), HtmlRole::AttributeValue);
+        QCOMPARE(roleAt(spans, line.indexOf(u"'>") + 1), HtmlRole::Tag);
+        QCOMPARE(roleAt(spans, line.indexOf(u"&amp;") + 2), HtmlRole::CharacterReference);
+        QCOMPARE(roleAt(spans, line.indexOf(u"</a") + 1), HtmlRole::Tag);
+        QCOMPARE(end, int(HtmlState::Text));
+
+        spans = spansOf(QStringLiteral("<!DOCTYPE html><p>"), HtmlState::Text, &end);
+        QCOMPARE(roleAt(spans, 3), HtmlRole::Doctype);
+        QCOMPARE(roleAt(spans, 16), HtmlRole::Tag);
+
+        // States that span lines: a comment, a quoted value, script and style contents.
+        const struct {
+            QStringList lines;
+            HtmlRole role;  // of the last line's first character
+        } cases[] = {
+            {{"a <!-- one", "two --> <p>"}, HtmlRole::Comment},
+            {{"<p title=\"one", "two\" id=x>"}, HtmlRole::AttributeValue},
+            {{"<script type=\"x\">", "if (a < b && c > d) {}", "</script>"}, HtmlRole::Tag},
+            {{"<script>", "if (a < b) {}"}, HtmlRole::Script},
+            {{"<STYLE>", "p > a { color: red }"}, HtmlRole::Style},
+            {{"<!-- <script>", "-->x"}, HtmlRole::Comment},
+        };
+        for (const auto &c : cases) {
+            int state = HtmlState::Text;
+            for (int i = 0; i + 1 < c.lines.size(); ++i)
+                state = ScanHtmlLine(c.lines[i], state, nullptr);
+            QCOMPARE(roleAt(spansOf(c.lines.last(), state), 0), c.role);
+        }
+        // After a comment that ends the text is plain again.
+        QCOMPARE(roleAt(spansOf(QStringLiteral("--> x"), HtmlState::Comment), 4), HtmlRole(-1));
+    }
+
+    void coloursAreReadableOnWhite()
+    {
+        const QList<HtmlRole> roles = HtmlHighlighter::Roles();
+        QVERIFY(roles.size() >= 8);
+        for (const HtmlRole role : roles)
+            QVERIFY2(contrastAgainstWhite(HtmlHighlighter::ColourOf(role)) >= 4.5,
+                     qPrintable(HtmlHighlighter::ColourOf(role).name()));
+    }
+
+    // The pane shows the end of a long document; a comment opened and closed far above it
+    // changes the colours shown, and lines never shown stay uncoloured.
+    void colouringFollowsWhatIsShown()
+    {
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *f.form().txtHTML;
+        QStringList lines;
+        for (int i = 0; i < 5000; ++i)
+            lines << QStringLiteral("<p class=\"c\">%1</p>").arg(i);
+        pane.SetText(lines.join(QLatin1Char('\n')));
+        pane.moveCursor(QTextCursor::End);
+        QTest::qWait(50);
+        QTextDocument *doc = pane.document();
+        const QTextBlock shown = shownBlock(pane);
+        QVERIFY(shown.blockNumber() > 4900);
+        QCOMPARE(colourAt(shown, 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+        QVERIFY(doc->findBlockByNumber(2500).layout()->formats().isEmpty());
+
+        QTextCursor top(doc);
+        top.insertText(QStringLiteral("<!--"));
+        QTest::qWait(50);
+        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::ColourOf(HtmlRole::Comment));
+        top.setPosition(10);  // inside the first line's class value
+        top.insertText(QStringLiteral("-->"));
+        QTest::qWait(50);
+        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+        QVERIFY(doc->findBlockByNumber(2500).layout()->formats().isEmpty());
+
+        // Off: no colours but the text and the pane's state stay as they were.
+        pane.SetSyntaxColouring(false);
+        QTest::qWait(50);
+        QVERIFY(shownBlock(pane).layout()->formats().isEmpty());
+        pane.SetSyntaxColouring(true);
+        QTest::qWait(50);
+        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+        QCOMPARE(pane.Text().left(15), QStringLiteral("<!--<p cla-->ss"));
+    }
+
+    // Turned off, the choice is kept in the per-user settings folder for the next start.
+    void colouringChoiceIsRemembered()
+    {
+        MainFormFixture f;
+        QAction *item = f.form().MenuItem(QStringLiteral("mnuSyntaxColor"));
+        QVERIFY(item->isCheckable() && item->isChecked());
+        f.form().mnuSyntaxColor_Click();
+        QVERIFY(!item->isChecked());
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        QVERIFY(QFile::exists(folder + QStringLiteral("/editor.ini")));
+
+        frmMain form;  // the next start
+        QVERIFY(!form.MenuItem(QStringLiteral("mnuSyntaxColor"))->isChecked());
+        form.txtHTML->SetText(QStringLiteral("<p>"));
+        QTest::qWait(20);
+        QVERIFY(form.txtHTML->document()->firstBlock().layout()->formats().isEmpty());
+        form.mnuSyntaxColor_Click();
+        QVERIFY(form.MenuItem(QStringLiteral("mnuSyntaxColor"))->isChecked());
+    }
+
+    // A long line is drawn from the part in view: scrolled to its end, the text is there, and
+    // so is a selection made there.
+    void longLineIsDrawnWhereItIsShown()
+    {
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *f.form().txtHTML;
+        pane.SetText(QStringLiteral("<div class=\"c\"><span>日本語テキスト</span></div>").repeated(5000));
+        pane.moveCursor(QTextCursor::End);
+        QTest::qWait(50);
+        QVERIFY(pane.horizontalScrollBar()->value() > 0);
+        auto inkIn = [&pane](QRgb colour) {
+            const QImage shot = pane.viewport()->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < qMin(shot.height(), 40); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    count += (shot.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+            return count;
+        };
+        int dark = 0;
+        const QImage shot = pane.viewport()->grab().toImage();
+        for (int x = 0; x < shot.width(); ++x)
+            for (int y = 0; y < 30; ++y)
+                dark += qGray(shot.pixel(x, y)) < 128;
+        QVERIFY(dark > 100);
+        const QRgb highlight = pane.palette().color(QPalette::Active, QPalette::Highlight).rgb();
+        const int before = inkIn(highlight);
+        pane.SetSelStart(pane.TextLength() - 20);
+        pane.SetSelLength(20);
+        QTest::qWait(50);
+        QVERIFY(inkIn(highlight) > before + 100);
+    }
+
+    void hiddenCharactersSurviveOpenEditAndSave()
+    {
+        MainFormFixture f;
+        const QString original = QStringLiteral("<p>a\u2028b\u2029c\uFDD0d\uFDD1e</p>\r\n");
+        const QString path = f.path(QStringLiteral("doc.html"));
+        writeFile(path, original.toUtf8());
+        f.platform().openAnswers.enqueue(path);
+        f.form().mnuOpen_Click();
+        TextBox &pane = *f.form().txtHTML;
+        QCOMPARE(pane.document()->blockCount(), 2);  // no line break was made of them
+        QCOMPARE(pane.Text(), QStringLiteral("<p>a\u2028b\u2029c\uFDD0d\uFDD1e</p>\n"));
+
+        // Selected, they come out as themselves; typed over and undone, they come back.
+        pane.SetSelStart(4);
+        pane.SetSelLength(5);
+        QCOMPARE(pane.SelText(), QStringLiteral("\u2028b\u2029c\uFDD0"));
+        pane.SetSelText(QStringLiteral("x"));
+        pane.undo();
+        pane.SetSelStart(1);
+        pane.SetSelText(QStringLiteral("z"));
+        pane.SetSelStart(1);
+        pane.SetSelLength(1);
+        pane.SetSelText(QString());
+        QVERIFY(f.doc().IsModified());
+        f.form().mnuSave_Click();
+        QCOMPARE(fileBytes(path), original.toUtf8());
+    }
+};
+
+TAVRO_TEST_MAIN(TestHtmlEditing)
+#include "tst_htmlediting.moc"
