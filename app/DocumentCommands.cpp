@@ -62,6 +62,15 @@ void Open(DocumentContext &c)
     c.doc.SetModified(mdlIO::OpenDocument(c) ? false : wasModified);
 }
 
+void OpenFile(DocumentContext &c, const QString &path)
+{
+    if (c.doc.IsModified()
+        && !GoOnAfterAsking(c, SaveBeforeOpenQuestion, [&c] { return mdlIO::SaveDocumentAs(c); }))
+        return;
+    const bool wasModified = c.doc.IsModified();
+    c.doc.SetModified(mdlIO::OpenFile(c, path) ? false : wasModified);
+}
+
 void Save(DocumentContext &c) { mdlIO::SaveDocument(c); }
 void SaveAs(DocumentContext &c) { mdlIO::SaveDocumentAs(c); }
 

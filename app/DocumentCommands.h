@@ -1,6 +1,7 @@
 #pragma once
 // The File menu's commands and the main window's close handling. They ask about unsaved
 // changes and leave the file work to mdlIO.
+class QString;
 class QWidget;
 class Document;
 class TextBox;
@@ -22,6 +23,9 @@ struct DocumentContext {
 namespace DocumentCommands {
 void New(DocumentContext &c);
 void Open(DocumentContext &c);
+// Opens a file handed over by the desktop (the command line, a drop): as Open, without its
+// dialog; unsaved changes are asked about first.
+void OpenFile(DocumentContext &c, const QString &path);
 void Save(DocumentContext &c);
 void SaveAs(DocumentContext &c);
 // Exit: closing now asks about unsaved changes.

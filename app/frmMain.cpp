@@ -10,6 +10,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
@@ -165,6 +168,11 @@ frmMain::frmMain()
     });
     connect(txtHTML->document(), &QTextDocument::contentsChange, &doc_, &Document::TextChanged);
     connect(&doc_, &Document::captionChanged, this, &QWidget::setWindowTitle);
+    // A file dropped on the window or the pane is opened, after the drop has finished.
+    setAcceptDrops(true);
+    connect(txtHTML, &TextBox::FilesDropped, this, [this](const QStringList &files) {
+        QTimer::singleShot(0, this, [this, path = files.first()] { OpenFile(path); });
+    });
     connect(&doc_, &Document::modifiedChanged, this, [this](bool modified) {
         if (!modified) {  // saved or discarded: nothing left to recover
             recoveryTimer_.stop();
@@ -198,6 +206,28 @@ void frmMain::keepForRecovery(const QString &paneText)
         return;
     recovery_.Keep(RecoveredDocument{paneText, doc_.FilePath(), doc_.FileTitle(), doc_.Encoding(),
                                      doc_.DiskIdentity()});
+}
+
+void frmMain::OpenFile(const QString &path)
+{
+    DocumentContext c = context();
+    DocumentCommands::OpenFile(c, path);
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!LocalFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent *event)
+{
+    const QStringList files = LocalFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // One document per window: the first file is opened.
+    QTimer::singleShot(0, this, [this, path = files.first()] { OpenFile(path); });
 }
 
 void frmMain::OfferRecovery()

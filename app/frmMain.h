@@ -44,6 +44,8 @@ public:
     TextSnapshot &recoverySnapshot() { return *recoverySnapshot_; }
     // At start, once the window is on the screen: offers back text an earlier run lost.
     void OfferRecovery();
+    // Opens a file handed over by the desktop (command line, drop).
+    void OpenFile(const QString &path);
 
     // The client area's size, in pixels.
     int ScaleWidth() const;
@@ -87,6 +89,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void Form_Load();

@@ -6,16 +6,53 @@
 #include "windows/frmFirst.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QTimer>
 #include <memory>
 
+namespace {
+
+// The command line: tavro [file]. --help and --version print and end the program in process().
+QString FileToOpen(QCoreApplication &app)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("tavro"));
+    QCoreApplication::setApplicationVersion(AppVersion);
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("HTML エディタ"));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.addPositionalArgument(QStringLiteral("file"), QStringLiteral("開く HTML ファイル"),
+                                  QStringLiteral("[file]"));
+    options.process(app);
+    return options.positionalArguments().value(0);
+}
+
+// True when the command line only asks for help or the version: no display is needed for that.
+bool OnlyPrints(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v"
+            || arg == "--version")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (OnlyPrints(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        FileToOpen(app);
+        return 0;
+    }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tavro"));
-    QApplication::setApplicationVersion(AppVersion);
     QGuiApplication::setDesktopFileName(QStringLiteral("tavro"));
+    const QString file = FileToOpen(app);
+
     InitTavroResources();
     InstallJapaneseUi(app);
     // The program lives as long as its main window; the splash closing must not end it.
@@ -27,9 +64,15 @@ int main(int argc, char *argv[])
         return mainWindow.get();
     });
     // Once the splash has handed over: text an earlier run lost is offered back.
-    QObject::connect(splash, &QObject::destroyed, [&mainWindow] {
-        if (mainWindow)
-            QTimer::singleShot(0, mainWindow.get(), &frmMain::OfferRecovery);
+    // A file named on the command line is opened then too, as Open would.
+    QObject::connect(splash, &QObject::destroyed, [&mainWindow, file] {
+        if (!mainWindow)
+            return;
+        QTimer::singleShot(0, mainWindow.get(), [window = mainWindow.get(), file] {
+            window->OfferRecovery();
+            if (!file.isEmpty())
+                window->OpenFile(file);
+        });
     });
     splash->show();
     return app.exec();

@@ -158,6 +158,12 @@ bool OpenDocument(DocumentContext &c)
     return LoadFile(c, c.dialog.FileName, c.dialog.FileTitle);
 }
 
+bool OpenFile(DocumentContext &c, const QString &path)
+{
+    const QFileInfo file(path);
+    return LoadFile(c, file.absoluteFilePath(), file.fileName());
+}
+
 bool ReloadDocument(DocumentContext &c)
 {
     if (!LoadFile(c, c.doc.FilePath(), c.doc.FileTitle()))

@@ -21,6 +21,8 @@ namespace mdlIO {
 // True when a file was loaded into the pane. A cancelled dialog or a failure leaves the
 // document as it was; read failures are reported to the user here.
 bool OpenDocument(DocumentContext &c);
+// Loads the file at path as Open would, without a dialog (a file handed over by the desktop).
+bool OpenFile(DocumentContext &c, const QString &path);
 // Reads the document's file again into the pane: its version on disk replaces the text.
 bool ReloadDocument(DocumentContext &c);
 // Failures are reported to the user here; anything but Written withdraws a pending exit.

@@ -13,6 +13,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QFileDialog>
 #include <QTimer>
 
@@ -573,6 +575,36 @@ private slots:
         QCOMPARE(d.pane().Text(), lost.text);
         running.Discard();
         QVERIFY(!QFile::exists(running.fileName()));
+    }
+
+    // A file dropped on the pane is opened as Open would, with Open's question first when there
+    // are unsaved changes; dropped text is still inserted as text.
+    void droppedFileIsOpened()
+    {
+        DocumentFixture d;
+        d.form().show();
+        writeFile(d.path(QStringLiteral("drop.html")), "<p>dropped</p>\r\n");
+        d.edit(QStringLiteral("unsaved"));
+        auto drop = [&](QMimeData *mime) {
+            QWidget *target = d.pane().viewport();
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            QDropEvent event(QPointF(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &event);
+            QTest::qWait(20);
+        };
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(d.path(QStringLiteral("drop.html")))});
+        d.platform().msgBoxAnswers.enqueue(vb::No);
+        drop(&files);
+        QCOMPARE(d.prompts(), QStringList{SaveBeforeOpen});
+        QCOMPARE(d.pane().Text(), QStringLiteral("<p>dropped</p>\n"));
+        QCOMPARE(d.title(), QStringLiteral("Tavro - drop.html"));
+
+        QMimeData text;
+        text.setText(QStringLiteral("typed "));
+        drop(&text);
+        QVERIFY(d.pane().Text().contains(QStringLiteral("typed ")));
     }
 };
 

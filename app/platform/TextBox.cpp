@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 
 namespace {
 // Lines longer than this are drawn by the part in view only.
@@ -110,6 +111,16 @@ void TextBox::SetSelText(const QString &text)
     setTextCursor(c);
 }
 
+QStringList LocalFiles(const QMimeData *mime)
+{
+    QStringList files;
+    if (mime && mime->hasUrls())
+        for (const QUrl &url : mime->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+    return files;
+}
+
 QString PaneLineBreaks(QString text)
 {
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -174,8 +185,18 @@ QMimeData *TextBox::createMimeDataFromSelection() const
     return data;
 }
 
+bool TextBox::canInsertFromMimeData(const QMimeData *source) const
+{
+    return !LocalFiles(source).isEmpty() || QPlainTextEdit::canInsertFromMimeData(source);
+}
+
 void TextBox::insertFromMimeData(const QMimeData *source)
 {
+    // Files handed over by the desktop are opened, not pasted as their addresses.
+    if (const QStringList files = LocalFiles(source); !files.isEmpty()) {
+        emit FilesDropped(files);
+        return;
+    }
     // Dropped text: its line separators are line breaks, as for a paste.
     if (!source || !source->hasText())
         return;

@@ -41,10 +41,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
 
 signals:
     // Fires for every change of the text, typed or assigned; formatting changes do not count.
     void Change();
+    // Files were dropped on the pane (a dragged text is inserted as text instead).
+    void FilesDropped(const QStringList &paths);
 
 private:
     void placeTopPanel();
@@ -83,3 +86,6 @@ private:
 // Text with every kind of line break (CR LF, lone CR, LF, U+2028, U+2029) as the pane's one
 // '\n', so a CR LF pair never turns into two lines and no stray CR is left in the document.
 QString PaneLineBreaks(QString text);
+
+// The local files a drag carries, if any.
+QStringList LocalFiles(const QMimeData *mime);

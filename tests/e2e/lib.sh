@@ -45,7 +45,7 @@ e2e_start_x() {
 
 # Starts the program in the working folder; its output goes to $E2E_DIR/app.log.
 e2e_start_app() {
-  (cd "$E2E_DIR/work" && exec "$TAVRO_BIN") >"$E2E_DIR/app.log" 2>&1 & APP_PID=$!
+  (cd "$E2E_DIR/work" && exec "$TAVRO_BIN" "$@") >"$E2E_DIR/app.log" 2>&1 & APP_PID=$!
   _pids+=($APP_PID)
 }
 
