@@ -152,7 +152,8 @@ frmMain::frmMain()
             [this](const QPoint &pos) { mnuEdit->exec(txtHTML->mapToGlobal(pos)); });
 
     // Every change of the text, typed or assigned, is an unsaved change. The text is kept for
-    // crash recovery once typing pauses, never on the keystroke itself.
+    // crash recovery two seconds after the first change not yet kept, between keystrokes and
+    // never on one: at most the last two seconds of typing can be lost.
     recoveryTimer_.setSingleShot(true);
     recoveryTimer_.setInterval(2000);
     connect(&recoveryTimer_, &QTimer::timeout, this, [this] {
@@ -164,7 +165,8 @@ frmMain::frmMain()
     recovery_.setTextConverter([](QString text) { return FromPaneText(PaneLineBreaks(std::move(text))); });
     connect(txtHTML, &TextBox::Change, this, [this] {
         doc_.SetModified(true);
-        recoveryTimer_.start();
+        if (!recoveryTimer_.isActive())
+            recoveryTimer_.start();
     });
     connect(txtHTML->document(), &QTextDocument::contentsChange, &doc_, &Document::TextChanged);
     connect(&doc_, &Document::captionChanged, this, &QWidget::setWindowTitle);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package the way a user gets it: builds it, installs it with apt into a fresh
 # Debian 12 root made by debootstrap, then starts the installed program from its desktop entry
-# under Xvfb and opens the tag help. Needs root and apt's network access; takes a few minutes.
+# under Xvfb with a page, as "Open with Tavro" would, and opens the tag help. Needs root and
+# apt's network access; takes a few minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=${ROOT:-/tmp/tavro-deb-root}
@@ -25,10 +26,13 @@ mkdir -p /tmp/rt; chmod 700 /tmp/rt
 desktop-file-validate /usr/share/applications/tavro.desktop
 Xvfb :55 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & X=$!
 sleep 1; openbox >/dev/null 2>&1 & W=$!
+# "Open with Tavro": the desktop entry's Exec line with its %f given a page.
+printf '<p>opened from the desktop</p>\r\n' > /tmp/handed.html
 cmd=$(sed -n 's/^Exec=//p' /usr/share/applications/tavro.desktop)
+cmd=${cmd//%f//tmp/handed.html}
 cd /tmp && $cmd > /tmp/tavro.log 2>&1 & A=$!
-for i in $(seq 60); do xdotool search --name 'Tavro - ' >/dev/null 2>&1 && break; sleep 0.5; done
-xdotool search --name 'Tavro - ' getwindowname
+for i in $(seq 60); do xdotool search --name 'Tavro - handed.html' >/dev/null 2>&1 && break; sleep 0.5; done
+xdotool search --name 'Tavro - handed.html' getwindowname
 sleep 1; xdotool key ctrl+t; sleep 2
 xdotool search --name '^Help$' >/dev/null && echo "help window open"
 xdotool key End; sleep 1

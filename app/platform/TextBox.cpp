@@ -50,10 +50,7 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
 QString TextBox::Text() const
 {
     // toPlainText() would also turn no-break spaces into plain ones; the text must stay as typed.
-    QString s = document()->toRawText();
-    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    s.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return FromPaneText(std::move(s));
+    return FromPaneText(PaneLineBreaks(document()->toRawText()));
 }
 
 void TextBox::SetText(const QString &text)
@@ -76,10 +73,7 @@ int TextBox::SelLength() const
 QString TextBox::SelText() const
 {
     // QTextCursor gives paragraph separators; the pane's text uses '\n'.
-    QString s = textCursor().selectedText();
-    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    s.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return FromPaneText(std::move(s));
+    return FromPaneText(PaneLineBreaks(textCursor().selectedText()));
 }
 
 int TextBox::TextLength() const
@@ -200,10 +194,7 @@ void TextBox::insertFromMimeData(const QMimeData *source)
     // Dropped text: its line separators are line breaks, as for a paste.
     if (!source || !source->hasText())
         return;
-    QString text = source->text();
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    SetSelText(text);
+    SetSelText(PaneLineBreaks(source->text()));
 }
 
 // The base class lays out and draws every glyph of each shown line on every repaint, the
