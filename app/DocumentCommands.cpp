@@ -33,6 +33,19 @@ bool GoOnAfterAsking(const DocumentContext &c, const QString &question, Save sav
     }
 }
 
+// Open and the files handed over: unsaved changes are asked about first (Yes always goes
+// through the save dialog, also for a document that has a file); nothing loaded leaves the
+// document as it was.
+template <typename Load>
+void OpenAfterAsking(DocumentContext &c, Load load)
+{
+    if (c.doc.IsModified()
+        && !GoOnAfterAsking(c, SaveBeforeOpenQuestion, [&c] { return mdlIO::SaveDocumentAs(c); }))
+        return;
+    if (load())
+        c.doc.SetModified(false);
+}
+
 // Twelve lines; the title element holds one empty line and nothing is filled in.
 const QString NewDocumentSkeleton = QStringLiteral(
     "<html>\n<head>\n<title>\n\n</title>\n</head>\n<body>\n\n\n\n</body>\n</html>");
@@ -53,22 +66,12 @@ void New(DocumentContext &c)
 
 void Open(DocumentContext &c)
 {
-    // Yes always goes through the save dialog, also for a document that has a file.
-    if (c.doc.IsModified()
-        && !GoOnAfterAsking(c, SaveBeforeOpenQuestion, [&c] { return mdlIO::SaveDocumentAs(c); }))
-        return;
-    const bool wasModified = c.doc.IsModified();
-    // Nothing loaded leaves the document as it was before.
-    c.doc.SetModified(mdlIO::OpenDocument(c) ? false : wasModified);
+    OpenAfterAsking(c, [&c] { return mdlIO::OpenDocument(c); });
 }
 
 void OpenFile(DocumentContext &c, const QString &path)
 {
-    if (c.doc.IsModified()
-        && !GoOnAfterAsking(c, SaveBeforeOpenQuestion, [&c] { return mdlIO::SaveDocumentAs(c); }))
-        return;
-    const bool wasModified = c.doc.IsModified();
-    c.doc.SetModified(mdlIO::OpenFile(c, path) ? false : wasModified);
+    OpenAfterAsking(c, [&c, &path] { return mdlIO::OpenFile(c, path); });
 }
 
 void Save(DocumentContext &c) { mdlIO::SaveDocument(c); }

@@ -172,9 +172,7 @@ frmMain::frmMain()
     connect(&doc_, &Document::captionChanged, this, &QWidget::setWindowTitle);
     // A file dropped on the window or the pane is opened, after the drop has finished.
     setAcceptDrops(true);
-    connect(txtHTML, &TextBox::FilesDropped, this, [this](const QStringList &files) {
-        QTimer::singleShot(0, this, [this, path = files.first()] { OpenFile(path); });
-    });
+    connect(txtHTML, &TextBox::FilesDropped, this, &frmMain::openDropped);
     connect(&doc_, &Document::modifiedChanged, this, [this](bool modified) {
         if (!modified) {  // saved or discarded: nothing left to recover
             recoveryTimer_.stop();
@@ -228,8 +226,14 @@ void frmMain::dropEvent(QDropEvent *event)
     if (files.isEmpty())
         return;
     event->acceptProposedAction();
-    // One document per window: the first file is opened.
-    QTimer::singleShot(0, this, [this, path = files.first()] { OpenFile(path); });
+    openDropped(files);
+}
+
+void frmMain::openDropped(const QStringList &files)
+{
+    // One document per window: the first file is opened, once the drop has finished.
+    if (!files.isEmpty())
+        QTimer::singleShot(0, this, [this, path = files.first()] { OpenFile(path); });
 }
 
 void frmMain::OfferRecovery()

@@ -97,6 +97,7 @@ private:
     void buildMenus();
     void buildToolbar();
     void keepForRecovery(const QString &paneText);
+    void openDropped(const QStringList &files);
     MDL::Panes panes();
 
     Document doc_;
