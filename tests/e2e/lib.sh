@@ -18,7 +18,7 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; [ -n "${DISPLAY:-}" ] && import -window root "$E2E_DIR/failure.png" 2>/dev/null && echo "screenshot: $E2E_DIR/failure.png" >&2; touch "$E2E_DIR/.keep"; exit 1; }
+fail() { echo "FAIL after ${SECONDS}s: $*" >&2; tail -n 5 "$E2E_DIR/app.log" 2>/dev/null | sed "s/^/app: /" >&2; [ -n "${DISPLAY:-}" ] && import -window root "$E2E_DIR/failure.png" 2>/dev/null && echo "screenshot: $E2E_DIR/failure.png" >&2; touch "$E2E_DIR/.keep"; exit 1; }
 
 e2e_start_x() {
   local n=170 try xvfb=

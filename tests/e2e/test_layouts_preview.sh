@@ -25,11 +25,7 @@ cycle_modes() {
 type_text '<html><body style=background:#00ff00><h1>Tavro preview</h1></body></html>'
 wait_window "Tavro - 無題 *" 10 >/dev/null
 keys F5
-for _ in $(seq 100); do [ "$(active_title)" != "Tavro - 無題 *" ] && break; sleep 0.1; done
-[ "$(active_title)" != "Tavro - 無題 *" ] || fail "F5 on an untitled document showed no save dialog"
-sleep 0.5
-type_text "$E2E_DIR/work/page.htm"
-keys Return
+dialog "Tavro - 無題 *" "$E2E_DIR/work/page.htm"
 wait_window "Tavro - page.htm" 15 >/dev/null
 expect_bytes "$E2E_DIR/work/page.html" '<html><body style=background:#00ff00><h1>Tavro preview</h1></body></html>\r\n'
 expect_layout normal $GREEN
@@ -57,8 +53,11 @@ size; before=$W
 # A double click on the title bar maximises (the window manager's own binding).
 ax=$(xwininfo -id "$win" | awk '/Absolute upper-left X/ {print $4}')
 ay=$(xwininfo -id "$win" | awk '/Absolute upper-left Y/ {print $4}')
-xdotool mousemove --sync $((ax + W / 2)) $((ay - 8)) click --repeat 2 --delay 80 1
-for _ in $(seq 50); do size; [ "$W" -gt "$before" ] && break; sleep 0.1; done
+# A busy machine may take the two clicks for two single ones: try again.
+for _ in 1 2 3; do
+  xdotool mousemove --sync $((ax + W / 2)) $((ay - 8)) click --repeat 2 --delay 80 1
+  for _ in $(seq 30); do size; [ "$W" -gt "$before" ] && break 2; sleep 0.1; done
+done
 [ "$W" -gt "$before" ] || fail "the window did not maximise"
 expect_layout normal $BLUE
 keys ctrl+k
