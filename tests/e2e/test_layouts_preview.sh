@@ -49,16 +49,7 @@ xdotool windowsize --sync "$win" 901 650 2>/dev/null || xdotool windowsize "$win
 sleep 0.5
 expect_layout normal $BLUE
 cycle_modes $BLUE
-size; before=$W
-# A double click on the title bar maximises (the window manager's own binding).
-ax=$(xwininfo -id "$win" | awk '/Absolute upper-left X/ {print $4}')
-ay=$(xwininfo -id "$win" | awk '/Absolute upper-left Y/ {print $4}')
-# A busy machine may take the two clicks for two single ones: try again.
-for _ in 1 2 3; do
-  xdotool mousemove --sync $((ax + W / 2)) $((ay - 8)) click --repeat 2 --delay 80 1
-  for _ in $(seq 30); do size; [ "$W" -gt "$before" ] && break 2; sleep 0.1; done
-done
-[ "$W" -gt "$before" ] || fail "the window did not maximise"
+maximise_by_title_bar
 expect_layout normal $BLUE
 keys ctrl+k
 expect_layout browser $BLUE

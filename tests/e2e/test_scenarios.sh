@@ -31,10 +31,7 @@ keys ctrl+End
 
 # The preview by its toolbar button: the save dialog, then the page.
 toolbar_click "$win" 9
-for _ in $(seq 100); do [ "$(active_title)" != "Tavro - 無題 *" ] && break; sleep 0.1; done
-sleep 0.5
-type_text "$E2E_DIR/work/colour.htm"
-keys Return
+dialog "Tavro - 無題 *" "$E2E_DIR/work/colour.htm"
 wait_window "Tavro - colour.htm" 15 >/dev/null
 expect_bytes "$E2E_DIR/work/colour.html" '<html><body style="background:#FF0000"><p>colour</p></body></html>\r\n'
 expect_layout normal FF0000
@@ -49,12 +46,7 @@ expect_layout normal FF0000
 toolbar_click "$win" 13; expect_layout browser FF0000
 toolbar_click "$win" 11; expect_layout text FF0000
 # Maximised by the window manager's own double click on the title bar.
-size; before=$W
-ax=$(xwininfo -id "$win" | awk '/Absolute upper-left X/ {print $4}')
-ay=$(xwininfo -id "$win" | awk '/Absolute upper-left Y/ {print $4}')
-xdotool mousemove --sync $((ax + W / 2)) $((ay - 8)) click --repeat 2 --delay 80 1
-for _ in $(seq 50); do size; [ "$W" -gt "$before" ] && break; sleep 0.1; done
-[ "$W" -gt "$before" ] || fail "the window did not maximise"
+maximise_by_title_bar
 expect_layout text FF0000
 toolbar_click "$win" 12; expect_layout normal FF0000
 toolbar_click "$win" 13; expect_layout browser FF0000
