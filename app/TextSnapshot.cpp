@@ -1,7 +1,7 @@
 #include "app/TextSnapshot.h"
 
 #include <QElapsedTimer>
-#include <QTextCursor>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -38,16 +38,14 @@ void TextSnapshot::slice()
         return;
     QElapsedTimer timer;
     timer.start();
-    // The last position is the document's own final paragraph end, not part of the text.
-    const int end = document_->characterCount() - 1;
-    QTextCursor cursor(document_);
-    while (next_ < end) {
-        const int to = std::min(end, next_ + ChunkChars);
-        cursor.setPosition(next_);
-        cursor.setPosition(to, QTextCursor::KeepAnchor);
-        text_ += cursor.selectedText();
-        next_ = to;
-        if (next_ < end && timer.elapsed() >= SliceMs) {
+    // Block by block, not through a text cursor: placing a cursor inside a long line works out
+    // its x by walking the line from its start. A line of many megabytes is one quick copy.
+    for (QTextBlock block = document_->findBlock(next_); block.isValid(); block = block.next()) {
+        if (block.position() > 0)
+            text_ += QChar::ParagraphSeparator;
+        text_ += block.text();
+        next_ = block.position() + block.length();
+        if (block.next().isValid() && timer.elapsed() >= SliceMs) {
             QTimer::singleShot(0, this, &TextSnapshot::slice);
             return;
         }

@@ -17,10 +17,8 @@ public:
     void cancel();
     bool running() const { return running_; }
 
-    // How long one slice may take, in milliseconds, and how much it copies between looks at
-    // the clock.
+    // How long one slice may take, in milliseconds (it looks at the clock after each line).
     static constexpr int SliceMs = 5;
-    static constexpr int ChunkChars = 128 * 1024;
 
 signals:
     // The text as the document holds it, paragraphs separated by U+2029.
@@ -30,7 +28,7 @@ private:
     void slice();
 
     QPointer<QTextDocument> document_;
-    int next_ = 0;  // the position the next chunk starts at
+    int next_ = 0;  // the position of the next line to copy
     QString text_;
     bool running_ = false;
 };

@@ -6,6 +6,8 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <limits>
+
 namespace {
 
 // A block's user state: Unread (-1), or the scanner's state at its end, plus Coloured when its
@@ -66,6 +68,12 @@ HtmlHighlighter::HtmlHighlighter(QTextDocument *document) : QSyntaxHighlighter(d
     if (!detached)
         qWarning("HtmlHighlighter: the base class's own reading could not be switched off");
     connect(document, &QTextDocument::contentsChange, this, &HtmlHighlighter::contentsChanged);
+    // Every keystroke in a long line lays the whole line out again. Its glyphs are placed by
+    // their advances alone, without the font's kerning pass, which more than halves that work;
+    // scripts that need shaping are still shaped. The range reaches past any end the line gets.
+    QTextCharFormat unshaped;
+    unshaped.setFontStyleStrategy(QFont::PreferNoShaping);
+    longLineFormats_ = {{0, std::numeric_limits<int>::max() / 2, unshaped}};
     for (const RoleColour &c : Colours) {
         QTextCharFormat &format = formats_[int(c.role)];
         format.setForeground(c.colour);
@@ -153,8 +161,8 @@ void HtmlHighlighter::refresh(QTextBlock block, int lastBlockNumber)
         if (block.length() > LongLine) {
             // Read for its state only, without the base class's per-character format list.
             const int state = ScanHtmlLine(block.text(), stateBefore(block), nullptr);
-            if (block.layout() && !block.layout()->formats().isEmpty()) {
-                block.layout()->clearFormats();
+            if (block.layout() && block.layout()->formats() != longLineFormats_) {
+                block.layout()->setFormats(longLineFormats_);
                 document()->markContentsDirty(block.position(), block.length());
             }
             block.setUserState(state | Coloured);  // as coloured as it will be

@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
+#include <QTextLayout>
 
 class HtmlHighlighter : public QSyntaxHighlighter {
     Q_OBJECT
@@ -43,6 +44,7 @@ private:
     void refresh(QTextBlock block, int lastBlockNumber);
 
     QTextCharFormat formats_[int(HtmlRole::HiddenCharacter) + 1];
+    QList<QTextLayout::FormatRange> longLineFormats_;
     bool tagColouring_ = true;
     bool applying_ = false;
     int first_ = 0;

@@ -320,10 +320,8 @@ void TextBox::drawLinePart(QPainter &painter, const QTextBlock &block, const QTe
         part.to = to;
         part.x = line.cursorToX(from);
 
-        QTextCursor c(document());
-        c.setPosition(block.position() + from);
-        c.setPosition(block.position() + to, QTextCursor::KeepAnchor);
-        const QString text = c.selectedText();
+        // Not through a text cursor: placing one works out its x by walking the line from its start.
+        const QString text = block.text().mid(from, to - from);
         part.layout.clearLayout();
         part.layout.setText(text);
         part.layout.setFont(document()->defaultFont());
