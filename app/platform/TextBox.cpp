@@ -12,15 +12,47 @@
 #include <QTextDocument>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 // Lines longer than this are drawn by the part in view only.
 constexpr int LongBlock = 4000;
 // Characters drawn beyond each edge of the view, so glyphs cut by the edge are whole.
 constexpr int EdgeCharacters = 8;
+
+// The pane's layout. The base class reads a change as reaching as far as the characters removed
+// and added together, so a change of n characters within one line (colours set on a typed line,
+// a word replaced) seems to reach into the lines below, and the whole view is laid out and
+// painted again. Such a change is passed on as the one line it is.
+class PaneLayout : public QPlainTextDocumentLayout {
+public:
+    using QPlainTextDocumentLayout::QPlainTextDocumentLayout;
+
+protected:
+    void documentChanged(int from, int removed, int added) override
+    {
+        const QTextDocument *doc = document();
+        const int span = std::max(removed, added);
+        if (removed > 0 && added > 0 && doc->blockCount() == blockCount_
+            && doc->findBlock(from) == doc->findBlock(from + span - 1)) {
+            removed = 0;
+            added = span;
+        }
+        QPlainTextDocumentLayout::documentChanged(from, removed, added);
+        blockCount_ = doc->blockCount();
+    }
+
+private:
+    int blockCount_ = -1;  // as of the last change seen; unknown before the first
+};
 }
 
 TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
 {
+    auto *doc = new QTextDocument(this);
+    doc->setDocumentLayout(new PaneLayout(doc));
+    setDocument(doc);
+    doc->setDefaultFont(font());
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
