@@ -19,6 +19,8 @@ namespace {
 constexpr int LongBlock = 4000;
 // Characters drawn beyond each edge of the view, so glyphs cut by the edge are whole.
 constexpr int EdgeCharacters = 8;
+// The most characters a part in view holds: more than any screen's width shows.
+constexpr int MaxPartCharacters = 20000;
 
 // The pane's layout. The base class reads a change as reaching as far as the characters removed
 // and added together, so a change of n characters within one line (colours set on a typed line,
@@ -340,7 +342,9 @@ void TextBox::drawLinePart(QPainter &painter, const QTextBlock &block, const QTe
             to = whole->nextCursorPosition(to);
         }
         from = qBound(lineStart, from, lineEnd);
-        to = qBound(from, to, lineEnd);
+        // Past about 33 million pixels the toolkit's layout coordinates overflow and the line's
+        // x positions are no longer true; the part stays the size of a view even then.
+        to = qBound(from, to, std::min(lineEnd, from + MaxPartCharacters));
         part.blockNumber = block.blockNumber();
         part.lineNumber = line.lineNumber();
         part.revision = block.revision();
@@ -355,6 +359,7 @@ void TextBox::drawLinePart(QPainter &painter, const QTextBlock &block, const QTe
         // Not through a text cursor: placing one works out its x by walking the line from its start.
         const QString text = block.text().mid(from, to - from);
         part.layout.clearLayout();
+        part.layout.setCacheEnabled(true);  // the caret's blink draws it again unchanged
         part.layout.setText(text);
         part.layout.setFont(document()->defaultFont());
         part.layout.setTextOption(whole->textOption());
