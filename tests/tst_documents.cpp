@@ -4,6 +4,7 @@
 #include "app/DocumentCommands.h"
 #include "app/FontSettings.h"
 #include "app/Recovery.h"
+#include "app/TextSnapshot.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
 #include "support/MainFormFixture.h"
@@ -16,6 +17,8 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QFileDialog>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -575,6 +578,29 @@ private slots:
         QCOMPARE(d.pane().Text(), lost.text);
         running.Discard();
         QVERIFY(!QFile::exists(running.fileName()));
+    }
+
+    // The recovery copy is taken a slice at a time; an edit during it starts it again, and what
+    // it hands on is the whole text, a long line and an empty one included.
+    void recoveryCopyIsTheWholeText()
+    {
+        QStringList lines;
+        for (int i = 0; i < 100000; ++i)
+            lines << QStringLiteral("<p>行 %1</p>").arg(i);
+        lines.insert(500, QString(300000, QLatin1Char('x')));
+        lines << QString() << QStringLiteral("end");
+        QTextDocument doc;
+        doc.documentLayout();  // as in the pane: without a layout a document reports no change
+        doc.setPlainText(lines.join(QLatin1Char('\n')));
+        TextSnapshot snapshot(&doc);
+        QStringList copies;
+        connect(&snapshot, &TextSnapshot::done, this, [&](const QString &text) { copies << text; });
+        snapshot.start();
+        QCoreApplication::processEvents();  // one slice, not the whole copy
+        QVERIFY(snapshot.running());
+        QTextCursor(&doc).insertText(QStringLiteral("先頭"));
+        QTRY_COMPARE(copies.size(), 1);
+        QCOMPARE(copies[0], QStringLiteral("先頭") + lines.join(QChar::ParagraphSeparator));
     }
 
     // A file dropped on the pane is opened as Open would, with Open's question first when there
