@@ -46,14 +46,13 @@ shot "$E2E_DIR/start-font.png"
 
 # Choose another font for this run, then save the document.
 keys alt+o f
-sleep 1.5
+wait_window "フォントの選択" 10 >/dev/null
+sleep 0.5
 type_text "IPAMincho"
 keys Return
-sleep 0.5
+for _ in $(seq 50); do [ "$(active_title)" = "Tavro - 無題 *" ] && break; sleep 0.1; done
 keys ctrl+s
-sleep 1.5
-type_text "$E2E_DIR/work/font.htm"
-keys Return
+dialog "Tavro - 無題 *" "$E2E_DIR/work/font.htm"
 wait_window "Tavro - font.htm" 15 >/dev/null
 expect_bytes "$XDG_CONFIG_HOME/tavro/fn.dat" "$stored"
 [ -f "$E2E_DIR/work/font.html" ] || fail "the document was not saved"
