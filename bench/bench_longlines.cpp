@@ -2,7 +2,8 @@
 // broken into many lines, through the real main window. For each: the open through the File
 // menu (to the first paint), the CPU used while it sits open for 5 s with the caret blinking at
 // the end of the text, a page of scrolling, and keystrokes typed at the end of the text.
-// Run by hand: build/bin/bench_longlines [megabytes...] (default 1 10).
+// Run by hand: build/bin/bench_longlines [megabytes...] (default 1 10); with BENCH_SLOW set, each
+// keystroke over 8 ms is printed as it comes.
 #include "bench/BenchApp.h"
 #include "app/frmMain.h"
 #include "app/platform/Platform.h"
@@ -104,6 +105,8 @@ void measure(BenchPlatform &platform, const QString &folder, qsizetype megabytes
         QTest::keyClick(form.txtHTML, char('a' + i % 26));
         QCoreApplication::processEvents();
         keys.push_back(t.nsecsElapsed() / 1e6);
+        if (qEnvironmentVariableIsSet("BENCH_SLOW") && keys.back() > 8)
+            std::printf("  key %d: %.1f ms\n", i, keys.back());
     }
     std::printf("%3lld MB %-9s open %7.0f ms  idle CPU %5.2f s in 5 s (%4.1f%%)  scroll p50 %7.1f ms  "
                 "key p50 %7.2f ms  p99 %7.2f ms (%d keys)\n",

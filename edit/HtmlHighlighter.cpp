@@ -6,7 +6,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
-#include <limits>
+#include <algorithm>
 
 namespace {
 
@@ -68,18 +68,24 @@ HtmlHighlighter::HtmlHighlighter(QTextDocument *document) : QSyntaxHighlighter(d
     if (!detached)
         qWarning("HtmlHighlighter: the base class's own reading could not be switched off");
     connect(document, &QTextDocument::contentsChange, this, &HtmlHighlighter::contentsChanged);
-    // Every keystroke in a long line lays the whole line out again. Its glyphs are placed by
-    // their advances alone, without the font's kerning pass, which more than halves that work;
-    // scripts that need shaping are still shaped. The range reaches past any end the line gets.
-    QTextCharFormat unshaped;
-    unshaped.setFontStyleStrategy(QFont::PreferNoShaping);
-    longLineFormats_ = {{0, std::numeric_limits<int>::max() / 2, unshaped}};
+    longLineTimer_.setSingleShot(true);
+    longLineTimer_.setInterval(300);
+    connect(&longLineTimer_, &QTimer::timeout, this, &HtmlHighlighter::readPendingLongLines);
     for (const RoleColour &c : Colours) {
         QTextCharFormat &format = formats_[int(c.role)];
         format.setForeground(c.colour);
         if (c.role == HtmlRole::HiddenCharacter)
             format.setBackground(QColor(0xFF, 0xE0, 0xE0));  // seen even where it has no glyph
     }
+}
+
+void HtmlHighlighter::readPendingLongLines()
+{
+    QScopedValueRollback<bool> guard(applying_, true);
+    const QList<QTextCursor> pending = std::exchange(pendingLongLines_, {});
+    for (const QTextCursor &c : pending)
+        if (const QTextBlock block = c.block(); block.isValid())
+            refresh(block, block.blockNumber());
 }
 
 void HtmlHighlighter::SetTagColouring(bool on)
@@ -129,6 +135,15 @@ void HtmlHighlighter::contentsChanged(int from, int removed, int added)
         first.setUserState(Unread);
         return;  // the pane asks for what it shows when it paints
     }
+    if (first == last && first.length() > LongLine && first.userState() != Unread) {
+        // A keystroke in a long line: the line is read again for its end state once typing
+        // pauses, not on every key; until then the lines below keep their colours.
+        if (std::none_of(pendingLongLines_.begin(), pendingLongLines_.end(),
+                         [&](const QTextCursor &c) { return c.block() == first; }))
+            pendingLongLines_.append(QTextCursor(first));
+        longLineTimer_.start();
+        return;
+    }
     // A keystroke: one block in view. Its colours are set on its layout here, before the
     // document lays the block out for the edit, so the block is laid out and painted once;
     // going through the base class would mark it changed again and repaint the whole view.
@@ -161,8 +176,8 @@ void HtmlHighlighter::refresh(QTextBlock block, int lastBlockNumber)
         if (block.length() > LongLine) {
             // Read for its state only, without the base class's per-character format list.
             const int state = ScanHtmlLine(block.text(), stateBefore(block), nullptr);
-            if (block.layout() && block.layout()->formats() != longLineFormats_) {
-                block.layout()->setFormats(longLineFormats_);
+            if (block.layout() && !block.layout()->formats().isEmpty()) {
+                block.layout()->clearFormats();  // colours it had while it was short
                 document()->markContentsDirty(block.position(), block.length());
             }
             block.setUserState(state | Coloured);  // as coloured as it will be

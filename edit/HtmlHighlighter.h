@@ -9,7 +9,9 @@
 #include <QColor>
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
+#include <QTextCursor>
 #include <QTextLayout>
+#include <QTimer>
 
 class HtmlHighlighter : public QSyntaxHighlighter {
     Q_OBJECT
@@ -30,6 +32,7 @@ public:
 
     // Lines longer than this are not coloured (their state is still read): a format for every
     // character of a megabyte line would cost more on each keystroke than the colour is worth.
+    // The pane lays such lines out in pieces of its own.
     static constexpr int LongLine = 20000;
 
     static QColor ColourOf(HtmlRole role);
@@ -42,11 +45,13 @@ private:
     void contentsChanged(int from, int removed, int added);
     int stateBefore(const QTextBlock &block);
     void refresh(QTextBlock block, int lastBlockNumber);
+    void readPendingLongLines();
 
     QTextCharFormat formats_[int(HtmlRole::HiddenCharacter) + 1];
-    QList<QTextLayout::FormatRange> longLineFormats_;
     bool tagColouring_ = true;
     bool applying_ = false;
+    QList<QTextCursor> pendingLongLines_;  // long lines edited since they were last read
+    QTimer longLineTimer_;
     int first_ = 0;
     int last_ = -1;
 };

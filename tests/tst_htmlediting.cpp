@@ -261,6 +261,69 @@ private slots:
         QVERIFY(inkIn(highlight) > before + 100);
     }
 
+    // A long line is laid out in pieces of its own; it is typed in, deleted in, moved in and
+    // clicked in as any other line, a run of typing is one step of undo, and the caret stands
+    // where the toolkit's layout of the whole line would put it.
+    void longLineEditsAsAnyLine()
+    {
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *f.form().txtHTML;
+        const QString line = QStringLiteral("<a href=\"/x\">日本語</a>").repeated(3000);
+        const QString original = QStringLiteral("<p>short</p>\n") + line + QStringLiteral("\n<p>after</p>");
+        pane.SetText(original);
+        const int lineStart = 13, lineEnd = lineStart + int(line.size());
+        pane.setFocus();
+        QTest::qWait(20);
+        auto caretX = [&pane] { return pane.cursorRect().center().x() + pane.horizontalScrollBar()->value(); };
+
+        QTextLayout whole(line, pane.document()->defaultFont());
+        whole.beginLayout();
+        QTextLine wholeLine = whole.createLine();
+        wholeLine.setNumColumns(int(line.size()));
+        whole.endLayout();
+        pane.SetSelStart(lineStart + 40000);
+        QVERIFY(qAbs(caretX() - pane.document()->documentMargin() - wholeLine.cursorToX(40000)) < 8);
+
+        // Typing at the end and Backspace, then Backspace and Right at the start.
+        pane.SetSelStart(lineEnd);
+        QTest::keyClicks(&pane, "xyz");
+        QTest::keyClick(&pane, Qt::Key_Backspace);
+        QVERIFY(pane.cursorRect().right() < pane.viewport()->width() && pane.cursorRect().left() >= 0);
+        pane.SetSelStart(lineStart + 1);
+        QTest::keyClick(&pane, Qt::Key_Backspace);
+        QTest::keyClick(&pane, Qt::Key_Right);
+        QTest::keyClick(&pane, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(pane.SelStart(), lineStart + 1);
+        QCOMPARE(pane.SelText(), QStringLiteral(" "));
+        QCOMPARE(pane.Text(), original.left(lineStart) + line.mid(1) + QStringLiteral("xy\n<p>after</p>"));
+        pane.undo();
+        QCOMPARE(pane.Text(), original.left(lineEnd) + QStringLiteral("xy\n<p>after</p>"));
+        pane.undo();
+        QCOMPARE(pane.Text(), original.left(lineEnd) + QStringLiteral("xyz\n<p>after</p>"));
+        pane.undo();
+        QCOMPARE(pane.Text(), original);
+
+        // Up and Down keep the caret's x between short and long lines.
+        pane.SetSelStart(5);
+        const int x = caretX();
+        QTest::keyClick(&pane, Qt::Key_Down);
+        QVERIFY(pane.SelStart() > lineStart && pane.SelStart() < lineStart + 10);
+        QVERIFY(qAbs(caretX() - x) <= pane.fontMetrics().maxWidth());
+        QTest::keyClick(&pane, Qt::Key_Down);
+        QVERIFY(pane.SelStart() > lineEnd && qAbs(caretX() - x) <= pane.fontMetrics().maxWidth());
+
+        // A click places the caret where it is clicked; Shift and a click select up to there.
+        const int y = pane.cursorRect(QTextCursor(pane.document()->findBlockByNumber(1))).top() + 4;
+        QTest::mouseClick(pane.viewport(), Qt::LeftButton, {}, QPoint(200, y));
+        const int clicked = pane.SelStart();
+        QVERIFY(clicked > lineStart + 5 && clicked < lineStart + 100);
+        QVERIFY(qAbs(pane.cursorRect().center().x() - 200) <= pane.fontMetrics().maxWidth());
+        QTest::mouseClick(pane.viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(300, y));
+        QCOMPARE(pane.SelStart(), clicked);
+        QVERIFY(pane.SelLength() > 5);
+    }
+
     void hiddenCharactersSurviveOpenEditAndSave()
     {
         MainFormFixture f;

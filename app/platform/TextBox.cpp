@@ -1,39 +1,127 @@
 #include "app/platform/TextBox.h"
 
 #include "app/platform/HiddenCharacters.h"
+#include "app/platform/LongLine.h"
 #include "edit/HtmlHighlighter.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextBoundaryFinder>
 #include <QUrl>
 
 #include <algorithm>
 
 namespace {
-// Lines longer than this are drawn by the part in view only.
-constexpr int LongBlock = 4000;
-// Characters drawn beyond each edge of the view, so glyphs cut by the edge are whole.
-constexpr int EdgeCharacters = 8;
-// The most characters a part in view holds: more than any screen's width shows.
-constexpr int MaxPartCharacters = 20000;
+// Lines too long to colour are measured and drawn in pieces (see LongLine).
+constexpr int LongBlock = HtmlHighlighter::LongLine;
 
-// The pane's layout. The base class reads a change as reaching as far as the characters removed
-// and added together, so a change of n characters within one line (colours set on a typed line,
-// a word replaced) seems to reach into the lines below, and the whole view is laid out and
-// painted again. Such a change is passed on as the one line it is.
+bool isLong(const QTextBlock &block)
+{
+    return block.isValid() && block.length() > LongBlock;
+}
+
+LongLine::TextReader readerOf(const QTextBlock &block)
+{
+    // Character by character: a block's text() copies the whole line for each piece.
+    const QTextDocument *doc = block.document();
+    const int position = block.position();
+    return [doc, position](int from, int to) {
+        QString text(std::max(0, to - from), Qt::Uninitialized);
+        for (int i = from; i < to; ++i)
+            text[i - from] = doc->characterAt(position + i);
+        return text;
+    };
+}
+}
+
+// The pane's layout. Long lines get their geometry from LongLine and are never laid out whole,
+// except the caret's line while it is out of view: the base view then asks the toolkit's own
+// layout of it where the caret is, to scroll to it.
+//
+// The base class also reads a change as reaching as far as the characters removed and added
+// together, so a change of n characters within one line (colours set on a typed line, a word
+// replaced) seems to reach into the lines below, and the whole view is laid out and painted
+// again. Such a change is passed on as the one line it is.
 class PaneLayout : public QPlainTextDocumentLayout {
 public:
-    using QPlainTextDocumentLayout::QPlainTextDocumentLayout;
+    PaneLayout(QTextDocument *doc, TextBox *view) : QPlainTextDocumentLayout(doc), view_(view) {}
+    void DetachView() { view_ = nullptr; }
+
+    LongLine *lineOf(const QTextBlock &block) const
+    {
+        auto *line = dynamic_cast<LongLine *>(block.userData());
+        if (!line || line->Length() != block.length() - 1) {
+            line = new LongLine(document()->defaultFont(), document()->defaultTextOption(), lines_);
+            line->Reset(block.text());
+            QTextBlock(block).setUserData(line);  // the block owns it and drops the old one
+        }
+        return line;
+    }
+
+    QRectF blockBoundingRect(const QTextBlock &block) const override
+    {
+        if (!isLong(block))
+            return QPlainTextDocumentLayout::blockBoundingRect(block);
+        if (!block.isVisible())
+            return QRectF();
+        const LongLine *line = lineOf(block);
+        const qreal margin = document()->documentMargin();
+        QRectF r(0, 0, line->Width() + 2 * margin, line->Height());
+        if (!block.next().isValid())
+            r.adjust(0, 0, 0, margin);
+        if (view_ && !measuringView_ && block.contains(view_->textCursor().position())) {
+            QTextLayout *own = block.layout();
+            if (own->lineCount() == 0 && !lineInView(block, r.height()))
+                layOutWhole(block);
+            // The view takes a line without a layout of its own as having the caret at the left
+            // of its rectangle: the rectangle is placed there.
+            if (own->lineCount() == 0)
+                r.moveLeft(margin + line->XOf(view_->textCursor().position() - block.position(), readerOf(block)));
+        }
+        return r;
+    }
+
+    QSizeF documentSize() const override
+    {
+        const QSizeF size = QPlainTextDocumentLayout::documentSize();
+        return {std::max(size.width(), LongLine::Widest(lines_) + 2 * document()->documentMargin()), size.height()};
+    }
 
 protected:
     void documentChanged(int from, int removed, int added) override
     {
-        const QTextDocument *doc = document();
+        QTextDocument *doc = document();
+        const QTextBlock block = doc->findBlock(from);
+        const bool oneBlock = doc->blockCount() == blockCount_ && block.isValid()
+                              && from + added <= block.position() + block.length() - 1;
+        if (oneBlock && isLong(block)) {
+            const qreal widthBefore = LongLine::Widest(lines_);
+            auto *line = dynamic_cast<LongLine *>(block.userData());
+            // A new text, or a large part of one, is measured again from the whole line at once.
+            if (!line || line->Length() + added - removed != block.length() - 1
+                || added > 16 * LongLine::PieceCharacters
+                || !line->Update(from - block.position(), removed, added, readerOf(block)))
+                QTextBlock(block).setUserData(nullptr);  // measured again when next asked
+            lineOf(block);
+            emit updateBlock(block);
+            if (LongLine::Widest(lines_) != widthBefore)
+                emit documentSizeChanged(documentSize());
+            return;
+        }
+        // Lines the change reaches are measured again if they are (still) long.
+        if (!lines_->empty())
+            for (QTextBlock b = block; b.isValid() && b.position() <= from + added; b = b.next())
+                if (b.userData())
+                    b.setUserData(nullptr);
         const int span = std::max(removed, added);
         if (removed > 0 && added > 0 && doc->blockCount() == blockCount_
             && doc->findBlock(from) == doc->findBlock(from + span - 1)) {
@@ -44,15 +132,54 @@ protected:
         blockCount_ = doc->blockCount();
     }
 
+public:
+    // The whole line within the view, with a pixel to spare: where the view does not look for
+    // the caret in the line's own layout.
+    bool lineInView(const QTextBlock &block, qreal height) const
+    {
+        QScopedValueRollback<bool> guard(measuringView_, true);
+        if (!view_ || !view_->isVisible())
+            return false;
+        QTextBlock b = view_->firstVisibleBlock();
+        if (!b.isValid() || block.blockNumber() < b.blockNumber())
+            return false;
+        qreal top = view_->contentOffset().y();
+        const qreal bottom = view_->viewport()->height();
+        for (; b.isValid() && top < bottom; b = b.next()) {
+            if (b == block)
+                return top >= 1 && top + std::max<qreal>(height, 12) + 1 <= bottom;
+            top += blockBoundingRect(b).height();
+        }
+        return false;
+    }
+
 private:
+    // The toolkit's own layout of the whole line, in one line as the line is drawn.
+    void layOutWhole(const QTextBlock &block) const
+    {
+        QTextLayout *own = block.layout();
+        own->setTextOption(document()->defaultTextOption());
+        own->beginLayout();
+        QTextLine line = own->createLine();
+        if (line.isValid()) {
+            line.setLeadingIncluded(true);
+            line.setNumColumns(block.length());
+            line.setPosition(QPointF(document()->documentMargin(), 0));
+        }
+        own->endLayout();
+    }
+
+    TextBox *view_;
+    LongLine::Register lines_ = std::make_shared<std::vector<const LongLine *>>();
     int blockCount_ = -1;  // as of the last change seen; unknown before the first
+    mutable bool measuringView_ = false;
 };
-}
 
 TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
 {
     auto *doc = new QTextDocument(this);
-    doc->setDocumentLayout(new PaneLayout(doc));
+    layout_ = new PaneLayout(doc, this);
+    doc->setDocumentLayout(layout_);
     setDocument(doc);
     doc->setDefaultFont(font());
     setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -63,10 +190,10 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
     pal.setColor(QPalette::Text, Qt::black);
     setPalette(pal);
     highlighter_ = new HtmlHighlighter(document());
-    connect(document(), &QTextDocument::contentsChange, this, [this](int from, int removed, int added) {
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { verticalX_ = -1; });
+    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         if (!removed && !added)
             return;
-        keepShapesOfLongBlock(document()->findBlock(from));
         if (!highlighter_->Applying())
             emit Change();
     });
@@ -75,10 +202,20 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
     colourTimer_.setSingleShot(true);
     colourTimer_.setInterval(0);
     connect(&colourTimer_, &QTimer::timeout, this, &TextBox::colourShownBlocks);
-    connect(this, &QPlainTextEdit::updateRequest, this, [this] {
+    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect &, int dy) {
         if (!colourTimer_.isActive())
             colourTimer_.start();
+        // The view repaints the caret of a long line as a short mark at its top (it has no layout
+        // of the line to ask the caret's height): the caret's whole line is repainted with it.
+        if (dy == 0)
+            if (const QRect band = caretBand(); !band.isEmpty())
+                viewport()->update(band);
     });
+}
+
+TextBox::~TextBox()
+{
+    layout_->DetachView();  // the document outlives this part of the pane
 }
 
 QString TextBox::Text() const
@@ -231,17 +368,15 @@ void TextBox::insertFromMimeData(const QMimeData *source)
     SetSelText(PaneLineBreaks(source->text()));
 }
 
-// The base class lays out and draws every glyph of each shown line on every repaint, the
-// caret's blink included; for a line of megabytes that is most of a core. A long line is
-// drawn here from a layout of just the part in view, placed where the whole line's layout puts
-// it. Short lines are drawn as the base class draws them.
+// A long line is drawn from its pieces in view (see LongLine); while one is in view, the base
+// class's painting is done here, short lines as it draws them.
 void TextBox::paintEvent(QPaintEvent *event)
 {
     const QPointF offset = contentOffset();
     const int height = viewport()->height();
     qreal top = offset.y();
     for (QTextBlock b = firstVisibleBlock(); b.isValid() && top <= height; b = b.next()) {
-        if (b.length() > LongBlock) {
+        if (isLong(b)) {
             paintLongLines(event);
             return;
         }
@@ -250,17 +385,16 @@ void TextBox::paintEvent(QPaintEvent *event)
     QPlainTextEdit::paintEvent(event);
 }
 
-// The base class's painting, but for the drawing of long blocks.
 void TextBox::paintLongLines(QPaintEvent *event)
 {
     QPainter painter(viewport());
     QPointF offset = contentOffset();
     QRect er = event->rect();
     const QRect viewportRect = viewport()->rect();
+    const qreal margin = document()->documentMargin();
     const qreal maximumWidth = document()->documentLayout()->documentSize().width();
     painter.setBrushOrigin(offset);
-    const int maxX = int(offset.x() + qMax(qreal(viewportRect.width()), maximumWidth)
-                         - document()->documentMargin() + cursorWidth());
+    const int maxX = int(offset.x() + qMax(qreal(viewportRect.width()), maximumWidth) - margin + cursorWidth());
     er.setRight(qMin(er.right(), maxX));
     painter.setClipRect(er);
 
@@ -286,12 +420,17 @@ void TextBox::paintLongLines(QPaintEvent *event)
             }
             const bool drawCursor = editable && context.cursorPosition >= blpos
                                     && context.cursorPosition < blpos + bllen;
-            const int cursor = drawCursor ? context.cursorPosition - blpos : -1;
-            QTextLayout *layout = block.layout();
-            keepShapesOfLongBlock(block);
-            if (bllen > LongBlock) {
-                drawLongBlock(painter, block, offset, selections, cursor);
+            int cursor = drawCursor ? context.cursorPosition - blpos : -1;
+            // Shown steadily while typing in a long line (the base class would keep it on).
+            if (caretHeld_.isValid() && caretHeld_.elapsed() < 600 && block.contains(textCursor().position()))
+                cursor = textCursor().position() - blpos;
+            if (isLong(block)) {
+                const qreal left = -offset.x() - margin;
+                layout_->lineOf(block)->Draw(painter, QPointF(offset.x() + margin, offset.y()), left,
+                                             left + viewportRect.width(), selections, cursor, cursorWidth(),
+                                             readerOf(block));
             } else {
+                QTextLayout *layout = block.layout();
                 layout->draw(&painter, offset, selections, er);
                 if (drawCursor)
                     layout->drawCursor(&painter, offset, cursor, cursorWidth());
@@ -303,104 +442,286 @@ void TextBox::paintLongLines(QPaintEvent *event)
     }
 }
 
-void TextBox::drawLongBlock(QPainter &painter, const QTextBlock &block, const QPointF &offset,
-                            const QList<QTextLayout::FormatRange> &selections, int cursorPosition)
+// The caret's line across the view, when the caret is in a long line in view.
+QRect TextBox::caretBand() const
 {
-    QTextLayout *whole = block.layout();
-    // The part in view: the whole viewport's width, so a repaint of the caret alone finds the
-    // same part as the repaint before it and reuses its layout.
-    const qreal left = -offset.x();
-    const qreal right = left + viewport()->width();
-    const int height = viewport()->height();
-    for (int n = 0; n < whole->lineCount(); ++n) {
-        const QTextLine line = whole->lineAt(n);
-        if (offset.y() + line.y() + line.height() < 0 || offset.y() + line.y() > height)
-            continue;
-        if (int(shownParts_.size()) <= n % 8)
-            shownParts_.resize(n % 8 + 1);
-        auto &slot = shownParts_[n % 8];
-        if (!slot)
-            slot = std::make_unique<ShownPart>();
-        drawLinePart(painter, block, line, *slot, offset, left, right, selections, cursorPosition);
+    const QTextBlock block = textCursor().block();
+    if (!isLong(block))
+        return {};
+    qreal top = contentOffset().y();
+    for (QTextBlock b = firstVisibleBlock(); b.isValid() && top < viewport()->height(); b = b.next()) {
+        const qreal height = blockBoundingRect(b).height();
+        if (b == block)
+            return QRect(0, int(top), viewport()->width(), int(std::ceil(height)) + 1);
+        top += height;
     }
+    return {};
 }
 
-void TextBox::drawLinePart(QPainter &painter, const QTextBlock &block, const QTextLine &line, ShownPart &part,
-                           const QPointF &offset, qreal left, qreal right,
-                           const QList<QTextLayout::FormatRange> &selections, int cursorPosition)
+// The block at y in the view and the caret position nearest to (x, y); -1 outside the text.
+int TextBox::positionAt(const QPoint &point) const
 {
-    QTextLayout *whole = block.layout();
-    if (part.blockNumber != block.blockNumber() || part.lineNumber != line.lineNumber()
-        || part.revision != block.revision() || part.length != block.length()
-        || part.lineWidth != line.naturalTextWidth() || part.left != left || part.right != right) {
-        const int lineStart = line.textStart();
-        const int lineEnd = line.textStart() + line.textLength();
-        int from = line.xToCursor(left);
-        int to = line.xToCursor(right);
-        for (int i = 0; i < EdgeCharacters; ++i) {
-            from = whole->previousCursorPosition(from);
-            to = whole->nextCursorPosition(to);
-        }
-        from = qBound(lineStart, from, lineEnd);
-        // Past about 33 million pixels the toolkit's layout coordinates overflow and the line's
-        // x positions are no longer true; the part stays the size of a view even then.
-        to = qBound(from, to, std::min(lineEnd, from + MaxPartCharacters));
-        part.blockNumber = block.blockNumber();
-        part.lineNumber = line.lineNumber();
-        part.revision = block.revision();
-        part.length = block.length();
-        part.lineWidth = line.naturalTextWidth();
-        part.left = left;
-        part.right = right;
-        part.from = from;
-        part.to = to;
-        part.x = line.cursorToX(from);
-
-        // Not through a text cursor: placing one works out its x by walking the line from its start.
-        const QString text = block.text().mid(from, to - from);
-        part.layout.clearLayout();
-        part.layout.setCacheEnabled(true);  // the caret's blink draws it again unchanged
-        part.layout.setText(text);
-        part.layout.setFont(document()->defaultFont());
-        part.layout.setTextOption(whole->textOption());
-        // Long lines are not coloured, but stand-ins of hidden characters are still marked.
-        QList<QTextLayout::FormatRange> formats;
-        for (const QTextLayout::FormatRange &f : whole->formats()) {
-            const int s = qMax(f.start, from), e = qMin(f.start + f.length, to);
-            if (e > s)
-                formats.append({s - from, e - s, f.format});
-        }
-        QTextCharFormat hidden;
-        hidden.setForeground(QColor(0xC0, 0x00, 0x00));
-        hidden.setBackground(QColor(0xFF, 0xE0, 0xE0));
-        for (int i = 0; i < text.size(); ++i)
-            if (IsHiddenStandIn(text[i]))
-                formats.append({i, 1, hidden});
-        part.layout.setFormats(formats);
-        part.layout.beginLayout();
-        QTextLine partLine = part.layout.createLine();
-        partLine.setLeadingIncluded(true);
-        partLine.setNumColumns(text.size());
-        partLine.setPosition(QPointF(0, line.y()));
-        part.layout.endLayout();
+    qreal top = contentOffset().y();
+    QTextBlock b = firstVisibleBlock();
+    for (; b.isValid(); b = b.next()) {
+        const qreal height = blockBoundingRect(b).height();
+        if (point.y() < top + height || !b.next().isValid())
+            break;
+        top += height;
     }
-    QList<QTextLayout::FormatRange> shownSelections;
-    for (const QTextLayout::FormatRange &s : selections) {
-        const int a = qMax(s.start, part.from), b = qMin(s.start + s.length, part.to);
-        if (b > a)
-            shownSelections.append({a - part.from, b - a, s.format});
-    }
-    const QPointF at(offset.x() + part.x, offset.y());
-    part.layout.draw(&painter, at, shownSelections);
-    if (cursorPosition >= part.from && cursorPosition <= part.to)
-        part.layout.drawCursor(&painter, at, cursorPosition - part.from, cursorWidth());
+    if (!b.isValid())
+        return -1;
+    const qreal x = point.x() - contentOffset().x();
+    if (isLong(b))
+        return b.position() + layout_->lineOf(b)->PositionAt(x - document()->documentMargin(), readerOf(b));
+    const QTextLine line = b.layout()->lineCount() ? b.layout()->lineAt(0) : QTextLine();
+    return b.position() + (line.isValid() ? line.xToCursor(x) : 0);
 }
 
-// A block's layout forgets its shaped glyphs after each layout, so every caret position asked of
-// it (the caret's blink, each keystroke) shapes the whole line again. For a long line that is
-// the bulk of the work; its glyphs are kept. This runs before the document lays the block out.
-void TextBox::keepShapesOfLongBlock(const QTextBlock &block)
+// The caret's x in the text, for a line up or down.
+qreal TextBox::caretX(const QTextCursor &cursor) const
 {
-    if (block.isValid() && block.length() > LongBlock && block.layout() && !block.layout()->cacheEnabled())
-        block.layout()->setCacheEnabled(true);
+    const QTextBlock block = cursor.block();
+    const int at = cursor.position() - block.position();
+    if (isLong(block))
+        return layout_->lineOf(block)->XOf(at, readerOf(block));
+    blockBoundingRect(block);  // lays it out
+    const QTextLine line = block.layout()->lineForTextPosition(at);
+    return line.isValid() ? line.cursorToX(at) - document()->documentMargin() : 0;
+}
+
+// The toolkit finds the position of a click in a line from the line's own layout, which a long
+// line does not have; clicks and drags in a long line are placed here.
+void TextBox::mousePressEvent(QMouseEvent *event)
+{
+    const bool left = event->button() == Qt::LeftButton;
+    const bool paste = event->button() == Qt::MiddleButton && !isReadOnly()
+                       && QGuiApplication::clipboard()->supportsSelection();
+    const int position = left || paste ? positionAt(event->position().toPoint()) : -1;
+    if (position < 0 || !isLong(document()->findBlock(position))) {
+        QPlainTextEdit::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    QTextCursor c = textCursor();
+    if (paste) {  // the selection of the desktop, pasted where it is clicked
+        c.setPosition(position);
+        setTextCursor(c);
+        if (const QMimeData *mime = QGuiApplication::clipboard()->mimeData(QClipboard::Selection))
+            insertFromMimeData(mime);
+        event->accept();
+        return;
+    }
+    c.setPosition(position, (event->modifiers() & Qt::ShiftModifier) ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    setTextCursor(c);
+    draggingInLongLine_ = true;
+    event->accept();
+}
+
+void TextBox::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!draggingInLongLine_ || !(event->buttons() & Qt::LeftButton)) {
+        QPlainTextEdit::mouseMoveEvent(event);
+        return;
+    }
+    QPoint point = event->position().toPoint();
+    point.setY(std::clamp(point.y(), 0, viewport()->height() - 1));
+    // Dragged past a side of the view, the view follows along the line.
+    if (point.x() < 0 || point.x() >= viewport()->width())
+        horizontalScrollBar()->triggerAction(point.x() < 0 ? QAbstractSlider::SliderSingleStepSub
+                                                           : QAbstractSlider::SliderSingleStepAdd);
+    const int position = positionAt(point);
+    if (position >= 0) {
+        QTextCursor c = textCursor();
+        c.setPosition(position, QTextCursor::KeepAnchor);
+        setTextCursor(c);
+    }
+    event->accept();
+}
+
+void TextBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (std::exchange(draggingInLongLine_, false)) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::mouseReleaseEvent(event);
+}
+
+void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const int position = event->button() == Qt::LeftButton ? positionAt(event->position().toPoint()) : -1;
+    if (position < 0 || !isLong(document()->findBlock(position))) {
+        QPlainTextEdit::mouseDoubleClickEvent(event);
+        return;
+    }
+    QTextCursor c = textCursor();
+    c.setPosition(position);
+    c.select(QTextCursor::WordUnderCursor);
+    setTextCursor(c);
+    event->accept();
+}
+
+// A line up or down keeps the caret's x; the toolkit takes it from the lines' own layouts, which
+// long lines do not have.
+void TextBox::keyPressEvent(QKeyEvent *event)
+{
+    const bool up = event->key() == Qt::Key_Up, down = event->key() == Qt::Key_Down;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    QTextCursor c = textCursor();
+    const QTextBlock target = up ? c.block().previous() : c.block().next();
+    if ((up || down) && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier) && target.isValid()
+        && (isLong(c.block()) || isLong(target))) {
+        const qreal x = verticalX_ >= 0 ? verticalX_ : caretX(c);
+        int at = 0;
+        if (isLong(target)) {
+            at = layout_->lineOf(target)->PositionAt(x, readerOf(target));
+        } else {
+            blockBoundingRect(target);  // lays it out
+            const QTextLine line = target.layout()->lineCount() ? target.layout()->lineAt(0) : QTextLine();
+            at = line.isValid() ? line.xToCursor(x + document()->documentMargin()) : 0;
+        }
+        c.setPosition(target.position() + at,
+                      modifiers == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+        setTextCursor(c);
+        verticalX_ = x;  // after the move, which forgets it
+        event->accept();
+        return;
+    }
+    if (!isReadOnly() && !overwriteMode() && editLongLine(event)) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+namespace {
+// The caret position one character (a whole grapheme) from position within its block, read from
+// the characters around it only.
+int characterStep(const QTextBlock &block, int position, bool forward)
+{
+    const int start = block.position(), end = block.position() + block.length() - 1;
+    if (forward ? position >= end : position <= start)
+        return forward ? (block.next().isValid() ? position + 1 : position) : (block.previous().isValid() ? position - 1 : position);
+    constexpr int Around = 32;  // more than any grapheme's length
+    const int from = std::max(start, position - Around), to = std::min(end, position + Around);
+    const QString text = readerOf(block)(from - start, to - start);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.setPosition(position - from);
+    const qsizetype step = forward ? finder.toNextBoundary() : finder.toPreviousBoundary();
+    return step < 0 ? position + (forward ? 1 : -1) : from + int(step);
+}
+}
+
+// Typing, deleting and moving by a character in a long line. The toolkit's own handling asks the
+// line's layout for the caret's x after each of these, which lays the whole line out again.
+bool TextBox::editLongLine(QKeyEvent *event)
+{
+    QTextCursor c = textCursor();
+    const QTextBlock block = c.block();
+    if (!isLong(block))
+        return false;
+    const bool selectNext = event == QKeySequence::SelectNextChar, selectPrevious = event == QKeySequence::SelectPreviousChar;
+    if (event == QKeySequence::MoveToNextChar || event == QKeySequence::MoveToPreviousChar || selectNext || selectPrevious) {
+        const bool forward = event == QKeySequence::MoveToNextChar || selectNext;
+        c.setPosition(characterStep(block, c.position(), forward),
+                      selectNext || selectPrevious ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+        setTextCursor(c);
+        return true;
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const QString text = event->text();
+    EditKind kind;
+    if (event->key() == Qt::Key_Backspace && !(modifiers & ~Qt::ShiftModifier))
+        kind = EditKind::Backspace;
+    else if (event == QKeySequence::Delete)
+        kind = EditKind::Delete;
+    else if (!text.isEmpty() && !(modifiers & Qt::ControlModifier)
+             && std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.isPrint() || ch == u'\t' || ch.isSurrogate(); }))
+        kind = EditKind::Typing;
+    else
+        return false;
+
+    // One step of undo for a run of typing, or of deleting, as the toolkit merges its own.
+    const bool selection = c.hasSelection();
+    const bool join = !selection && lastEdit_.kind == kind && lastEdit_.position == c.position()
+                      && lastEdit_.undoSteps == document()->availableUndoSteps()
+                      && lastEdit_.revision == document()->revision();
+    if (join)
+        c.joinPreviousEditBlock();
+    else
+        c.beginEditBlock();
+    if (kind == EditKind::Typing) {
+        c.insertText(text);
+    } else if (!c.hasSelection()) {
+        const int to = characterStep(block, c.position(), kind == EditKind::Delete);
+        if (kind == EditKind::Delete || c.position() == block.position())
+            c.setPosition(to, QTextCursor::KeepAnchor);
+        else
+            c.deletePreviousChar();  // one character, as the toolkit's Backspace deletes
+    }
+    if (c.hasSelection())
+        c.removeSelectedText();
+    c.endEditBlock();
+    lastEdit_ = {kind, c.position(), document()->availableUndoSteps(), document()->revision()};
+    if (selection) {
+        setTextCursor(c);
+        return true;
+    }
+    // The pane's caret moved with the edit. Handing it over again would ask the line's own
+    // layout where the caret is, which means reading the whole line: the caret is shown here.
+    caretHeld_.start();
+    showCaret();
+    return true;
+}
+
+// Scrolls the caret of a long line into view, as the base class would.
+void TextBox::showCaret()
+{
+    const QTextCursor c = textCursor();
+    const QTextBlock block = c.block();
+    if (!isLong(block) || !layout_->lineInView(block, layout_->lineOf(block)->Height())) {
+        ensureCursorVisible();
+        return;
+    }
+    const int x = int(document()->documentMargin() + caretX(c));
+    const int shownFrom = horizontalScrollBar()->value();
+    const int width = viewport()->width();
+    if (x < shownFrom || x + cursorWidth() > shownFrom + width)
+        horizontalScrollBar()->setValue(x - width / 2);
+    if (const QRect band = caretBand(); !band.isEmpty())
+        viewport()->update(band);
+}
+
+QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    // Input methods ask for the caret's place and the text around it; the base class reads the
+    // whole line for both. For a long line they get its place here and a part of the text.
+    const QTextCursor c = textCursor();
+    const QTextBlock block = c.block();
+    if (!isLong(block))
+        return QPlainTextEdit::inputMethodQuery(query);
+    constexpr int Around = 512;
+    const int at = c.position() - block.position();
+    const int from = std::max(0, at - Around), to = std::min(block.length() - 1, at + Around);
+    switch (query) {
+    case Qt::ImCursorRectangle:
+    case Qt::ImAnchorRectangle: {
+        const QRect band = caretBand();
+        const int x = int(contentOffset().x() + document()->documentMargin() + caretX(c));
+        return QRect(x, band.top(), cursorWidth(), std::max(1, band.height() - 1));
+    }
+    case Qt::ImSurroundingText:
+        return readerOf(block)(from, to);
+    case Qt::ImCursorPosition:
+        return at - from;
+    case Qt::ImAnchorPosition:
+        return std::clamp(c.anchor() - block.position(), from, to) - from;
+    case Qt::ImTextBeforeCursor:
+        return readerOf(block)(from, at);
+    case Qt::ImTextAfterCursor:
+        return readerOf(block)(at, to);
+    default:
+        return QPlainTextEdit::inputMethodQuery(query);
+    }
 }

@@ -1,19 +1,18 @@
 #pragma once
 // The editing pane: a plain-text box that never wraps, with the selection seen as SelStart,
 // SelLength and SelText. Line breaks inside the pane are single characters ('\n' in Text()).
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
-#include <QTextLayout>
 #include <QTimer>
 
-#include <memory>
-#include <vector>
-
 class HtmlHighlighter;
+class PaneLayout;
 
 class TextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit TextBox(QWidget *parent = nullptr);
+    ~TextBox() override;
 
     QString Text() const;
     void SetText(const QString &text);
@@ -39,6 +38,12 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
@@ -50,37 +55,30 @@ signals:
     void FilesDropped(const QStringList &paths);
 
 private:
+    friend class PaneLayout;  // measures where lines are in the view
     void placeTopPanel();
     void colourShownBlocks();
     void paintLongLines(QPaintEvent *event);
-    static void keepShapesOfLongBlock(const QTextBlock &block);
-    void drawLongBlock(QPainter &painter, const QTextBlock &block, const QPointF &offset,
-                       const QList<QTextLayout::FormatRange> &selections, int cursorPosition);
-    struct ShownPart;
-    void drawLinePart(QPainter &painter, const QTextBlock &block, const QTextLine &line, ShownPart &part,
-                      const QPointF &offset, qreal left, qreal right,
-                      const QList<QTextLayout::FormatRange> &selections, int cursorPosition);
+    QRect caretBand() const;
+    int positionAt(const QPoint &point) const;
+    qreal caretX(const QTextCursor &cursor) const;
+    bool editLongLine(QKeyEvent *event);
+    void showCaret();
 
-    // The part of a long line in view, laid out on its own (see paintEvent).
-    struct ShownPart {
-        int blockNumber = -1;
-        int lineNumber = -1;
-        int revision = -1;
-        int length = -1;
-        qreal lineWidth = -1;
-        qreal left = 0;
-        qreal right = 0;
-        int from = 0;
-        int to = 0;
-        qreal x = 0;
-        QTextLayout layout;
-    };
-    // One per line in view: a block of many megabytes is more than one line (Qt ends a line
-    // before its width overflows).
-    std::vector<std::unique_ptr<ShownPart>> shownParts_;
+    PaneLayout *layout_ = nullptr;
     QWidget *topPanel_ = nullptr;
     HtmlHighlighter *highlighter_ = nullptr;
     QTimer colourTimer_;
+    bool draggingInLongLine_ = false;
+    enum class EditKind { None, Typing, Backspace, Delete };
+    struct LastEdit {
+        EditKind kind = EditKind::None;
+        int position = -1;
+        int undoSteps = -1;
+        int revision = -1;
+    } lastEdit_;  // the last edit made in a long line, for what may join its step of undo
+    qreal verticalX_ = -1;
+    QElapsedTimer caretHeld_;  // since the last keystroke in a long line  // the x kept through lines up and down; -1 when the caret moved else
 };
 
 // Text with every kind of line break (CR LF, lone CR, LF, U+2028, U+2029) as the pane's one

@@ -1,0 +1,83 @@
+#pragma once
+// The geometry of a line too long for the toolkit's text layout, which lays a line out whole
+// after every change to it: a megabyte line would cost a tenth of a second per keystroke. Such a
+// line is kept here in pieces of at most a thousand characters, each measured and drawn on its
+// own, so a keystroke measures one piece again and a repaint draws only the pieces in view.
+// A piece's x is the sum of the widths before it; tab stops count from each piece's start.
+#include <QCache>
+#include <QFont>
+#include <QString>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTextOption>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QPainter;
+
+class LongLine : public QTextBlockUserData {
+public:
+    // Reads the characters [from, to) of the line as it is now.
+    using TextReader = std::function<QString(int from, int to)>;
+    // The lines of one pane, for the pane's width.
+    using Register = std::shared_ptr<std::vector<const LongLine *>>;
+
+    LongLine(const QFont &font, const QTextOption &option, Register lines);
+    ~LongLine() override;
+
+    // The line measured again from its whole text.
+    void Reset(const QString &text);
+    // The line after `removed` characters at `at` were replaced by `added` ones. False if the
+    // change does not fit what is kept: the line must then be measured again.
+    bool Update(int at, int removed, int added, const TextReader &text);
+
+    int Length() const { return length_; }
+    qreal Width() const { return width_; }
+    qreal Height() const { return ascent_ + descent_; }
+    // The x of the caret before the character at position, from the line's start.
+    qreal XOf(int position, const TextReader &text) const;
+    // The caret position nearest to x.
+    int PositionAt(qreal x, const TextReader &text) const;
+
+    // Draws the pieces that meet [left, right) (x from the line's start) with the line's top left
+    // at origin; `selections` are ranges of the whole line; the caret is drawn at cursor unless
+    // it is negative.
+    void Draw(QPainter &painter, const QPointF &origin, qreal left, qreal right,
+              const QList<QTextLayout::FormatRange> &selections, int cursor, int cursorWidth,
+              const TextReader &text) const;
+
+    static qreal Widest(const Register &lines);
+
+    static constexpr int PieceCharacters = 1024;
+
+private:
+    struct Piece {
+        int length = 0;
+        qreal width = 0;
+        qreal ascent = 0;
+        qreal descent = 0;  // with the leading
+        quint64 id = 0;
+    };
+    Piece measure(const QString &text) const;
+    void addPieces(std::vector<Piece> &out, const QString &text) const;
+    void sum() const;
+    int pieceAt(int position) const;
+    QTextLayout *laidOut(int piece, const TextReader &text) const;
+
+    QFont font_;
+    QTextOption option_;
+    Register lines_;
+    std::vector<Piece> pieces_;
+    int length_ = 0;
+    mutable std::vector<int> starts_;   // each piece's first character
+    mutable std::vector<qreal> lefts_;  // each piece's x
+    mutable bool summed_ = false;
+    mutable qreal width_ = 0;
+    mutable qreal ascent_ = 0;
+    mutable qreal descent_ = 0;
+    // The pieces laid out last (those in view, the caret's), each keyed by its id.
+    mutable QCache<quint64, QTextLayout> layouts_{64};
+    mutable quint64 nextId_ = 1;
+};
