@@ -1,9 +1,11 @@
 #pragma once
 // Takes a copy of a text document's plain text a slice at a time, so that copying a big
-// document never holds up the window for long. An edit during the copy starts it again.
+// document never holds up the window for long. An edit during the copy has the copy go on from
+// the edited line.
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 class QTextDocument;
 
@@ -31,4 +33,6 @@ private:
     int next_ = 0;  // the position of the next line to copy
     QString text_;
     bool running_ = false;
+    // The next slice: one at a time, however often the copy starts again.
+    QTimer sliceTimer_;
 };

@@ -5,6 +5,7 @@
 #include "edit/HtmlHighlighter.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -191,6 +192,12 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
     setPalette(pal);
     highlighter_ = new HtmlHighlighter(document());
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { verticalX_ = -1; });
+    // The object that handles the base class's editing, its caret's blink among it.
+    for (QObject *child : children())
+        if (child->inherits("QWidgetTextControl"))
+            control_ = child;
+    if (control_)
+        control_->installEventFilter(this);
     connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         if (!removed && !added)
             return;
@@ -211,6 +218,21 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
             if (const QRect band = caretBand(); !band.isEmpty())
                 viewport()->update(band);
     });
+}
+
+// The base class's caret blinks by asking the caret line's own layout where the caret is; after
+// an edit that means reading a long line whole (15 ms a megabyte), twice a second. While the caret
+// is in a long line, the blink is taken over here.
+bool TextBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == control_ && event->type() == QEvent::Timer && isLong(textCursor().block())
+        && !(doubleClicked_.isValid() && doubleClicked_.elapsed() < QApplication::doubleClickInterval() + 200)) {
+        caretOn_ = !caretOn_;
+        if (const QRect band = caretBand(); !band.isEmpty())
+            viewport()->update(band);
+        return true;
+    }
+    return QPlainTextEdit::eventFilter(watched, event);
 }
 
 TextBox::~TextBox()
@@ -421,10 +443,12 @@ void TextBox::paintLongLines(QPaintEvent *event)
             const bool drawCursor = editable && context.cursorPosition >= blpos
                                     && context.cursorPosition < blpos + bllen;
             int cursor = drawCursor ? context.cursorPosition - blpos : -1;
-            // Shown steadily while typing in a long line (the base class would keep it on).
-            if (caretHeld_.isValid() && caretHeld_.elapsed() < 600 && block.contains(textCursor().position()))
-                cursor = textCursor().position() - blpos;
             if (isLong(block)) {
+                // The caret of a long line blinks here (see eventFilter), and stays on while typing.
+                const int caret = textCursor().position();
+                const bool on = editable && hasFocus() && block.contains(caret)
+                                && (caretOn_ || (caretHeld_.isValid() && caretHeld_.elapsed() < 600));
+                cursor = on ? caret - blpos : -1;
                 const qreal left = -offset.x() - margin;
                 layout_->lineOf(block)->Draw(painter, QPointF(offset.x() + margin, offset.y()), left,
                                              left + viewportRect.width(), selections, cursor, cursorWidth(),
@@ -550,6 +574,7 @@ void TextBox::mouseReleaseEvent(QMouseEvent *event)
 
 void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    doubleClicked_.start();  // the base class times a third click after it
     const int position = event->button() == Qt::LeftButton ? positionAt(event->position().toPoint()) : -1;
     if (position < 0 || !isLong(document()->findBlock(position))) {
         QPlainTextEdit::mouseDoubleClickEvent(event);

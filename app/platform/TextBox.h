@@ -44,6 +44,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
@@ -78,7 +79,10 @@ private:
         int revision = -1;
     } lastEdit_;  // the last edit made in a long line, for what may join its step of undo
     qreal verticalX_ = -1;
-    QElapsedTimer caretHeld_;  // since the last keystroke in a long line  // the x kept through lines up and down; -1 when the caret moved else
+    QElapsedTimer caretHeld_;  // since the last keystroke in a long line
+    QObject *control_ = nullptr;
+    bool caretOn_ = true;  // the blink of a long line's caret
+    QElapsedTimer doubleClicked_;  // the x kept through lines up and down; -1 when the caret moved else
 };
 
 // Text with every kind of line break (CR LF, lone CR, LF, U+2028, U+2029) as the pane's one
