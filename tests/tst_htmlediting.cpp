@@ -12,6 +12,8 @@
 #include "support/TestMain.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMimeData>
 #include <QImage>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -322,6 +324,15 @@ private slots:
         QTest::mouseClick(pane.viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(300, y));
         QCOMPARE(pane.SelStart(), clicked);
         QVERIFY(pane.SelLength() > 5);
+
+        // Text dropped from elsewhere goes where it is dropped.
+        QMimeData dropped;
+        dropped.setText(QStringLiteral("DROP"));
+        QDragEnterEvent enter(QPoint(200, y), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane.viewport(), &enter);
+        QDropEvent drop(QPointF(200, y), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane.viewport(), &drop);
+        QCOMPARE(pane.Text().mid(clicked, 4), QStringLiteral("DROP"));
     }
 
     void hiddenCharactersSurviveOpenEditAndSave()

@@ -572,6 +572,29 @@ void TextBox::mouseReleaseEvent(QMouseEvent *event)
     QPlainTextEdit::mouseReleaseEvent(event);
 }
 
+// Text dropped from elsewhere onto a long line goes where it is dropped; the toolkit would find
+// the place from the line's own layout, which a long line does not have.
+void TextBox::dropEvent(QDropEvent *event)
+{
+    const QMimeData *mime = event->mimeData();
+    const int position = event->source() != this && !isReadOnly() && mime && mime->hasText()
+                                 && LocalFiles(mime).isEmpty()
+                             ? positionAt(event->position().toPoint())
+                             : -1;
+    if (position < 0 || !isLong(document()->findBlock(position))) {
+        QPlainTextEdit::dropEvent(event);
+        return;
+    }
+    QDragLeaveEvent leave;  // ends the drag's feedback and scrolling as a drop would
+    QPlainTextEdit::dragLeaveEvent(&leave);
+    QTextCursor c = textCursor();
+    c.setPosition(position);
+    setTextCursor(c);
+    insertFromMimeData(mime);
+    event->acceptProposedAction();
+    setFocus(Qt::MouseFocusReason);
+}
+
 void TextBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     doubleClicked_.start();  // the base class times a third click after it

@@ -43,6 +43,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
