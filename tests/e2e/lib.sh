@@ -1,6 +1,6 @@
 # Helpers for end-to-end tests: the real program on its own Xvfb with a window manager,
 # driven by xdotool, with its own settings and working folders. Source it, then call e2e_start.
-set -euo pipefail
+set -Eeuo pipefail
 
 TAVRO_BIN=$(readlink -f "${1:?usage: test_X.sh path/to/tavro}")
 E2E_DIR=$(mktemp -d /tmp/tavro-e2e.XXXXXX)
@@ -17,6 +17,8 @@ e2e_cleanup() {
   [ -n "${E2E_KEEP:-}" ] || [ -e "$E2E_DIR/.keep" ] || rm -rf "$E2E_DIR"
 }
 trap e2e_cleanup EXIT
+# A command that fails outside the checks ends the script too: say which one.
+trap 'echo "FAIL after ${SECONDS}s: line ${LINENO}: ${BASH_COMMAND}" >&2' ERR
 
 fail() { echo "FAIL after ${SECONDS}s: $*" >&2; tail -n 5 "$E2E_DIR/app.log" 2>/dev/null | sed "s/^/app: /" >&2; [ -n "${DISPLAY:-}" ] && import -window root "$E2E_DIR/failure.png" 2>/dev/null && echo "screenshot: $E2E_DIR/failure.png" >&2; touch "$E2E_DIR/.keep"; exit 1; }
 
@@ -119,11 +121,17 @@ measure_menubar() {
 
 # Pane checks by colour: the page in the preview is painted in one colour, the editor is white.
 # The colour (RRGGBB) at x,y inside window $LAYOUT_WIN, from a fresh capture.
+# A capture can fail while the window is being resized or mapped: that reads as no colour, and
+# the caller looks again.
 pixel() {
-  import -window "$LAYOUT_WIN" "$E2E_DIR/px.png" 2>/dev/null || return 1
-  convert "$E2E_DIR/px.png" -format "%[hex:p{$1,$2}]" info: | cut -c1-6
+  import -window "$LAYOUT_WIN" "$E2E_DIR/px.png" 2>/dev/null \
+    && convert "$E2E_DIR/px.png" -format "%[hex:p{$1,$2}]" info: 2>/dev/null | cut -c1-6 \
+    || echo none
 }
-size() { eval "$(xdotool getwindowgeometry --shell "$LAYOUT_WIN")"; W=$WIDTH; H=$HEIGHT; }
+size() {
+  eval "$(xdotool getwindowgeometry --shell "$LAYOUT_WIN" 2>/dev/null || true)"
+  W=${WIDTH:-0}; H=${HEIGHT:-0}
+}
 # Half the width, exact halves to the even neighbour: where the preview starts in normal mode.
 half() { local h=$((W / 2)); if ((W % 2 && h % 2)); then h=$((h + 1)); fi; echo $h; }
 # expect_layout MODE COLOUR: waits until the panes show MODE with the page painted in COLOUR.
