@@ -71,12 +71,17 @@ HtmlHighlighter::HtmlHighlighter(QTextDocument *document) : QSyntaxHighlighter(d
     longLineTimer_.setSingleShot(true);
     longLineTimer_.setInterval(300);
     connect(&longLineTimer_, &QTimer::timeout, this, &HtmlHighlighter::readPendingLongLines);
-    for (const RoleColour &c : Colours) {
-        QTextCharFormat &format = formats_[int(c.role)];
-        format.setForeground(c.colour);
-        if (c.role == HtmlRole::HiddenCharacter)
-            format.setBackground(QColor(0xFF, 0xE0, 0xE0));  // seen even where it has no glyph
-    }
+    for (const RoleColour &c : Colours)
+        formats_[int(c.role)].setForeground(c.colour);
+    formats_[int(HtmlRole::HiddenCharacter)] = HiddenCharacterFormat();
+}
+
+QTextCharFormat HtmlHighlighter::HiddenCharacterFormat()
+{
+    QTextCharFormat format;
+    format.setForeground(ColourOf(HtmlRole::HiddenCharacter));
+    format.setBackground(QColor(0xFF, 0xE0, 0xE0));  // seen even where it has no glyph
+    return format;
 }
 
 void HtmlHighlighter::readPendingLongLines()

@@ -36,6 +36,8 @@ public:
     static constexpr int LongLine = 20000;
 
     static QColor ColourOf(HtmlRole role);
+    // How a stand-in of a hidden character is marked, coloured or not, long line or not.
+    static QTextCharFormat HiddenCharacterFormat();
     static QList<HtmlRole> Roles();
 
 protected:

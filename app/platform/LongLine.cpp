@@ -1,6 +1,7 @@
 #include "app/platform/LongLine.h"
 
 #include "app/platform/HiddenCharacters.h"
+#include "edit/HtmlHighlighter.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -12,14 +13,9 @@ namespace {
 QList<QTextLayout::FormatRange> hiddenMarks(const QString &text)
 {
     QList<QTextLayout::FormatRange> marks;
-    for (int i = 0; i < text.size(); ++i) {
-        if (!IsHiddenStandIn(text[i]))
-            continue;
-        QTextCharFormat hidden;
-        hidden.setForeground(QColor(0xC0, 0x00, 0x00));
-        hidden.setBackground(QColor(0xFF, 0xE0, 0xE0));
-        marks.append({i, 1, hidden});
-    }
+    for (int i = 0; i < text.size(); ++i)
+        if (IsHiddenStandIn(text[i]))
+            marks.append({i, 1, HtmlHighlighter::HiddenCharacterFormat()});
     return marks;
 }
 }

@@ -81,7 +81,7 @@ public:
             r.adjust(0, 0, 0, margin);
         if (view_ && !measuringView_ && block.contains(view_->textCursor().position())) {
             QTextLayout *own = block.layout();
-            if (own->lineCount() == 0 && !lineInView(block, r.height()))
+            if (own->lineCount() == 0 && !lineInView(block))
                 layOutWhole(block);
             // The view takes a line without a layout of its own as having the caret at the left
             // of its rectangle: the rectangle is placed there.
@@ -136,22 +136,18 @@ protected:
 public:
     // The whole line within the view, with a pixel to spare: where the view does not look for
     // the caret in the line's own layout.
-    bool lineInView(const QTextBlock &block, qreal height) const
+    bool lineInView(const QTextBlock &block) const
     {
         QScopedValueRollback<bool> guard(measuringView_, true);
         if (!view_ || !view_->isVisible())
             return false;
-        QTextBlock b = view_->firstVisibleBlock();
-        if (!b.isValid() || block.blockNumber() < b.blockNumber())
-            return false;
-        qreal top = view_->contentOffset().y();
         const qreal bottom = view_->viewport()->height();
-        for (; b.isValid() && top < bottom; b = b.next()) {
-            if (b == block)
-                return top >= 1 && top + std::max<qreal>(height, 12) + 1 <= bottom;
-            top += blockBoundingRect(b).height();
-        }
-        return false;
+        bool inView = false;
+        view_->findInView([&](const QTextBlock &b, qreal top, qreal height) {
+            inView = b == block && top >= 1 && top + std::max<qreal>(height, 12) + 1 <= bottom;
+            return b == block;
+        });
+        return inView;
     }
 
 private:
@@ -394,17 +390,22 @@ void TextBox::insertFromMimeData(const QMimeData *source)
 // class's painting is done here, short lines as it draws them.
 void TextBox::paintEvent(QPaintEvent *event)
 {
-    const QPointF offset = contentOffset();
-    const int height = viewport()->height();
-    qreal top = offset.y();
-    for (QTextBlock b = firstVisibleBlock(); b.isValid() && top <= height; b = b.next()) {
-        if (isLong(b)) {
-            paintLongLines(event);
-            return;
-        }
-        top += blockBoundingRect(b).height();
+    if (findInView([](const QTextBlock &b, qreal, qreal) { return isLong(b); }).isValid())
+        paintLongLines(event);
+    else
+        QPlainTextEdit::paintEvent(event);
+}
+
+QTextBlock TextBox::findInView(const std::function<bool(const QTextBlock &, qreal, qreal)> &found) const
+{
+    qreal top = contentOffset().y();
+    for (QTextBlock b = firstVisibleBlock(); b.isValid() && top <= viewport()->height(); b = b.next()) {
+        const qreal height = blockBoundingRect(b).height();
+        if (found(b, top, height))
+            return b;
+        top += height;
     }
-    QPlainTextEdit::paintEvent(event);
+    return {};
 }
 
 void TextBox::paintLongLines(QPaintEvent *event)
@@ -472,27 +473,21 @@ QRect TextBox::caretBand() const
     const QTextBlock block = textCursor().block();
     if (!isLong(block))
         return {};
-    qreal top = contentOffset().y();
-    for (QTextBlock b = firstVisibleBlock(); b.isValid() && top < viewport()->height(); b = b.next()) {
-        const qreal height = blockBoundingRect(b).height();
+    QRect band;
+    findInView([&](const QTextBlock &b, qreal top, qreal height) {
         if (b == block)
-            return QRect(0, int(top), viewport()->width(), int(std::ceil(height)) + 1);
-        top += height;
-    }
-    return {};
+            band = QRect(0, int(top), viewport()->width(), int(std::ceil(height)) + 1);
+        return b == block;
+    });
+    return band;
 }
 
 // The block at y in the view and the caret position nearest to (x, y); -1 outside the text.
 int TextBox::positionAt(const QPoint &point) const
 {
-    qreal top = contentOffset().y();
-    QTextBlock b = firstVisibleBlock();
-    for (; b.isValid(); b = b.next()) {
-        const qreal height = blockBoundingRect(b).height();
-        if (point.y() < top + height || !b.next().isValid())
-            break;
-        top += height;
-    }
+    QTextBlock b = findInView([&](const QTextBlock &shown, qreal top, qreal height) {
+        return point.y() < top + height || !shown.next().isValid();
+    });
     if (!b.isValid())
         return -1;
     const qreal x = point.x() - contentOffset().x();
@@ -728,7 +723,7 @@ void TextBox::showCaret()
 {
     const QTextCursor c = textCursor();
     const QTextBlock block = c.block();
-    if (!isLong(block) || !layout_->lineInView(block, layout_->lineOf(block)->Height())) {
+    if (!isLong(block) || !layout_->lineInView(block)) {
         ensureCursorVisible();
         return;
     }

@@ -3,7 +3,10 @@
 // SelLength and SelText. Line breaks inside the pane are single characters ('\n' in Text()).
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTimer>
+
+#include <functional>
 
 class HtmlHighlighter;
 class PaneLayout;
@@ -63,6 +66,9 @@ private:
     void paintLongLines(QPaintEvent *event);
     QRect caretBand() const;
     int positionAt(const QPoint &point) const;
+    // The first block in view, from the top down, for which found(block, its top in the view,
+    // its height) holds; an invalid block if none does.
+    QTextBlock findInView(const std::function<bool(const QTextBlock &, qreal, qreal)> &found) const;
     qreal caretX(const QTextCursor &cursor) const;
     bool editLongLine(QKeyEvent *event);
     void showCaret();
