@@ -208,6 +208,13 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
         QCOMPARE(pane.Text().left(15), QStringLiteral("<!--<p cla-->ss"));
+
+        // Only the line being edited keeps its shaped glyphs: a line left gives them up.
+        QVERIFY(doc->firstBlock().layout()->cacheEnabled());
+        QTextCursor(shownBlock(pane)).insertText(QStringLiteral(" "));
+        QTest::qWait(50);
+        QVERIFY(shownBlock(pane).layout()->cacheEnabled());
+        QVERIFY(!doc->firstBlock().layout()->cacheEnabled());
     }
 
     // Turned off, the choice is kept in the per-user settings folder for the next start.

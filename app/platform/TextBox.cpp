@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -54,7 +55,11 @@ LongLine::TextReader readerOf(const QTextBlock &block)
 // again. Such a change is passed on as the one line it is.
 class PaneLayout : public QPlainTextDocumentLayout {
 public:
-    PaneLayout(QTextDocument *doc, TextBox *view) : QPlainTextDocumentLayout(doc), view_(view) {}
+    PaneLayout(QTextDocument *doc, TextBox *view) : QPlainTextDocumentLayout(doc), view_(view)
+    {
+        // Connected before the colours are, so it sees the line before they are set.
+        connect(doc, &QTextDocument::contentsChange, this, &PaneLayout::noteLineBefore);
+    }
     void DetachView() { view_ = nullptr; }
 
     LongLine *lineOf(const QTextBlock &block) const
@@ -70,8 +75,11 @@ public:
 
     QRectF blockBoundingRect(const QTextBlock &block) const override
     {
-        if (!isLong(block))
+        if (!isLong(block)) {
+            if (changing_ && block == edited_ && block.layout()->lineCount() == 0)
+                return editedBefore_;
             return QPlainTextDocumentLayout::blockBoundingRect(block);
+        }
         if (!block.isVisible())
             return QRectF();
         const LongLine *line = lineOf(block);
@@ -100,6 +108,8 @@ public:
 protected:
     void documentChanged(int from, int removed, int added) override
     {
+        QScopedValueRollback<bool> guard(changing_, true);
+        const auto forget = qScopeGuard([this] { edited_ = {}; });
         QTextDocument *doc = document();
         const QTextBlock block = doc->findBlock(from);
         const bool oneBlock = doc->blockCount() == blockCount_ && block.isValid()
@@ -151,6 +161,48 @@ public:
     }
 
 private:
+    // The base class compares an edited line's rectangle before and after it lays the line out
+    // again, and repaints only that line when its height stays. Colours set on the line drop its
+    // old lines, and the rectangle "before" would then cost a second layout of the line: it is
+    // kept here from before the colours are set.
+    void noteLineBefore(int from)
+    {
+        edited_ = document()->findBlock(from);
+        keepGlyphsOf(edited_);
+        if (edited_.isValid() && !isLong(edited_) && edited_.layout()->lineCount() > 0)
+            editedBefore_ = QPlainTextDocumentLayout::blockBoundingRect(edited_);
+        else
+            edited_ = {};
+    }
+
+    // The line being edited keeps its shaped glyphs: its layout, the caret's place in it and its
+    // repaint would otherwise each shape the line again after every key. Only that line, and only
+    // a short one: a line given up is laid out again later without them, which lets them go.
+    void keepGlyphsOf(const QTextBlock &block)
+    {
+        const bool keep = block.isValid() && !isLong(block);
+        const QTextBlock kept = glyphsKept_.isNull() ? QTextBlock() : glyphsKept_.block();
+        if (keep && kept == block)
+            return;
+        if (!glyphsKept_.isNull()) {
+            if (kept.isValid())
+                kept.layout()->setCacheEnabled(false);
+            QMetaObject::invokeMethod(
+                this,
+                [this, given = glyphsKept_] {
+                    const QTextBlock b = given.block();
+                    if (b.isValid() && !isLong(b) && !b.layout()->cacheEnabled())
+                        document()->markContentsDirty(b.position(), b.length());
+                },
+                Qt::QueuedConnection);
+            glyphsKept_ = {};
+        }
+        if (keep) {
+            block.layout()->setCacheEnabled(true);
+            glyphsKept_ = QTextCursor(block);
+        }
+    }
+
     // The toolkit's own layout of the whole line, in one line as the line is drawn.
     void layOutWhole(const QTextBlock &block) const
     {
@@ -170,6 +222,10 @@ private:
     LongLine::Register lines_ = std::make_shared<std::vector<const LongLine *>>();
     int blockCount_ = -1;  // as of the last change seen; unknown before the first
     mutable bool measuringView_ = false;
+    bool changing_ = false;
+    QTextBlock edited_;
+    QRectF editedBefore_;
+    QTextCursor glyphsKept_;  // at the line that keeps its glyphs, following edits
 };
 
 TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
