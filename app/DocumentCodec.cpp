@@ -27,9 +27,12 @@ void NormaliseLineBreaks(QString &text, SpellingRecord &marks)
     const QChar *read = begin;
     const QChar *const end = begin + text.size();
     QChar *write = begin;
-    auto mark = marks.begin();
+    // Pointers taken once: the list's own begin() and end() check for sharing on every call,
+    // and an empty list, which holds no data, would be "detached" once for every character.
+    SpellingMark *mark = marks.data();
+    SpellingMark *const marksEnd = mark + marks.size();
     while (read != end) {
-        if (mark != marks.end() && mark->position == read - begin) {
+        if (mark != marksEnd && mark->position == read - begin) {
             mark->position = write - begin;
             ++mark;
         }
@@ -415,13 +418,14 @@ EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const Sp
     }
     // The marks follow their characters into the laid-out text.
     SpellingRecord marks = legacy ? spellings : SpellingRecord();
-    auto mark = marks.begin();
+    SpellingMark *mark = marks.data();  // once, as in NormaliseLineBreaks
+    SpellingMark *const marksEnd = mark + marks.size();
     QString lines(size, Qt::Uninitialized);
     QChar *w = lines.data();
     for (qsizetype i = 0; i < n; ++i) {
-        while (mark != marks.end() && mark->position < i)
+        while (mark != marksEnd && mark->position < i)
             ++mark;
-        if (mark != marks.end() && mark->position == i)
+        if (mark != marksEnd && mark->position == i)
             (mark++)->position = w - lines.data();
         const char16_t c = text[i].unicode();
         if (c == u'\r' || c == u'\n') {
