@@ -342,6 +342,33 @@ private slots:
         QCOMPARE(pane.Text().mid(clicked, 4), QStringLiteral("DROP"));
     }
 
+    // A page up or down that lands in a long line keeps the caret's x, as it does in any line.
+    void pageMoveIntoLongLineKeepsX()
+    {
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *f.form().txtHTML;
+        QStringList lines;
+        for (int i = 0; i < 200; ++i)
+            lines << QStringLiteral("<p>line %1</p>").arg(i, 3, 10, QLatin1Char('0'));
+        lines[100] = QStringLiteral("<a href=\"/x\">日本語</a>").repeated(3000);
+        pane.setFocus();
+        for (const Qt::Key key : {Qt::Key_PageDown, Qt::Key_PageUp}) {
+            const int step = key == Qt::Key_PageDown ? 1 : -1;
+            const int from = key == Qt::Key_PageDown ? 0 : 199;
+            pane.SetText(lines.join(u'\n'));  // a long line not yet laid out
+            QTest::qWait(20);
+            pane.SetSelStart(pane.document()->findBlockByNumber(from).position() + 5);
+            QTest::keyClick(&pane, key);
+            const int page = (pane.textCursor().blockNumber() - from) * step;
+            pane.SetSelStart(pane.document()->findBlockByNumber(100 - step * page).position() + 5);
+            QTest::keyClick(&pane, key, Qt::ShiftModifier);
+            QCOMPARE(pane.textCursor().blockNumber(), 100);
+            QCOMPARE(pane.textCursor().positionInBlock(), 5);
+            QVERIFY(pane.SelLength() > 0);
+        }
+    }
+
     void hiddenCharactersSurviveOpenEditAndSave()
     {
         MainFormFixture f;

@@ -687,6 +687,23 @@ void TextBox::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    const bool page = event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown;
+    if (page && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
+        const QTextCursor before = textCursor();
+        const qreal x = verticalX_ >= 0 ? verticalX_ : caretX(before);
+        QPlainTextEdit::keyPressEvent(event);
+        // The toolkit puts the caret at the start of a long line it lands in, having no layout of
+        // the line to find the caret's x in: it is placed at that x here.
+        QTextCursor c = textCursor();
+        const QTextBlock landed = c.block();
+        if (landed != before.block() && isLong(landed) && c.positionInBlock() == 0) {
+            c.setPosition(landed.position() + layout_->lineOf(landed)->PositionAt(x, readerOf(landed)),
+                          modifiers == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+            setTextCursor(c);
+            verticalX_ = x;
+        }
+        return;
+    }
     if (!isReadOnly() && !overwriteMode() && editLongLine(event)) {
         event->accept();
         return;
