@@ -565,6 +565,24 @@ qreal TextBox::caretX(const QTextCursor &cursor) const
     return line.isValid() ? line.cursorToX(at) - document()->documentMargin() : 0;
 }
 
+// Moves the caret (with select, the selection's end) to x in target, and keeps x for the next
+// line up or down.
+void TextBox::placeCaretAtX(const QTextBlock &target, qreal x, bool select)
+{
+    int at = 0;
+    if (isLong(target)) {
+        at = layout_->lineOf(target)->PositionAt(x, readerOf(target));
+    } else {
+        blockBoundingRect(target);  // lays it out
+        const QTextLine line = target.layout()->lineCount() ? target.layout()->lineAt(0) : QTextLine();
+        at = line.isValid() ? line.xToCursor(x + document()->documentMargin()) : 0;
+    }
+    QTextCursor c = textCursor();
+    c.setPosition(target.position() + at, select ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    setTextCursor(c);
+    verticalX_ = x;  // after the move, which forgets it
+}
+
 // The toolkit finds the position of a click in a line from the line's own layout, which a long
 // line does not have; clicks and drags in a long line are placed here.
 void TextBox::mousePressEvent(QMouseEvent *event)
@@ -667,41 +685,23 @@ void TextBox::keyPressEvent(QKeyEvent *event)
 {
     const bool up = event->key() == Qt::Key_Up, down = event->key() == Qt::Key_Down;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    QTextCursor c = textCursor();
+    const bool select = modifiers == Qt::ShiftModifier;
+    const bool vertical = modifiers == Qt::NoModifier || select;
+    const QTextCursor c = textCursor();
     const QTextBlock target = up ? c.block().previous() : c.block().next();
-    if ((up || down) && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier) && target.isValid()
-        && (isLong(c.block()) || isLong(target))) {
-        const qreal x = verticalX_ >= 0 ? verticalX_ : caretX(c);
-        int at = 0;
-        if (isLong(target)) {
-            at = layout_->lineOf(target)->PositionAt(x, readerOf(target));
-        } else {
-            blockBoundingRect(target);  // lays it out
-            const QTextLine line = target.layout()->lineCount() ? target.layout()->lineAt(0) : QTextLine();
-            at = line.isValid() ? line.xToCursor(x + document()->documentMargin()) : 0;
-        }
-        c.setPosition(target.position() + at,
-                      modifiers == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
-        setTextCursor(c);
-        verticalX_ = x;  // after the move, which forgets it
+    if ((up || down) && vertical && target.isValid() && (isLong(c.block()) || isLong(target))) {
+        placeCaretAtX(target, verticalX_ >= 0 ? verticalX_ : caretX(c), select);
         event->accept();
         return;
     }
-    const bool page = event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown;
-    if (page && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
-        const QTextCursor before = textCursor();
-        const qreal x = verticalX_ >= 0 ? verticalX_ : caretX(before);
+    if ((event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) && vertical) {
+        const qreal x = verticalX_ >= 0 ? verticalX_ : caretX(c);
         QPlainTextEdit::keyPressEvent(event);
         // The toolkit puts the caret at the start of a long line it lands in, having no layout of
         // the line to find the caret's x in: it is placed at that x here.
-        QTextCursor c = textCursor();
-        const QTextBlock landed = c.block();
-        if (landed != before.block() && isLong(landed) && c.positionInBlock() == 0) {
-            c.setPosition(landed.position() + layout_->lineOf(landed)->PositionAt(x, readerOf(landed)),
-                          modifiers == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
-            setTextCursor(c);
-            verticalX_ = x;
-        }
+        const QTextCursor landed = textCursor();
+        if (landed.block() != c.block() && isLong(landed.block()) && landed.positionInBlock() == 0)
+            placeCaretAtX(landed.block(), x, select);
         return;
     }
     if (!isReadOnly() && !overwriteMode() && editLongLine(event)) {

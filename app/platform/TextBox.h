@@ -70,6 +70,7 @@ private:
     // its height) holds; an invalid block if none does.
     QTextBlock findInView(const std::function<bool(const QTextBlock &, qreal, qreal)> &found) const;
     qreal caretX(const QTextCursor &cursor) const;
+    void placeCaretAtX(const QTextBlock &target, qreal x, bool select);
     bool editLongLine(QKeyEvent *event);
     void showCaret();
 
