@@ -3,12 +3,12 @@
 // wanted kept.
 #include "app/DocumentCommands.h"
 
-#include "app/AppInfo.h"
-#include "app/Document.h"
-#include "app/Recovery.h"
+#include "app/core/AppInfo.h"
+#include "app/core/Document.h"
+#include "app/core/Recovery.h"
 #include "app/mdlIO.h"
 #include "app/platform/Platform.h"
-#include "app/platform/TextBox.h"
+#include "edit/pane/TextBox.h"
 
 #include <QDir>
 

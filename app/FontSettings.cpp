@@ -1,7 +1,7 @@
 #include "app/FontSettings.h"
 
-#include "app/AppInfo.h"
-#include "app/SafeWrite.h"
+#include "app/core/AppInfo.h"
+#include "app/core/SafeWrite.h"
 #include "app/platform/Platform.h"
 
 #include <QDir>

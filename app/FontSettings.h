@@ -1,7 +1,7 @@
 #pragma once
 // The editor font's settings file fn.dat: read at start-up, applied to the editing pane, and
 // written back with the values read then, at start-up and after every document save.
-#include "app/QuotedValue.h"
+#include "app/core/QuotedValue.h"
 
 #include <QFont>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "app/frmMain.h"
 
-#include "app/AppInfo.h"
+#include "app/core/AppInfo.h"
 #include "app/mdlIO.h"
-#include "app/platform/HiddenCharacters.h"
+#include "edit/core/PaneText.h"
 #include "edit/EditCommands.h"
 #include "view/ViewCommands.h"
 #include "windows/WindowCommands.h"

@@ -3,13 +3,13 @@
 // and the menu bar. It owns the document and wires every command to one QAction, shared by
 // the menu, the toolbar and the shortcut keys; the commands themselves live with their
 // subsystems (app/, view/, edit/, windows/) and take what they work on as parameters.
-#include "app/Document.h"
+#include "app/core/Document.h"
 #include "app/DocumentCommands.h"
 #include "app/FontSettings.h"
-#include "app/Recovery.h"
-#include "app/TextSnapshot.h"
+#include "app/core/Recovery.h"
+#include "app/core/TextSnapshot.h"
 #include "app/platform/CommonDialog.h"
-#include "app/platform/TextBox.h"
+#include "edit/pane/TextBox.h"
 #include "view/MDL.h"
 
 #include <QMainWindow>

@@ -1,5 +1,5 @@
 // Tavro: an HTML source editor with a browser preview.
-#include "app/AppInfo.h"
+#include "app/core/AppInfo.h"
 #include "app/frmMain.h"
 #include "app/platform/Japanese.h"
 #include "app/platform/Paths.h"

@@ -3,14 +3,14 @@
 // written, so a cancelled or failed command leaves everything as it was.
 #include "app/mdlIO.h"
 
-#include "app/AppInfo.h"
-#include "app/Document.h"
+#include "app/core/AppInfo.h"
+#include "app/core/Document.h"
 #include "app/DocumentCommands.h"
 #include "app/FontSettings.h"
-#include "app/SafeWrite.h"
+#include "app/core/SafeWrite.h"
 #include "app/platform/CommonDialog.h"
 #include "app/platform/Platform.h"
-#include "app/platform/TextBox.h"
+#include "edit/pane/TextBox.h"
 
 #include <QDir>
 #include <QFileInfo>

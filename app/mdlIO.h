@@ -1,6 +1,6 @@
 #pragma once
 // Document files: moves the document between the editing pane and its file.
-#include "app/DocumentCodec.h"
+#include "app/core/DocumentCodec.h"
 
 #include <QString>
 

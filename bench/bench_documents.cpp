@@ -8,8 +8,8 @@
 // Run by hand: build/bin/bench_documents [runs] [megabytes] [folder]
 // (offscreen unless a display is set; the folder defaults to a temporary one in /tmp).
 #include "bench/BenchApp.h"
-#include "app/DocumentCodec.h"
-#include "app/EncodingDetector.h"
+#include "app/core/DocumentCodec.h"
+#include "app/core/EncodingDetector.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
 #include "app/platform/Japanese.h"

@@ -1,6 +1,6 @@
 // Reads a generated 5 MB RTF file (Japanese as \'hh pairs, formatting, paragraphs, small
 // tables) into a QTextDocument and prints the reading speed and the memory it took.
-#include "windows/RtfReader.h"
+#include "windows/core/RtfReader.h"
 
 #include <QElapsedTimer>
 #include <QFile>

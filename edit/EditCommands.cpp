@@ -1,7 +1,7 @@
 #include "edit/EditCommands.h"
 
 #include "app/platform/Platform.h"
-#include "app/platform/TextBox.h"
+#include "edit/pane/TextBox.h"
 #include "edit/EditorSettings.h"
 #include "edit/FindBar.h"
 

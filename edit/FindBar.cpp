@@ -1,6 +1,6 @@
 #include "edit/FindBar.h"
 
-#include "app/platform/TextBox.h"
+#include "edit/pane/TextBox.h"
 
 #include <QApplication>
 #include <QCheckBox>

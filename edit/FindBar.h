@@ -2,7 +2,7 @@
 // The find and replace bar above the editing pane. It searches the pane's text as one string
 // (edit/TextSearch), selects what it finds in the pane, and tells of a wrap round the text in
 // its own label rather than in a message box.
-#include "edit/TextSearch.h"
+#include "edit/core/TextSearch.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "edit/HtmlHighlighter.h"
 
-#include "app/platform/HiddenCharacters.h"
+#include "edit/core/PaneText.h"
 
 #include <QScopedValueRollback>
 #include <QTextDocument>

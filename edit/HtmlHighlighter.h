@@ -4,7 +4,7 @@
 // blocks below it are left unread until they are shown. Opening a large document therefore reads
 // nothing, and an edit reads from the edited block down to the end of what is shown.
 // The colours are layout formats: they never change the text, the clipboard or the file.
-#include "edit/HtmlScanner.h"
+#include "edit/core/HtmlScanner.h"
 
 #include <QColor>
 #include <QSyntaxHighlighter>

@@ -1,6 +1,6 @@
 #include "view/MDL.h"
 
-#include "app/Document.h"
+#include "app/core/Document.h"
 
 #include <QWidget>
 #include <algorithm>

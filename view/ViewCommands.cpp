@@ -1,6 +1,6 @@
 #include "view/ViewCommands.h"
 
-#include "app/Document.h"
+#include "app/core/Document.h"
 #include "app/DocumentCommands.h"
 #include "app/mdlIO.h"
 #include "view/Preview.h"

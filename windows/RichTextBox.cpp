@@ -1,6 +1,6 @@
 #include "windows/RichTextBox.h"
 
-#include "windows/RtfReader.h"
+#include "windows/core/RtfReader.h"
 
 RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
 {

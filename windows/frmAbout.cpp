@@ -1,7 +1,7 @@
 #include "windows/frmAbout.h"
 
-#include "app/AppInfo.h"
-#include "app/platform/Twips.h"
+#include "app/core/AppInfo.h"
+#include "windows/core/Twips.h"
 #include "windows/SingleWindow.h"
 
 #include <QCloseEvent>

@@ -1,9 +1,9 @@
 #include "windows/frmColor.h"
 
-#include "app/AppInfo.h"
+#include "app/core/AppInfo.h"
 #include "app/platform/Platform.h"
-#include "app/platform/Twips.h"
-#include "windows/ColorCode.h"
+#include "windows/core/Twips.h"
+#include "windows/core/ColorCode.h"
 #include "windows/SingleWindow.h"
 
 #include <QCloseEvent>

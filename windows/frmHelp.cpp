@@ -1,9 +1,9 @@
 #include "windows/frmHelp.h"
 
-#include "app/AppInfo.h"
+#include "app/core/AppInfo.h"
 #include "app/platform/Paths.h"
-#include "app/platform/Twips.h"
-#include "windows/HelpFile.h"
+#include "windows/core/Twips.h"
+#include "windows/core/HelpFile.h"
 #include "windows/RichTextBox.h"
 #include "windows/SingleWindow.h"
 

@@ -2,7 +2,7 @@
 // that writing is idempotent (saving a saved file again rewrites the same bytes), that text
 // survives a save unless it held characters the encoding cannot store, and that a valid file
 // is written back unchanged, apart from the final line break a file without one gains.
-#include "app/DocumentCodec.h"
+#include "app/core/DocumentCodec.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Settings-file bytes -> font values. Whatever is accepted must survive being written out
 // and read back unchanged, and the written form must be stable.
-#include "app/QuotedValue.h"
+#include "app/core/QuotedValue.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the RTF reader, decoded as the help window would decode a file
 // (Shift_JIS) or byte for byte (Latin-1), chosen by the length.
-#include "windows/RtfReader.h"
+#include "windows/core/RtfReader.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 // A freshly loaded main window per test, with scripted dialogs and its own settings folder.
-#include "app/Document.h"
+#include "app/core/Document.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
 #include "support/ScriptedPlatform.h"

@@ -1,0 +1,93 @@
+#pragma once
+// The one document the editor holds: which file it belongs to, how that file is encoded,
+// whether the pane holds changes the file lacks, and how the window shows it. The main window
+// owns it and passes it to the commands; the caption follows its signals.
+#include "app/core/DocumentCodec.h"
+#include "app/core/FileIdentity.h"
+
+#include <QObject>
+#include <QString>
+#include <optional>
+
+// How the window shares itself between the two panes.
+enum class ViewMode { Normal, TextPriority, BrowserPriority };
+
+class Document : public QObject {
+    Q_OBJECT
+public:
+    // The display name of a document that has no file yet.
+    static const QString UntitledName;
+
+    explicit Document(QObject *parent = nullptr);
+
+    // The pane holds changes that are not in the file.
+    bool IsModified() const { return modified_; }
+    void SetModified(bool modified);
+
+    // Exit is under way: closing asks instead of refusing.
+    bool ExitRequested() const { return exitRequested_; }
+    void SetExitRequested(bool requested) { exitRequested_ = requested; }
+
+    // Full path of the document's file; kept (never cleared) when New makes the document
+    // untitled again.
+    QString FilePath() const { return filePath_; }
+    // Display name; UntitledName while the document has no file.
+    QString FileTitle() const { return fileTitle_; }
+    // "無題" and nothing else says that the document has no file yet: such a document is saved
+    // through Save As.
+    bool IsUntitled() const { return fileTitle_ == UntitledName; }
+
+    // The document now belongs to this file, which holds the pane's text in encoding.
+    void SetFile(const QString &path, const QString &title, TextEncoding encoding);
+    // New: untitled, no encoding remembered; the path stays.
+    void MakeUntitled();
+    // Text brought back after a crash: the document it belonged to, based on the version of
+    // its file that was on disk then.
+    void Restore(const QString &path, const QString &title, std::optional<TextEncoding> encoding,
+                 std::optional<FileIdentity> diskIdentity);
+
+    // The version of the file on disk that the pane's text was last read from or written to;
+    // nullopt when the document has no file or it was not there. SetFile takes it from disk.
+    std::optional<FileIdentity> DiskIdentity() const { return diskIdentity_; }
+    // The file on disk is another version than the one last read or written (a deleted file is
+    // not: it is simply written again).
+    bool ChangedOnDisk() const;
+    // The user chose to keep the text as it is over the version now on disk: it is not offered
+    // for reloading again, but saving still asks before replacing it.
+    void DeclineDiskVersion() { declinedIdentity_ = IdentityOf(filePath_); }
+    bool DiskVersionDeclined() const;
+
+    // The encoding the document's file is in: what it was read in, or last written in;
+    // nullopt for a document that has never been read or written.
+    std::optional<TextEncoding> Encoding() const { return encoding_; }
+    // Where the file spelled a character with a non-standard code of its encoding, kept in step
+    // with the pane's text, so an unedited part is written back with the bytes it had.
+    const SpellingRecord &Spellings() const { return spellings_; }
+    void SetSpellings(SpellingRecord spellings) { spellings_ = std::move(spellings); }
+    // The pane's text changed at position: removed characters went, added came.
+    void TextChanged(int position, int removed, int added);
+
+    // The main window's caption: "Tavro - name", with " *" while modified.
+    QString Caption() const;
+
+    ViewMode viewMode() const { return viewMode_; }
+    void setViewMode(ViewMode mode) { viewMode_ = mode; }
+
+signals:
+    // The caption changed: the modified flag or the display name.
+    void captionChanged(const QString &caption);
+    void modifiedChanged(bool modified);
+
+private:
+    void announce();
+
+    bool modified_ = false;
+    bool exitRequested_ = false;
+    QString filePath_;
+    QString fileTitle_ = UntitledName;
+    std::optional<TextEncoding> encoding_;
+    SpellingRecord spellings_;
+    std::optional<FileIdentity> diskIdentity_;
+    std::optional<FileIdentity> declinedIdentity_;
+    ViewMode viewMode_ = ViewMode::Normal;
+};

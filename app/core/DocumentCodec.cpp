@@ -1,0 +1,467 @@
+#include "app/core/DocumentCodec.h"
+
+#include "app/core/EncodingDetector.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace {
+
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+constexpr char kUtf16LeBom[] = "\xFF\xFE";
+constexpr char kUtf16BeBom[] = "\xFE\xFF";
+
+// A declaration is looked for in this much of the file: it belongs in the page's head.
+constexpr qsizetype kDeclarationWindow = 64 * 1024;
+
+bool IsLineBreak(char16_t c) { return c == u'\n' || c == u'\r'; }
+
+// Replaces every CR LF, lone CR and lone LF by '\n' in place; moves the marks, which index
+// the text before, to the same characters after.
+void NormaliseLineBreaks(QString &text, SpellingRecord &marks)
+{
+    QChar *const begin = text.data();
+    const QChar *read = begin;
+    const QChar *const end = begin + text.size();
+    QChar *write = begin;
+    // Pointers taken once: the list's own begin() and end() check for sharing on every call,
+    // and an empty list, which holds no data, would be "detached" once for every character.
+    SpellingMark *mark = marks.data();
+    SpellingMark *const marksEnd = mark + marks.size();
+    while (read != end) {
+        if (mark != marksEnd && mark->position == read - begin) {
+            mark->position = write - begin;
+            ++mark;
+        }
+        if (*read == u'\r') {
+            *write++ = u'\n';
+            ++read;
+            if (read != end && *read == u'\n')
+                ++read;
+        } else {
+            *write++ = *read++;
+        }
+    }
+    text.truncate(write - begin);
+}
+
+std::optional<LegacyCodec> LegacyCodecFor(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::ShiftJis: return LegacyCodec::ShiftJis;
+    case TextEncoding::EucJp: return LegacyCodec::EucJp;
+    case TextEncoding::Iso2022Jp: return LegacyCodec::Iso2022Jp;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<TextEncoding> EncodingForLabel(QStringView label)
+{
+    const QString name = label.trimmed().toString().toLower();
+    struct Labels {
+        TextEncoding encoding;
+        std::initializer_list<const char *> names;
+    };
+    // The labels browsers accept for these encodings.
+    static const Labels table[] = {
+        {TextEncoding::Utf8,
+         {"utf-8", "utf8", "unicode-1-1-utf-8", "unicode11utf8", "unicode20utf8", "x-unicode20utf8"}},
+        {TextEncoding::ShiftJis,
+         {"shift_jis", "shift-jis", "sjis", "x-sjis", "windows-31j", "cp932", "ms932", "ms_kanji",
+          "csshiftjis"}},
+        {TextEncoding::EucJp, {"euc-jp", "x-euc-jp", "cseucpkdfmtjapanese"}},
+        {TextEncoding::Iso2022Jp, {"iso-2022-jp", "csiso2022jp"}},
+        {TextEncoding::Utf16Le, {"utf-16", "utf-16le", "unicode", "ucs-2", "csunicode",
+                                 "iso-10646-ucs-2", "unicodefeff"}},
+        {TextEncoding::Utf16Be, {"utf-16be", "unicodefffe"}},
+    };
+    for (const Labels &labels : table)
+        for (const char *l : labels.names)
+            if (name == QLatin1String(l))
+                return labels.encoding;
+    return std::nullopt;
+}
+
+bool IsHtmlSpace(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
+
+// The value of encoding= in an XML declaration (without its "?>").
+std::optional<QStringView> XmlEncodingLabel(QStringView declaration)
+{
+    qsizetype at = 0;
+    while ((at = declaration.indexOf(u"encoding", at)) >= 0) {
+        qsizetype i = at + 8;
+        while (i < declaration.size() && IsHtmlSpace(declaration[i]))
+            ++i;
+        if (i < declaration.size() && declaration[i] == u'=') {
+            ++i;
+            while (i < declaration.size() && IsHtmlSpace(declaration[i]))
+                ++i;
+            if (i < declaration.size() && (declaration[i] == u'"' || declaration[i] == u'\'')) {
+                const qsizetype close = declaration.indexOf(declaration[i], i + 1);
+                if (close > i)
+                    return declaration.sliced(i + 1, close - i - 1);
+            }
+            return std::nullopt;
+        }
+        at = i;
+    }
+    return std::nullopt;
+}
+
+// The charset named inside a Content-Type value such as "text/html; charset=Shift_JIS".
+std::optional<QStringView> CharsetFromContent(QStringView content)
+{
+    qsizetype at = 0;
+    while ((at = content.indexOf(u"charset", at, Qt::CaseInsensitive)) >= 0) {
+        qsizetype i = at + 7;
+        while (i < content.size() && IsHtmlSpace(content[i]))
+            ++i;
+        if (i >= content.size() || content[i] != u'=') {
+            at = i;
+            continue;
+        }
+        ++i;
+        while (i < content.size() && IsHtmlSpace(content[i]))
+            ++i;
+        if (i >= content.size())
+            return std::nullopt;
+        if (content[i] == u'"' || content[i] == u'\'') {
+            const qsizetype close = content.indexOf(content[i], i + 1);
+            if (close < 0)
+                return std::nullopt;
+            return content.sliced(i + 1, close - i - 1);
+        }
+        qsizetype e = i;
+        while (e < content.size() && content[e] != u';' && !IsHtmlSpace(content[e]))
+            ++e;
+        return content.sliced(i, e - i);
+    }
+    return std::nullopt;
+}
+
+struct MetaTag {
+    std::optional<QStringView> charset, httpEquiv, content;
+    qsizetype end = 0; // index just past the tag
+};
+
+// Reads the attributes of a tag whose name ends at `pos`.
+MetaTag ReadMetaAttributes(QStringView text, qsizetype pos)
+{
+    MetaTag tag;
+    const qsizetype n = text.size();
+    while (pos < n) {
+        while (pos < n && (IsHtmlSpace(text[pos]) || text[pos] == u'/'))
+            ++pos;
+        if (pos >= n || text[pos] == u'>')
+            break;
+        const qsizetype nameStart = pos;
+        while (pos < n && !IsHtmlSpace(text[pos]) && text[pos] != u'/' && text[pos] != u'>'
+               && (text[pos] != u'=' || pos == nameStart))
+            ++pos;
+        const QStringView name = text.sliced(nameStart, pos - nameStart);
+        QStringView value;
+        qsizetype look = pos;
+        while (look < n && IsHtmlSpace(text[look]))
+            ++look;
+        if (look < n && text[look] == u'=') {
+            pos = look + 1;
+            while (pos < n && IsHtmlSpace(text[pos]))
+                ++pos;
+            if (pos < n && (text[pos] == u'"' || text[pos] == u'\'')) {
+                const QChar quote = text[pos];
+                qsizetype close = text.indexOf(quote, pos + 1);
+                if (close < 0)
+                    close = n;
+                value = text.sliced(pos + 1, close - pos - 1);
+                pos = std::min(close + 1, n);
+            } else {
+                const qsizetype valueStart = pos;
+                while (pos < n && !IsHtmlSpace(text[pos]) && text[pos] != u'>')
+                    ++pos;
+                value = text.sliced(valueStart, pos - valueStart);
+            }
+        }
+        auto setOnce = [&](std::optional<QStringView> &slot) {
+            if (!slot)
+                slot = value;
+        };
+        if (name.compare(u"charset", Qt::CaseInsensitive) == 0)
+            setOnce(tag.charset);
+        else if (name.compare(u"http-equiv", Qt::CaseInsensitive) == 0)
+            setOnce(tag.httpEquiv);
+        else if (name.compare(u"content", Qt::CaseInsensitive) == 0)
+            setOnce(tag.content);
+    }
+    tag.end = std::min(pos + 1, n);
+    return tag;
+}
+
+// Decodes bytes (without byte-order mark) as encoding; line breaks untouched.
+DecodedDocument DecodeRaw(QByteArrayView bytes, TextEncoding encoding)
+{
+    DecodedDocument doc;
+    doc.encoding = encoding;
+    if (const auto codec = LegacyCodecFor(encoding)) {
+        LegacyText legacy = DecodeLegacy(*codec, bytes);
+        doc.text = std::move(legacy.text);
+        doc.spellings = std::move(legacy.spellings);
+        doc.hadInvalidBytes = legacy.invalid;
+    } else if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) {
+        QStringDecoder utf16(encoding == TextEncoding::Utf16Le ? QStringDecoder::Utf16LE
+                                                               : QStringDecoder::Utf16BE,
+                             QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        doc.text = utf16.decode(bytes);
+        doc.hadInvalidBytes = utf16.hasError() || bytes.size() % 2 != 0; // a cut-off last unit
+    } else {
+        // A second byte-order mark is a character of the text.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless
+                                                      | QStringDecoder::Flag::ConvertInitialBom);
+        doc.text = utf8.decode(bytes);
+        doc.hadInvalidBytes = utf8.hasError();
+    }
+    return doc;
+}
+
+// The byte-order mark's encoding and length; nullopt for a file without one.
+std::optional<std::pair<TextEncoding, qsizetype>> ByteOrderMark(QByteArrayView bytes)
+{
+    if (bytes.startsWith(kUtf8Bom))
+        return std::pair{TextEncoding::Utf8Bom, qsizetype(3)};
+    if (bytes.startsWith(kUtf16LeBom))
+        return std::pair{TextEncoding::Utf16Le, qsizetype(2)};
+    if (bytes.startsWith(kUtf16BeBom))
+        return std::pair{TextEncoding::Utf16Be, qsizetype(2)};
+    return std::nullopt;
+}
+
+bool IsAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+// The encoding of a file without a byte-order mark, decoded; line breaks untouched.
+DecodedDocument DetectAndDecode(QByteArrayView bytes)
+{
+    // Declarations are ASCII in every encoding they may name here.
+    const QString head = QString::fromLatin1(bytes.first(std::min(bytes.size(), kDeclarationWindow)));
+    const std::optional<TextEncoding> declared = DeclaredEncoding(head);
+    std::optional<DecodedDocument> tried;
+    if (declared && !StoresEveryCharacter(*declared)) {
+        tried = DecodeRaw(bytes, *declared);
+        if (!tried->hadInvalidBytes)
+            return std::move(*tried);
+    } else if (declared == TextEncoding::Utf8 && bytes.isValidUtf8()) {
+        return DecodeRaw(bytes, TextEncoding::Utf8);
+    }
+
+    // The validity check stops at the first bad byte, so legacy files are not read twice.
+    if (bytes.isValidUtf8()) {
+        if (!IsAscii(bytes))
+            return DecodeRaw(bytes, TextEncoding::Utf8);
+        if (CountIso2022JpEscapes(bytes) > 0) {
+            DecodedDocument iso = DecodeRaw(bytes, TextEncoding::Iso2022Jp);
+            if (!iso.hadInvalidBytes)
+                return iso;
+        }
+        return DecodeRaw(bytes, TextEncoding::ShiftJis);
+    }
+
+    const TextEncoding guess = GuessJapaneseLegacy(bytes) == JapaneseLegacy::EucJp
+        ? TextEncoding::EucJp : TextEncoding::ShiftJis;
+    if (tried && tried->encoding == guess)
+        return std::move(*tried);
+    return DecodeRaw(bytes, guess);
+}
+
+DecodedDocument Finish(DecodedDocument doc)
+{
+    NormaliseLineBreaks(doc.text, doc.spellings);
+    doc.text.squeeze(); // the legacy decoders size their buffer for the worst case
+    return doc;
+}
+
+} // namespace
+
+QString EncodingName(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::ShiftJis: return QStringLiteral("Shift_JIS");
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf8Bom: return QStringLiteral("UTF-8");
+    case TextEncoding::EucJp: return QStringLiteral("EUC-JP");
+    case TextEncoding::Iso2022Jp: return QStringLiteral("ISO-2022-JP");
+    case TextEncoding::Utf16Le: return QStringLiteral("UTF-16LE");
+    case TextEncoding::Utf16Be: return QStringLiteral("UTF-16BE");
+    }
+    return QString();
+}
+
+QString EncodingLabel(TextEncoding encoding)
+{
+    return EncodingName(encoding).toLower();
+}
+
+bool StoresEveryCharacter(TextEncoding encoding)
+{
+    return !LegacyCodecFor(encoding).has_value();
+}
+
+QString DecodeShiftJis(QByteArrayView bytes, bool *invalid)
+{
+    LegacyText legacy = DecodeLegacy(LegacyCodec::ShiftJis, bytes);
+    if (invalid)
+        *invalid = legacy.invalid;
+    return std::move(legacy.text);
+}
+
+QByteArray EncodeShiftJis(QStringView text, bool *unstorable)
+{
+    return EncodeLegacy(LegacyCodec::ShiftJis, text, {}, unstorable);
+}
+
+DecodedDocument DecodeDocument(QByteArrayView bytes)
+{
+    if (const auto bom = ByteOrderMark(bytes)) {
+        DecodedDocument doc = DecodeRaw(bytes.sliced(bom->second), bom->first);
+        if (doc.text.contains(QChar(0))) {
+            DecodedDocument refused;
+            refused.encoding = bom->first;
+            refused.hasNul = true;
+            return refused;
+        }
+        return Finish(std::move(doc));
+    }
+    if (bytes.contains('\0')) {
+        DecodedDocument doc;
+        doc.hasNul = true;
+        return doc;
+    }
+    return Finish(DetectAndDecode(bytes));
+}
+
+DecodedDocument DecodeDocumentAs(QByteArrayView bytes, TextEncoding encoding)
+{
+    const auto bom = ByteOrderMark(bytes);
+    const bool skip = bom && (bom->first == encoding
+                              || (bom->first == TextEncoding::Utf8Bom && encoding == TextEncoding::Utf8));
+    DecodedDocument doc = DecodeRaw(skip ? bytes.sliced(bom->second) : bytes, encoding);
+    return Finish(std::move(doc));
+}
+
+std::optional<TextEncoding> DeclaredEncoding(QStringView text)
+{
+    if (text.startsWith(u"<?xml", Qt::CaseSensitive) && text.size() > 5 && IsHtmlSpace(text[5])) {
+        const qsizetype close = text.indexOf(u"?>");
+        const QStringView declaration = text.sliced(0, close < 0 ? text.size() : close);
+        if (const auto label = XmlEncodingLabel(declaration))
+            return EncodingForLabel(*label);
+    }
+    qsizetype i = 0;
+    while ((i = text.indexOf(u'<', i)) >= 0) {
+        const QStringView rest = text.sliced(i);
+        if (rest.startsWith(u"<!--")) {
+            const qsizetype close = text.indexOf(u"-->", i + 4);
+            if (close < 0)
+                return std::nullopt;
+            i = close + 3;
+            continue;
+        }
+        if (rest.startsWith(u"<meta", Qt::CaseInsensitive)
+            && (rest.size() == 5 || IsHtmlSpace(rest[5]) || rest[5] == u'/' || rest[5] == u'>')) {
+            const MetaTag tag = ReadMetaAttributes(text, i + 5);
+            std::optional<QStringView> label = tag.charset;
+            if (!label && tag.httpEquiv && tag.content
+                && tag.httpEquiv->trimmed().compare(u"content-type", Qt::CaseInsensitive) == 0)
+                label = CharsetFromContent(*tag.content);
+            if (label) // the first declaration decides, whatever it names
+                return EncodingForLabel(*label);
+            i = tag.end;
+            continue;
+        }
+        ++i;
+    }
+    return std::nullopt;
+}
+
+TextEncoding ChooseWriteEncoding(QStringView text, std::optional<TextEncoding> readEncoding)
+{
+    if (const auto declared = DeclaredEncoding(text)) {
+        if (*declared == TextEncoding::Utf8 && readEncoding == TextEncoding::Utf8Bom)
+            return TextEncoding::Utf8Bom;
+        const bool readUtf16 = readEncoding == TextEncoding::Utf16Le || readEncoding == TextEncoding::Utf16Be;
+        if ((*declared == TextEncoding::Utf16Le || *declared == TextEncoding::Utf16Be) && readUtf16)
+            return *readEncoding;
+        return *declared;
+    }
+    return readEncoding.value_or(TextEncoding::ShiftJis);
+}
+
+EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const SpellingRecord &spellings)
+{
+    const std::optional<LegacyCodec> legacy = LegacyCodecFor(encoding);
+    const bool sjis = encoding == TextEncoding::ShiftJis;
+    const bool endsWithBreak = !text.isEmpty() && IsLineBreak(text.back().unicode());
+
+    // Every line break becomes CR LF; one more CR LF ends a text without a final break.
+    const qsizetype n = text.size();
+    qsizetype size = n + (endsWithBreak ? 0 : 2);
+    for (qsizetype i = 0; i < n; ++i) {
+        if ((text[i] == u'\r' && (i + 1 == n || text[i + 1] != u'\n'))
+            || (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')))
+            ++size; // a lone CR or LF grows into CR LF
+    }
+    // The marks follow their characters into the laid-out text.
+    SpellingRecord marks = legacy ? spellings : SpellingRecord();
+    SpellingMark *mark = marks.data();  // once, as in NormaliseLineBreaks
+    SpellingMark *const marksEnd = mark + marks.size();
+    QString lines(size, Qt::Uninitialized);
+    QChar *w = lines.data();
+    for (qsizetype i = 0; i < n; ++i) {
+        while (mark != marksEnd && mark->position < i)
+            ++mark;
+        if (mark != marksEnd && mark->position == i)
+            (mark++)->position = w - lines.data();
+        const char16_t c = text[i].unicode();
+        if (c == u'\r' || c == u'\n') {
+            *w++ = u'\r';
+            *w++ = u'\n';
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            *w++ = QChar(sjis ? legacy_detail::ControlToIcu(c) : c);
+        }
+    }
+    if (!endsWithBreak) {
+        *w++ = u'\r';
+        *w++ = u'\n';
+    }
+    Q_ASSERT(w == lines.data() + size);
+
+    EncodedDocument out;
+    if (sjis) {
+        out.bytes = legacy_detail::EncodePreparedShiftJis(lines, marks, &out.unstorable);
+    } else if (legacy) {
+        out.bytes = EncodeLegacy(*legacy, lines, marks, &out.unstorable);
+    } else if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) {
+        const bool le = encoding == TextEncoding::Utf16Le;
+        QStringEncoder utf16(le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);
+        out.bytes = QByteArray(le ? kUtf16LeBom : kUtf16BeBom) + utf16.encode(lines);
+        out.unstorable = utf16.hasError();
+    } else {
+        QStringEncoder utf8(QStringEncoder::Utf8);
+        const QByteArray body = utf8.encode(lines);
+        out.unstorable = utf8.hasError(); // lone surrogates, written as U+FFFD
+        if (encoding == TextEncoding::Utf8Bom) {
+            out.bytes.reserve(body.size() + 3);
+            out.bytes.append(kUtf8Bom);
+        }
+        out.bytes.append(body);
+    }
+    return out;
+}

@@ -1,0 +1,541 @@
+#include "app/core/SafeWrite.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+// A file descriptor that closes itself.
+class FileHandle {
+public:
+    explicit FileHandle(int fd = -1) : m_fd(fd) {}
+    FileHandle(FileHandle &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileHandle &operator=(FileHandle &&other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+    ~FileHandle()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    // Closes now; 0 or the error, which some file systems report only here.
+    int close()
+    {
+        const int fd = std::exchange(m_fd, -1);
+        return ::close(fd) == 0 ? 0 : errno;
+    }
+
+private:
+    int m_fd;
+};
+
+QString Shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString SystemReason(int error)
+{
+    switch (error) {
+    case ENOSPC: return QStringLiteral("ディスクの空き領域が足りません。");
+    case EDQUOT: return QStringLiteral("ディスクの使用量の上限を超えました。");
+    case EFBIG: return QStringLiteral("ファイルが大きすぎます。");
+    case EACCES: return QStringLiteral("アクセスが拒否されました。");
+    case EPERM: return QStringLiteral("この操作は許可されていません (変更が禁止されている可能性があります)。");
+    case EROFS: return QStringLiteral("読み取り専用のファイル システムです。");
+    case ENOENT: return QStringLiteral("ファイルまたはフォルダーが見つかりません。");
+    case ENOTDIR: return QStringLiteral("パスの途中にフォルダーではないものがあります。");
+    case EISDIR: return QStringLiteral("フォルダーです。");
+    case ENAMETOOLONG: return QStringLiteral("名前が長すぎます。");
+    case ELOOP: return QStringLiteral("シンボリック リンクの参照が深すぎるか、循環しています。");
+    case EIO: return QStringLiteral("入出力エラーが発生しました。");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("開いているファイルが多すぎます。");
+    case EBUSY:
+    case ETXTBSY: return QStringLiteral("ファイルが使用中です。");
+    default:
+        return QStringLiteral("システム エラー %1 (%2)。")
+            .arg(error)
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+// Why a file that is not a regular file is neither read nor written.
+QString NotRegularReason(mode_t mode)
+{
+    QString kind;
+    if (S_ISDIR(mode))
+        kind = QStringLiteral("フォルダー");
+    else if (S_ISFIFO(mode))
+        kind = QStringLiteral("名前付きパイプ (FIFO)");
+    else if (S_ISCHR(mode) || S_ISBLK(mode))
+        kind = QStringLiteral("デバイス ファイル");
+    else if (S_ISSOCK(mode))
+        kind = QStringLiteral("ソケット");
+    else
+        kind = QStringLiteral("特殊なファイル");
+    return QStringLiteral("%1です。開いたり保存したりできるのは通常のファイルだけです。").arg(kind);
+}
+
+WriteResult Failure(WriteResult::Status status, const QString &reason)
+{
+    return {status, reason};
+}
+
+WriteResult Failure(int error)
+{
+    return {WriteResult::Status::Failed, SystemReason(error)};
+}
+
+// Writes every byte at offset; 0 or the error. A write that stores nothing is a full disk.
+int WriteAll(int fd, const QByteArray &bytes, off_t offset)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done),
+                                   offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return ENOSPC;
+        done += n;
+    }
+    return 0;
+}
+
+// Reads the whole file from its start; `expected` (its size) avoids growing the buffer.
+int ReadAll(int fd, off_t expected, QByteArray *out)
+{
+    QByteArray data(qsizetype(qMax<off_t>(expected, 0)), Qt::Uninitialized);
+    qsizetype done = 0;
+    for (;;) {
+        char probe[16384];
+        // Once the expected size is in, read on into a small buffer: the file may have grown.
+        const bool full = done == data.size();
+        const ssize_t n = full ? ::pread(fd, probe, sizeof probe, done)
+                               : ::pread(fd, data.data() + done, size_t(data.size() - done), done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            break;
+        if (full)
+            data.append(probe, n);
+        done += n;
+    }
+    data.truncate(done);
+    *out = std::move(data);
+    return 0;
+}
+
+int SyncFile(int fd)
+{
+    // Some file systems cannot sync; that is no reason to fail.
+    return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+}
+
+// Makes a new name in folder durable; nothing can be done about a failure here.
+void SyncFolder(const QString &folder)
+{
+    FileHandle dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir)
+        ::fsync(dir.get());
+}
+
+// Creates a file that did not exist, named prefix + six random characters + suffix in folder.
+int CreateUnique(const QString &folder, QString prefix, const QString &suffix, mode_t mode,
+                 FileHandle *file, QString *path)
+{
+    // Keep the name within the usual limit of 255 bytes.
+    if (QFile::encodeName(prefix).size() > 200) {
+        prefix.truncate(60);
+        if (prefix.back().isHighSurrogate())
+            prefix.chop(1);
+    }
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QString name = prefix;
+        for (int i = 0; i < 6; ++i)
+            name += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)]);
+        name += suffix;
+        const QString candidate = folder + QLatin1Char('/') + name;
+        const int fd = ::open(QFile::encodeName(candidate).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+        if (fd >= 0) {
+            *file = FileHandle(fd);
+            *path = candidate;
+            return 0;
+        }
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+// Extended attributes in every namespace the process can read; POSIX ACLs are among them
+// (system.posix_acl_access).
+using Attributes = std::vector<std::pair<QByteArray, QByteArray>>;
+
+// Calls read(buffer, size), which answers like listxattr/getxattr, until the buffer was big
+// enough for the answer.
+template <typename Read>
+int ReadSized(Read read, QByteArray *out)
+{
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const ssize_t needed = read(nullptr, 0);
+        if (needed < 0)
+            return errno;
+        QByteArray buffer(needed, Qt::Uninitialized);
+        const ssize_t got = read(buffer.data(), buffer.size());
+        if (got >= 0) {
+            buffer.truncate(got);
+            *out = std::move(buffer);
+            return 0;
+        }
+        if (errno != ERANGE)  // ERANGE: it grew in between
+            return errno;
+    }
+    return ERANGE;
+}
+
+template <typename List, typename Get>
+int ReadAttributes(List list, Get get, Attributes *out)
+{
+    QByteArray names;
+    if (int error = ReadSized(list, &names))
+        return error == ENOTSUP ? 0 : error;
+    out->clear();
+    for (const QByteArray &name : names.split('\0')) {
+        if (name.isEmpty())
+            continue;
+        QByteArray value;
+        const int error = ReadSized(
+            [&](char *buffer, size_t size) { return get(name.constData(), buffer, size); }, &value);
+        if (error == ENODATA)  // removed in between
+            continue;
+        if (error)
+            return error;
+        out->emplace_back(name, value);
+    }
+    return 0;
+}
+
+int ReadPathAttributes(const QByteArray &path, Attributes *out)
+{
+    return ReadAttributes(
+        [&](char *buffer, size_t size) { return ::listxattr(path.constData(), buffer, size); },
+        [&](const char *name, char *buffer, size_t size) {
+            return ::getxattr(path.constData(), name, buffer, size);
+        },
+        out);
+}
+
+int ReadHandleAttributes(int fd, Attributes *out)
+{
+    return ReadAttributes([&](char *buffer, size_t size) { return ::flistxattr(fd, buffer, size); },
+                          [&](const char *name, char *buffer, size_t size) {
+                              return ::fgetxattr(fd, name, buffer, size);
+                          },
+                          out);
+}
+
+// Gives the file behind fd exactly the attributes of the file at path: those it lacks are
+// added, those it has beyond them (a folder's default ACL, for one) are removed.
+int CopyAttributes(const QByteArray &from, int to)
+{
+    Attributes wanted, present;
+    if (int error = ReadPathAttributes(from, &wanted))
+        return error;
+    if (int error = ReadHandleAttributes(to, &present))
+        return error;
+    const auto find = [](const Attributes &in, const QByteArray &name) {
+        return std::find_if(in.begin(), in.end(), [&](const auto &a) { return a.first == name; });
+    };
+    for (const auto &[name, value] : present) {
+        if (find(wanted, name) == wanted.end() && ::fremovexattr(to, name.constData()) != 0)
+            return errno;
+    }
+    for (const auto &[name, value] : wanted) {
+        const auto there = find(present, name);
+        if (there != present.end() && there->second == value)
+            continue;
+        if (::fsetxattr(to, name.constData(), value.constData(), size_t(value.size()), 0) != 0)
+            return errno;
+    }
+    return 0;
+}
+
+// The file a write goes to: a symbolic link is followed to its target, as far as it exists.
+struct Target {
+    QString path;
+    QByteArray native;
+    QString folder;
+    QString name;
+    bool exists = false;
+    struct stat st {};
+};
+
+Target Resolve(const QString &path)
+{
+    Target t;
+    t.path = path;
+    QFileInfo info(path);
+    for (int depth = 0; depth < 40 && info.isSymLink(); ++depth) {
+        t.path = info.symLinkTarget();
+        info.setFile(t.path);
+    }
+    t.native = QFile::encodeName(t.path);
+    t.folder = info.absolutePath();
+    t.name = info.fileName();
+    return t;
+}
+
+// Writes bytes over the file's own content, which keeps its inode and with it every name,
+// the owner, the mode and the attributes. The old bytes are first copied to a backup file,
+// which stays only if they cannot be put back after a failure (or the process dies).
+WriteResult WriteInPlace(const Target &t, const QByteArray &bytes)
+{
+    FileHandle file(::open(t.native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file)
+        return Failure(errno);
+    struct stat st {};
+    if (::fstat(file.get(), &st) != 0)
+        return Failure(errno);
+    if (!S_ISREG(st.st_mode))
+        return Failure(WriteResult::Status::Failed, NotRegularReason(st.st_mode));
+    QByteArray old;
+    if (int error = ReadAll(file.get(), st.st_size, &old))
+        return Failure(error);
+
+    FileHandle backup;
+    QString backupPath;
+    int error = CreateUnique(t.folder, t.name + QLatin1Char('.'), QStringLiteral("~"), 0600,
+                             &backup, &backupPath);
+    if (error == EACCES || error == EPERM || error == EROFS)
+        error = CreateUnique(QDir::tempPath(), t.name + QLatin1Char('.'), QStringLiteral("~"), 0600,
+                             &backup, &backupPath);
+    if (!error)
+        error = WriteAll(backup.get(), old, 0);
+    if (!error)
+        error = SyncFile(backup.get());
+    if (!error)
+        error = backup.close();
+    if (error) {
+        if (!backupPath.isEmpty())
+            ::unlink(QFile::encodeName(backupPath).constData());
+        return Failure(WriteResult::Status::Failed,
+                       QStringLiteral("元の内容の控えを作れないため、書き換えませんでした。\n")
+                           + SystemReason(error));
+    }
+    SyncFolder(QFileInfo(backupPath).absolutePath());
+    const auto dropBackup = [&] { ::unlink(QFile::encodeName(backupPath).constData()); };
+
+    // Room for the new bytes is claimed first, so a full disk is found before anything changes.
+    if (bytes.size() > old.size() && ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, bytes.size()) != 0
+        && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
+        error = errno;
+        dropBackup();
+        return Failure(error);
+    }
+    error = WriteAll(file.get(), bytes, 0);
+    if (!error && ::ftruncate(file.get(), bytes.size()) != 0)
+        error = errno;
+    if (!error)
+        error = SyncFile(file.get());
+    if (!error) {
+        dropBackup();
+        return {};
+    }
+
+    int restored = WriteAll(file.get(), old, 0);
+    if (!restored && ::ftruncate(file.get(), old.size()) != 0)
+        restored = errno;
+    if (!restored)
+        restored = SyncFile(file.get());
+    if (!restored) {
+        dropBackup();
+        return Failure(error);
+    }
+    return Failure(WriteResult::Status::Failed,
+                   SystemReason(error)
+                       + QStringLiteral("\n元の内容を戻せませんでした。元の内容は「%1」に残してあります。")
+                             .arg(Shown(backupPath)));
+}
+
+// The folder refused the temporary file or its renaming: the file is written in place.
+WriteResult FolderRefused(const Target &t, const QByteArray &bytes)
+{
+    if (!t.exists)
+        return Failure(WriteResult::Status::FolderNotWritable,
+                       QStringLiteral("フォルダー「%1」に書き込めないため、ファイルを作れません。")
+                           .arg(Shown(t.folder)));
+    WriteResult result = WriteInPlace(t, bytes);
+    if (result.written())
+        return result;
+    return Failure(WriteResult::Status::FolderNotWritable,
+                   QStringLiteral("フォルダー「%1」に書き込めないため、ファイルを直接書き換えようと"
+                                  "しましたが、できませんでした。\n")
+                           .arg(Shown(t.folder))
+                       + result.reason);
+}
+
+// The owner or the attributes cannot be carried over to a new file: the file is written in place.
+WriteResult CannotKeep(const Target &t, const QByteArray &bytes, const QString &what, int error)
+{
+    WriteResult result = WriteInPlace(t, bytes);
+    if (result.written())
+        return result;
+    return Failure(WriteResult::Status::Failed,
+                   QStringLiteral("新しいファイルに%1を引き継げず (%2)、直接書き換えることも"
+                                  "できませんでした。\n")
+                           .arg(what, SystemReason(error))
+                       + result.reason);
+}
+
+// Writes a new file beside the target and renames it over the target once it is complete.
+WriteResult Replace(const Target &t, const QByteArray &bytes, WriteOptions options)
+{
+    FileHandle temp;
+    QString tempPath;
+    // A new file gets the mode the umask and the folder's default ACL give it; a replacement
+    // stays private until it has the target's.
+    int error = CreateUnique(t.folder, QLatin1Char('.') + t.name + QLatin1Char('.'), QString(),
+                             t.exists ? 0600 : 0666, &temp, &tempPath);
+    if (error == EACCES || error == EPERM)
+        return FolderRefused(t, bytes);
+    if (error)
+        return Failure(error);
+    const QByteArray tempNative = QFile::encodeName(tempPath);
+    const auto discard = [&] { ::unlink(tempNative.constData()); };
+
+    if ((error = WriteAll(temp.get(), bytes, 0))) {
+        discard();
+        return Failure(error);
+    }
+    if (t.exists) {
+        // The owner first: changing it clears set-id bits and file capabilities.
+        // A user who agreed to replace a file that is not theirs gets a file of their own.
+        if (::fchown(temp.get(), t.st.st_uid, t.st.st_gid) != 0 && !(options.allowReadOnly && errno == EPERM)) {
+            error = errno;
+            discard();
+            return CannotKeep(t, bytes, QStringLiteral("所有者"), error);
+        }
+        if ((error = CopyAttributes(t.native, temp.get()))) {
+            discard();
+            return CannotKeep(t, bytes, QStringLiteral("拡張属性や ACL"), error);
+        }
+        // Last, so that an ACL's mask agrees with the mode.
+        if (::fchmod(temp.get(), t.st.st_mode & 07777) != 0) {
+            error = errno;
+            discard();
+            return CannotKeep(t, bytes, QStringLiteral("アクセス権"), error);
+        }
+    }
+    if (!error)
+        error = SyncFile(temp.get());
+    if (!error)
+        error = temp.close();
+    if (error) {
+        discard();
+        return Failure(error);
+    }
+    if (::rename(tempNative.constData(), t.native.constData()) != 0) {
+        error = errno;
+        discard();
+        // A sticky folder lets only the file's owner replace it.
+        if (t.exists && (error == EACCES || error == EPERM))
+            return FolderRefused(t, bytes);
+        return Failure(error);
+    }
+    SyncFolder(t.folder);
+    return {};
+}
+
+bool Fail(QString *errorText, const QString &reason)
+{
+    if (errorText)
+        *errorText = reason;
+    return false;
+}
+
+} // namespace
+
+WriteResult WriteFileSafely(const QString &path, const QByteArray &bytes, WriteOptions options)
+{
+    Target t = Resolve(path);
+    if (::stat(t.native.constData(), &t.st) == 0)
+        t.exists = true;
+    else if (errno != ENOENT)
+        return Failure(errno);
+    if (!t.exists)
+        return Replace(t, bytes, options);
+
+    if (!S_ISREG(t.st.st_mode))
+        return Failure(WriteResult::Status::Failed, NotRegularReason(t.st.st_mode));
+    // Root may write anything, so the mode is looked at as well as what the process may do.
+    if (!options.allowReadOnly) {
+        if ((t.st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return Failure(WriteResult::Status::ReadOnlyFile,
+                           QStringLiteral("「%1」は読み取り専用です。").arg(t.name));
+        if (::faccessat(AT_FDCWD, t.native.constData(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
+            return Failure(WriteResult::Status::ReadOnlyFile,
+                           QStringLiteral("「%1」に書き込む権限がありません。").arg(t.name));
+    }
+    // An immutable file refuses even root; no consent changes that.
+    if (::faccessat(AT_FDCWD, t.native.constData(), W_OK, AT_EACCESS) != 0 && errno == EPERM)
+        return Failure(WriteResult::Status::Failed,
+                       QStringLiteral("「%1」は変更が禁止されています (変更不可の属性)。").arg(t.name));
+    // Replacing a file with several names would leave the others with the old content.
+    if (t.st.st_nlink > 1)
+        return WriteInPlace(t, bytes);
+    return Replace(t, bytes, options);
+}
+
+bool WriteFileSafely(const QString &path, const QByteArray &bytes, QString *errorText)
+{
+    const WriteResult result = WriteFileSafely(path, bytes, WriteOptions{});
+    return result.written() || Fail(errorText, result.reason);
+}
+
+bool ReadFileFully(const QString &path, QByteArray *out, QString *errorText)
+{
+    const QByteArray native = QFile::encodeName(path);
+    // Looked at before opening: opening a FIFO waits for a writer, and opening a device may
+    // set it going.
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0)
+        return Fail(errorText, SystemReason(errno));
+    if (!S_ISREG(st.st_mode))
+        return Fail(errorText, NotRegularReason(st.st_mode));
+    // Non-blocking and checked again, should the name have changed in between.
+    FileHandle file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file)
+        return Fail(errorText, SystemReason(errno));
+    if (::fstat(file.get(), &st) != 0)
+        return Fail(errorText, SystemReason(errno));
+    if (!S_ISREG(st.st_mode))
+        return Fail(errorText, NotRegularReason(st.st_mode));
+    if (int error = ReadAll(file.get(), st.st_size, out))
+        return Fail(errorText, SystemReason(error));
+    return true;
+}

@@ -1,0 +1,362 @@
+// The preview: F5 saves the document and the preview pane shows the file as just written.
+#include "app/core/Document.h"
+#include "app/frmMain.h"
+#include "app/mdlIO.h"
+#include "support/MainFormFixture.h"
+#include "support/TestMain.h"
+#include "view/MDL.h"
+#include "view/Preview.h"
+#include "view/PreviewPage.h"
+
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+namespace {
+
+constexpr int LoadTimeout = 20000;
+
+// Waits for the next finished load (the spy counts loadFinished) and answers whether it succeeded.
+bool waitLoaded(QSignalSpy &spy, int before)
+{
+    if (!QTest::qWaitFor([&] { return spy.size() > before; }, LoadTimeout))
+        return false;
+    return spy.at(before).at(0).toBool();
+}
+
+QString pageText(QWebEngineView &web)
+{
+    QString text;
+    bool done = false;
+    web.page()->toPlainText([&](const QString &t) { text = t; done = true; });
+    if (!QTest::qWaitFor([&] { return done; }, LoadTimeout))
+        qWarning("no page text within the timeout");
+    return text;
+}
+
+QVariant runScript(QWebEngineView &web, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    web.page()->runJavaScript(script, [&](const QVariant &v) { result = v; done = true; });
+    if (!QTest::qWaitFor([&] { return done; }, LoadTimeout))
+        qWarning("no script result within the timeout");
+    return result;
+}
+
+// A document that has a file: the state a completed open or save leaves.
+void giveFile(MainFormFixture &f, const QString &name, const QString &text)
+{
+    f.doc().SetFile(f.path(name), name, TextEncoding::ShiftJis);
+    f.form().txtHTML->SetText(text);
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The stored page at name, shown as F5 shows it; answers whether it loaded.
+bool showPage(MainFormFixture &f, const QString &name, const QByteArray &html)
+{
+    writeFile(f.path(name), html);
+    QSignalSpy loaded(f.form().Web, &QWebEngineView::loadFinished);
+    Preview::ShowStoredFile(*f.form().Web, f.path(name), QStringLiteral("utf-8"));
+    return waitLoaded(loaded, 0);
+}
+
+} // namespace
+
+class TestPreview : public QObject {
+    Q_OBJECT
+private slots:
+    void f5ShowsTheFileAsJustWritten()
+    {
+        MainFormFixture f;
+        f.showActive();
+        QImage picture(7, 5, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(f.path(QStringLiteral("pic.png"))));
+        giveFile(f, QStringLiteral("page.html"),
+                 QStringLiteral("<html><body><p>最初の版 first</p><img src=\"pic.png\"></body></html>"));
+        QWebEngineView &web = *f.form().Web;
+        QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
+
+        QTest::keyClick(f.form().txtHTML, Qt::Key_F5);
+        QVERIFY(waitLoaded(loaded, 0));
+        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
+        QCOMPARE(web.settings()->defaultTextEncoding(), WebEncodingName(*f.doc().Encoding()));
+        QVERIFY(!f.doc().IsModified());
+        QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.html"));
+        // No charset declared: the Japanese text still reads as Japanese.
+        QVERIFY2(pageText(web).contains(QStringLiteral("最初の版 first")), qPrintable(pageText(web)));
+        // The picture was found beside the file.
+        QCOMPARE(runScript(web, QStringLiteral("document.images[0].naturalWidth")).toInt(), 7);
+
+        // Edit (and change the picture), preview again: the same address now shows both
+        // changes, not a cached page.
+        picture = QImage(9, 5, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        QVERIFY(picture.save(f.path(QStringLiteral("pic.png"))));
+        f.form().txtHTML->SetText(
+            QStringLiteral("<html><body><p>二番目 second</p><img src=\"pic.png\"></body></html>"));
+        QTest::keyClick(f.form().txtHTML, Qt::Key_F5);
+        QVERIFY(waitLoaded(loaded, 1));
+        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
+        const QString text = pageText(web);
+        QVERIFY2(text.contains(QStringLiteral("二番目 second")), qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("first")));
+        QCOMPARE(runScript(web, QStringLiteral("document.images[0].naturalWidth")).toInt(), 9);
+    }
+
+    // A page gets two dialogs per load the user started, in Japanese, titled Tavro; later ones
+    // answer by themselves (Cancel, nothing), and the next F5 gives the page two again.
+    void scriptDialogsStopAfterTwo()
+    {
+        MainFormFixture f;
+        f.showActive();
+        f.platform().msgBoxAnswers.enqueue(vb::OK);
+        f.platform().inputAnswers.enqueue(QStringLiteral("答え"));
+        QVERIFY(showPage(f, QStringLiteral("d.html"), "<p>dialogs</p>"));
+        QWebEngineView &web = *f.form().Web;
+        const QString script = QStringLiteral(
+            "[confirm('one'), prompt('two', 'x'), alert('three'), confirm('four'), prompt('five')]");
+        QCOMPARE(runScript(web, script).toList(),
+                 QVariantList({true, QStringLiteral("答え"), QVariant(), false, QVariant()}));
+        QCOMPARE(f.platform().messages.size(), 1);
+        QCOMPARE(f.platform().inputs.size(), 1);
+        QCOMPARE(f.platform().messages[0].title, QStringLiteral("Tavro"));
+        QCOMPARE(f.platform().inputs[0].title, QStringLiteral("Tavro"));
+        QVERIFY(f.platform().messages[0].prompt.contains(QStringLiteral("メッセージ")));
+        QVERIFY(f.platform().messages[0].prompt.contains(QStringLiteral("one")));
+
+        // Reloading by script is not a load the user started; F5 is.
+        runScript(web, QStringLiteral("location.reload()"));
+        QTest::qWait(500);
+        runScript(web, QStringLiteral("alert('six')"));
+        QCOMPARE(f.platform().messages.size(), 1);
+        QVERIFY(showPage(f, QStringLiteral("d2.html"), "<p>again</p>"));
+        runScript(web, QStringLiteral("alert('seven')"));
+        QCOMPARE(f.platform().messages.size(), 2);
+    }
+
+    // A page that asks before it is left asks in Japanese; the answer decides.
+    void leavingAPageAsksInJapanese()
+    {
+        MainFormFixture f;
+        f.showActive();
+        QVERIFY(showPage(f, QStringLiteral("stay.html"),
+                         "<script>onbeforeunload = e => { e.preventDefault(); e.returnValue = ''; }</script>"));
+        QWebEngineView &web = *f.form().Web;
+        QTest::qWait(300);
+        QTest::mouseClick(web.focusProxy(), Qt::LeftButton);  // the engine asks only after a click
+        f.platform().msgBoxAnswers.enqueue(vb::Cancel);
+        f.platform().msgBoxAnswers.enqueue(vb::OK);
+        for (const QString &expected : {QStringLiteral("stay.html"), QStringLiteral("next.html")}) {
+            writeFile(f.path(QStringLiteral("next.html")), "<p>next</p>");
+            Preview::ShowStoredFile(web, f.path(QStringLiteral("next.html")), QString());
+            QTest::qWait(1500);
+            QCOMPARE(web.url(), QUrl::fromLocalFile(f.path(expected)));
+        }
+        QCOMPARE(f.platform().messages.size(), 2);
+        QVERIFY2(f.platform().messages[0].prompt.contains(QStringLiteral("移動しますか")),
+                 qPrintable(f.platform().messages[0].prompt));
+    }
+
+    // A click on a local link shows the page, on a web link hands it to the browser; other
+    // schemes, and navigations no one clicked, go nowhere.
+    void linksAndNavigation_data()
+    {
+        QTest::addColumn<QString>("href");
+        QTest::addColumn<bool>("click");
+        QTest::addColumn<QString>("shownFile");   // the page shown afterwards
+        QTest::addColumn<QString>("browserUrl");  // what the browser was given, if anything
+        QTest::newRow("local link") << "next.html" << true << "next.html" << "";
+        QTest::newRow("web link") << "https://example.invalid/x" << true << "links.html"
+                                  << "https://example.invalid/x";
+        QTest::newRow("other scheme") << "evilscheme://run?arg=--x" << true << "links.html" << "";
+        QTest::newRow("script to the web") << "http://example.invalid/" << false << "links.html" << "";
+        QTest::newRow("script to a local page") << "next.html" << false << "next.html" << "";
+    }
+    void linksAndNavigation()
+    {
+        QFETCH(QString, href);
+        QFETCH(bool, click);
+        QFETCH(QString, shownFile);
+        QFETCH(QString, browserUrl);
+        MainFormFixture f;
+        f.showActive();
+        writeFile(f.path(QStringLiteral("next.html")), "<p>next page</p>");
+        QVERIFY(showPage(f, QStringLiteral("links.html"),
+                         QStringLiteral("<a id=a href='%1' style='position:fixed;inset:0'>x</a>")
+                             .arg(href).toUtf8()));
+        QWebEngineView &web = *f.form().Web;
+        if (click) {
+            QTest::qWait(300);  // the pane has painted and takes input
+            QWidget *input = web.focusProxy();
+            QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
+        } else {
+            runScript(web, QStringLiteral("document.getElementById('a').click()"));
+        }
+        QTest::qWait(1500);
+        QCOMPARE(web.url(), QUrl::fromLocalFile(f.path(shownFile)));
+        QCOMPARE(f.platform().browserUrls, browserUrl.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(browserUrl)});
+    }
+
+    // The profile keeps nothing and grants nothing a page asks for.
+    void nothingKeptNothingGranted()
+    {
+        MainFormFixture f;
+        f.showActive();
+        QVERIFY(showPage(f, QStringLiteral("ask.html"), "<p>asking</p>"));
+        QWebEngineView &web = *f.form().Web;
+        QVERIFY(web.page()->profile()->isOffTheRecord());
+        QCOMPARE(web.page()->profile()->httpCacheType(), QWebEngineProfile::NoCache);
+        runScript(web, QStringLiteral(
+            "window.r = [];"
+            "navigator.geolocation.getCurrentPosition(() => r.push('geolocation granted'), () => r.push('no'));"
+            "Notification.requestPermission().then(p => r.push(p == 'granted' ? 'notifications granted' : 'no'));"
+            "navigator.mediaDevices.getUserMedia({audio: true}).then(() => r.push('media granted'), () => r.push('no'));"
+            "navigator.clipboard.readText().then(() => r.push('clipboard granted'), () => r.push('no'));"));
+        QTRY_COMPARE_WITH_TIMEOUT(runScript(web, QStringLiteral("r.length")).toInt(), 4, LoadTimeout);
+        QCOMPARE(runScript(web, QStringLiteral("r.filter(x => x != 'no').join()")).toString(), QString());
+    }
+
+    // Back from browser priority, typing goes into the text again.
+    void leavingBrowserPriorityFocusesTheText()
+    {
+        MainFormFixture f;
+        f.showActive();
+        f.form().txtHTML->setFocus();
+        f.form().mnuBrouser_Click();
+        QTRY_VERIFY(f.form().Web->hasFocus());
+        f.form().mnuNormal_Click();
+        QTRY_VERIFY(f.form().txtHTML->hasFocus());
+        f.form().mnuBrouser_Click();
+        f.form().mnuDText_Click();
+        QTRY_VERIFY(f.form().txtHTML->hasFocus());
+    }
+
+    // A page whose script never ends, or whose renderer died, does not keep F5 from showing
+    // the next page.
+    void stuckOrCrashedPageIsReplaced()
+    {
+        MainFormFixture f;
+        f.showActive();
+        QWebEngineView &web = *f.form().Web;
+        QVERIFY(showPage(f, QStringLiteral("hang.html"),
+                         "<script>setTimeout(function () { while (true) {} }, 50)</script>"));
+        QTest::qWait(300);
+        QVERIFY(showPage(f, QStringLiteral("after.html"), "<p>after the hang</p>"));
+        QVERIFY(pageText(web).contains(QStringLiteral("after the hang")));
+
+        web.page()->load(QUrl(QStringLiteral("chrome://crash")));
+        QTest::qWait(1000);
+        QVERIFY(showPage(f, QStringLiteral("crash.html"), "<p>after the crash</p>"));
+        QVERIFY(pageText(web).contains(QStringLiteral("after the crash")));
+    }
+
+    void shiftJisPageWithoutCharsetReadsAsJapanese()
+    {
+        MainFormFixture f;
+        f.form().show();
+        // 日本語の文章 in Shift_JIS, no charset declaration anywhere.
+        const QByteArray bytes = QByteArray("<html><body><p>")
+            + QByteArray::fromHex("93fa967b8cea82cc95b68fcd") + "</p></body></html>\r\n";
+        const QString path = f.path(QStringLiteral("sjis.html"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+
+        QWebEngineView &web = *f.form().Web;
+        QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
+        Preview::ShowStoredFile(web, path, QStringLiteral("shift_jis"));
+        QVERIFY(waitLoaded(loaded, 0));
+        QCOMPARE(web.settings()->defaultTextEncoding(), QStringLiteral("shift_jis"));
+        const QString text = pageText(web);
+        QVERIFY2(text.contains(QStringLiteral("日本語の文章")), qPrintable(text));
+    }
+
+    void textPriorityLoadsIntoTheHiddenPane()
+    {
+        MainFormFixture f;
+        f.form().show();
+        giveFile(f, QStringLiteral("hidden.html"), QStringLiteral("<p>loaded while hidden</p>"));
+        f.form().mnuDText_Click();
+        QWebEngineView &web = *f.form().Web;
+        QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
+
+        f.form().mnuWeb_Click();
+        QVERIFY(waitLoaded(loaded, 0));
+        QVERIFY(web.isHidden());
+        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
+        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
+        QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
+
+        // Back in normal mode the page is there, without loading again.
+        f.form().mnuNormal_Click();
+        QVERIFY(web.isVisible());
+        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
+        QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
+        QCOMPARE(loaded.size(), 1);
+    }
+
+    void withoutAWrittenFileThePaneStaysAsItWas()
+    {
+        MainFormFixture f;
+        f.form().show();
+        QWebEngineView &web = *f.form().Web;
+        QSignalSpy started(&web, &QWebEngineView::loadStarted);
+        QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
+
+        // Untitled, nothing ever chosen: the save dialog is cancelled and the path is empty.
+        f.form().txtHTML->SetText(QStringLiteral("<p>never stored</p>"));
+        f.form().mnuWeb_Click();
+        QCOMPARE(f.platform().saveRequests.size(), 1);
+        QVERIFY(f.doc().FilePath().isEmpty());
+        QVERIFY(web.url().isEmpty());
+        Preview::ShowStoredFile(web, QString(), QStringLiteral("utf-8"));
+        QVERIFY(web.url().isEmpty());
+
+        // A page on show, then a new untitled document whose save is cancelled: the path still
+        // names the earlier file, which must not be shown as if it were this document.
+        giveFile(f, QStringLiteral("earlier.html"), QStringLiteral("<p>earlier document</p>"));
+        f.form().mnuWeb_Click();
+        QVERIFY(waitLoaded(loaded, 0));
+        const QUrl shown = web.url();
+        const QByteArray stored = fileBytes(f.doc().FilePath());
+        QVERIFY(!stored.isEmpty());
+        f.doc().MakeUntitled();
+        f.form().txtHTML->SetText(QStringLiteral("<p>new untitled text</p>"));
+        f.form().mnuWeb_Click();
+        QCOMPARE(f.platform().saveRequests.size(), 2);
+        QCOMPARE(fileBytes(f.doc().FilePath()), stored);
+
+        // A titled document whose file cannot be written: nothing new to show either.
+        giveFile(f, QStringLiteral("no-such-folder/gone.html"), QStringLiteral("<p>unwritable</p>"));
+        f.form().mnuWeb_Click();
+        QVERIFY(!QFile::exists(f.doc().FilePath()));
+
+        QTest::qWait(500);  // give a wrongly started load the chance to show itself
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(loaded.size(), 1);
+        QCOMPARE(web.url(), shown);
+        QVERIFY(pageText(web).contains(QStringLiteral("earlier document")));
+    }
+};
+
+TAVRO_TEST_MAIN(TestPreview)
+#include "tst_preview.moc"

@@ -1,0 +1,402 @@
+// The editing pane's HTML features without a window around them: finding and replacing in the
+// text as one string, the colouring of HTML (its states across lines, what it colours while a
+// large document is open, the contrast of its colours), and characters the pane holds by a
+// stand-in coming back out exactly, through open, edit and save.
+#include "app/core/Document.h"
+#include "app/frmMain.h"
+#include "edit/pane/TextBox.h"
+#include "edit/HtmlHighlighter.h"
+#include "edit/core/TextSearch.h"
+#include "support/Files.h"
+#include "support/MainFormFixture.h"
+#include "support/TestMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMimeData>
+#include <QImage>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextLayout>
+
+namespace {
+
+// The relative luminance contrast of a colour against white, as WCAG defines it.
+double contrastAgainstWhite(const QColor &c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    const double l = 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    return 1.05 / (l + 0.05);
+}
+
+// The colour the pane shows at a position of a block, or black where it has none.
+QColor colourAt(const QTextBlock &block, int position)
+{
+    for (const QTextLayout::FormatRange &r : block.layout()->formats())
+        if (position >= r.start && position < r.start + r.length)
+            return r.format.foreground().color();
+    return Qt::black;
+}
+
+QList<HtmlSpan> spansOf(const QString &line, int state = HtmlState::Text, int *end = nullptr)
+{
+    QList<HtmlSpan> spans;
+    const int e = ScanHtmlLine(line, state, &spans);
+    if (end)
+        *end = e;
+    return spans;
+}
+
+// The first block in view.
+QTextBlock shownBlock(const TextBox &pane)
+{
+    return pane.cursorForPosition(QPoint(2, 2)).block();
+}
+
+HtmlRole roleAt(const QList<HtmlSpan> &spans, int position)
+{
+    for (const HtmlSpan &s : spans)
+        if (position >= s.start && position < s.start + s.length)
+            return s.role;
+    return HtmlRole(-1);
+}
+
+} // namespace
+
+class TestHtmlEditing : public QObject {
+    Q_OBJECT
+private slots:
+    void findsAndWraps_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selLength");
+        QTest::addColumn<bool>("backward");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<int>("found");
+        QTest::addColumn<bool>("wrapped");
+        QTest::newRow("next after the caret") << "ab ab ab" << "ab" << 1 << 0 << false << false << 3 << false;
+        QTest::newRow("next after a selected match") << "ab ab ab" << "ab" << 3 << 2 << false << false << 6 << false;
+        QTest::newRow("round the end") << "ab ab ab" << "ab" << 6 << 2 << false << false << 0 << true;
+        QTest::newRow("previous") << "ab ab ab" << "ab" << 6 << 2 << true << false << 3 << false;
+        QTest::newRow("previous round the start") << "ab ab ab" << "ab" << 0 << 2 << true << false << 6 << true;
+        QTest::newRow("the one match, selected") << "xx ab" << "ab" << 3 << 2 << false << false << 3 << true;
+        QTest::newRow("across a line break") << "<p>\n</p>" << ">\n<" << 0 << 0 << false << false << 2 << false;
+        QTest::newRow("any case") << "<P> <p>" << "<p>" << 1 << 0 << false << false << 4 << false;
+        QTest::newRow("case matched") << "<p> <P>" << "<P>" << 0 << 0 << false << true << 4 << false;
+        QTest::newRow("Japanese") << "本文と日本語の本" << "日本語" << 0 << 0 << false << false << 3 << false;
+        QTest::newRow("full width is not half width") << "ＡＢＣ abc" << "ABC" << 0 << 0 << false << false << 4 << false;
+        QTest::newRow("half-width kana is not full") << "ｶﾀｶﾅ" << "カタカナ" << 0 << 0 << false << false << -1 << false;
+        QTest::newRow("not there") << "abc" << "x" << 0 << 0 << false << false << -1 << false;
+    }
+
+    void findsAndWraps()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, needle);
+        QFETCH(int, selStart);
+        QFETCH(int, selLength);
+        QFETCH(bool, backward);
+        QFETCH(bool, matchCase);
+        QFETCH(int, found);
+        QFETCH(bool, wrapped);
+        const SearchHit hit = FindInText(text, needle, selStart, selStart + selLength,
+                                         backward ? SearchDirection::Backward : SearchDirection::Forward,
+                                         matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        QCOMPARE(hit.start, qsizetype(found));
+        QCOMPARE(hit.wrapped, wrapped);
+    }
+
+    void replacesAllInOneSpan()
+    {
+        const QString text = QStringLiteral("<b>x</b> 日本 <B>y</B>\n<b>");
+        const ReplaceAllResult r = ReplaceAllInText(text, QStringLiteral("<b>"), QStringLiteral("<strong>"),
+                                                    Qt::CaseInsensitive);
+        QCOMPARE(r.count, 3);
+        QString applied = text;
+        applied.replace(r.spanStart, r.spanEnd - r.spanStart, r.replacement);
+        QCOMPARE(applied, QStringLiteral("<strong>x</b> 日本 <strong>y</B>\n<strong>"));
+        QCOMPARE(ReplaceAllInText(text, QStringLiteral("ＢＢ"), QStringLiteral("x"), Qt::CaseInsensitive).count, 0);
+    }
+
+    void scansWhatACodeReaderSees()
+    {
+        int end = -1;
+        // A '>' inside a quoted value ends neither the value nor the tag.
+        QString line = QStringLiteral("<a title=\"a>b\" href='/x'>t&amp;u</a>");
+        QList<HtmlSpan> spans = spansOf(line, HtmlState::Text, &end);
+        QCOMPARE(roleAt(spans, 0), HtmlRole::Tag);
+        QCOMPARE(roleAt(spans, 3), HtmlRole::AttributeName);
+        QCOMPARE(roleAt(spans, line.indexOf(u'>')), HtmlRole::AttributeValue);
+        QCOMPARE(roleAt(spans, line.indexOf(u"/x")), HtmlRole::AttributeValue);
+        QCOMPARE(roleAt(spans, line.indexOf(u"'>") + 1), HtmlRole::Tag);
+        QCOMPARE(roleAt(spans, line.indexOf(u"&amp;") + 2), HtmlRole::CharacterReference);
+        QCOMPARE(roleAt(spans, line.indexOf(u"</a") + 1), HtmlRole::Tag);
+        QCOMPARE(end, int(HtmlState::Text));
+
+        spans = spansOf(QStringLiteral("<!DOCTYPE html><p>"), HtmlState::Text, &end);
+        QCOMPARE(roleAt(spans, 3), HtmlRole::Doctype);
+        QCOMPARE(roleAt(spans, 16), HtmlRole::Tag);
+
+        // States that span lines: a comment, a quoted value, script and style contents.
+        const struct {
+            QStringList lines;
+            HtmlRole role;  // of the last line's first character
+        } cases[] = {
+            {{"a <!-- one", "two --> <p>"}, HtmlRole::Comment},
+            {{"<p title=\"one", "two\" id=x>"}, HtmlRole::AttributeValue},
+            {{"<script type=\"x\">", "if (a < b && c > d) {}", "</script>"}, HtmlRole::Tag},
+            {{"<script>", "if (a < b) {}"}, HtmlRole::Script},
+            {{"<STYLE>", "p > a { color: red }"}, HtmlRole::Style},
+            {{"<!-- <script>", "-->x"}, HtmlRole::Comment},
+        };
+        for (const auto &c : cases) {
+            int state = HtmlState::Text;
+            for (int i = 0; i + 1 < c.lines.size(); ++i)
+                state = ScanHtmlLine(c.lines[i], state, nullptr);
+            QCOMPARE(roleAt(spansOf(c.lines.last(), state), 0), c.role);
+        }
+        // After a comment that ends the text is plain again.
+        QCOMPARE(roleAt(spansOf(QStringLiteral("--> x"), HtmlState::Comment), 4), HtmlRole(-1));
+    }
+
+    void coloursAreReadableOnWhite()
+    {
+        const QList<HtmlRole> roles = HtmlHighlighter::Roles();
+        QVERIFY(roles.size() >= 8);
+        for (const HtmlRole role : roles)
+            QVERIFY2(contrastAgainstWhite(HtmlHighlighter::ColourOf(role)) >= 4.5,
+                     qPrintable(HtmlHighlighter::ColourOf(role).name()));
+    }
+
+    // The pane shows the end of a long document; a comment opened and closed far above it
+    // changes the colours shown, and lines never shown stay uncoloured.
+    void colouringFollowsWhatIsShown()
+    {
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *f.form().txtHTML;
+        QStringList lines;
+        for (int i = 0; i < 5000; ++i)
+            lines << QStringLiteral("<p class=\"c\">%1</p>").arg(i);
+        pane.SetText(lines.join(QLatin1Char('\n')));
+        pane.moveCursor(QTextCursor::End);
+        QTest::qWait(50);
+        QTextDocument *doc = pane.document();
+        const QTextBlock shown = shownBlock(pane);
+        QVERIFY(shown.blockNumber() > 4900);
+        QCOMPARE(colourAt(shown, 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+        QVERIFY(doc->findBlockByNumber(2500).layout()->formats().isEmpty());
+
+        QTextCursor top(doc);
+        top.insertText(QStringLiteral("<!--"));
+        QTest::qWait(50);
+        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::ColourOf(HtmlRole::Comment));
+        top.setPosition(10);  // inside the first line's class value
+        top.insertText(QStringLiteral("-->"));
+        QTest::qWait(50);
+        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+        QVERIFY(doc->findBlockByNumber(2500).layout()->formats().isEmpty());
+
+        // Off: no colours but the text and the pane's state stay as they were.
+        pane.SetSyntaxColouring(false);
+        QTest::qWait(50);
+        QVERIFY(shownBlock(pane).layout()->formats().isEmpty());
+        pane.SetSyntaxColouring(true);
+        QTest::qWait(50);
+        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+        QCOMPARE(pane.Text().left(15), QStringLiteral("<!--<p cla-->ss"));
+
+        // Only the line being edited keeps its shaped glyphs: a line left gives them up.
+        QVERIFY(doc->firstBlock().layout()->cacheEnabled());
+        QTextCursor(shownBlock(pane)).insertText(QStringLiteral(" "));
+        QTest::qWait(50);
+        QVERIFY(shownBlock(pane).layout()->cacheEnabled());
+        QVERIFY(!doc->firstBlock().layout()->cacheEnabled());
+    }
+
+    // Turned off, the choice is kept in the per-user settings folder for the next start.
+    void colouringChoiceIsRemembered()
+    {
+        MainFormFixture f;
+        QAction *item = f.form().MenuItem(QStringLiteral("mnuSyntaxColor"));
+        QVERIFY(item->isCheckable() && item->isChecked());
+        f.form().mnuSyntaxColor_Click();
+        QVERIFY(!item->isChecked());
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        QVERIFY(QFile::exists(folder + QStringLiteral("/editor.ini")));
+
+        frmMain form;  // the next start
+        QVERIFY(!form.MenuItem(QStringLiteral("mnuSyntaxColor"))->isChecked());
+        form.txtHTML->SetText(QStringLiteral("<p>"));
+        QTest::qWait(20);
+        QVERIFY(form.txtHTML->document()->firstBlock().layout()->formats().isEmpty());
+        form.mnuSyntaxColor_Click();
+        QVERIFY(form.MenuItem(QStringLiteral("mnuSyntaxColor"))->isChecked());
+    }
+
+    // A long line is drawn from the part in view: scrolled to its end, the text is there, and
+    // so is a selection made there.
+    void longLineIsDrawnWhereItIsShown()
+    {
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *f.form().txtHTML;
+        pane.SetText(QStringLiteral("<div class=\"c\"><span>日本語テキスト</span></div>").repeated(5000));
+        pane.moveCursor(QTextCursor::End);
+        QTest::qWait(50);
+        QVERIFY(pane.horizontalScrollBar()->value() > 0);
+        auto inkIn = [&pane](QRgb colour) {
+            const QImage shot = pane.viewport()->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < qMin(shot.height(), 40); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    count += (shot.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+            return count;
+        };
+        int dark = 0;
+        const QImage shot = pane.viewport()->grab().toImage();
+        for (int x = 0; x < shot.width(); ++x)
+            for (int y = 0; y < 30; ++y)
+                dark += qGray(shot.pixel(x, y)) < 128;
+        QVERIFY(dark > 100);
+        const QRgb highlight = pane.palette().color(QPalette::Active, QPalette::Highlight).rgb();
+        const int before = inkIn(highlight);
+        pane.SetSelStart(pane.TextLength() - 20);
+        pane.SetSelLength(20);
+        QTest::qWait(50);
+        QVERIFY(inkIn(highlight) > before + 100);
+    }
+
+    // A long line is laid out in pieces of its own; it is typed in, deleted in, moved in and
+    // clicked in as any other line, a run of typing is one step of undo, and the caret stands
+    // where the toolkit's layout of the whole line would put it.
+    void longLineEditsAsAnyLine()
+    {
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *f.form().txtHTML;
+        const QString line = QStringLiteral("<a href=\"/x\">日本語</a>").repeated(3000);
+        const QString original = QStringLiteral("<p>short</p>\n") + line + QStringLiteral("\n<p>after</p>");
+        pane.SetText(original);
+        const int lineStart = 13, lineEnd = lineStart + int(line.size());
+        pane.setFocus();
+        QTest::qWait(20);
+        auto caretX = [&pane] { return pane.cursorRect().center().x() + pane.horizontalScrollBar()->value(); };
+
+        QTextLayout whole(line, pane.document()->defaultFont());
+        whole.beginLayout();
+        QTextLine wholeLine = whole.createLine();
+        wholeLine.setNumColumns(int(line.size()));
+        whole.endLayout();
+        pane.SetSelStart(lineStart + 40000);
+        QVERIFY(qAbs(caretX() - pane.document()->documentMargin() - wholeLine.cursorToX(40000)) < 8);
+
+        // Typing at the end and Backspace, then Backspace and Right at the start.
+        pane.SetSelStart(lineEnd);
+        QTest::keyClicks(&pane, "xyz");
+        QTest::keyClick(&pane, Qt::Key_Backspace);
+        QVERIFY(pane.cursorRect().right() < pane.viewport()->width() && pane.cursorRect().left() >= 0);
+        pane.SetSelStart(lineStart + 1);
+        QTest::keyClick(&pane, Qt::Key_Backspace);
+        QTest::keyClick(&pane, Qt::Key_Right);
+        QTest::keyClick(&pane, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(pane.SelStart(), lineStart + 1);
+        QCOMPARE(pane.SelText(), QStringLiteral(" "));
+        QCOMPARE(pane.Text(), original.left(lineStart) + line.mid(1) + QStringLiteral("xy\n<p>after</p>"));
+        pane.undo();
+        QCOMPARE(pane.Text(), original.left(lineEnd) + QStringLiteral("xy\n<p>after</p>"));
+        pane.undo();
+        QCOMPARE(pane.Text(), original.left(lineEnd) + QStringLiteral("xyz\n<p>after</p>"));
+        pane.undo();
+        QCOMPARE(pane.Text(), original);
+
+        // Up and Down keep the caret's x between short and long lines.
+        pane.SetSelStart(5);
+        const int x = caretX();
+        QTest::keyClick(&pane, Qt::Key_Down);
+        QVERIFY(pane.SelStart() > lineStart && pane.SelStart() < lineStart + 10);
+        QVERIFY(qAbs(caretX() - x) <= pane.fontMetrics().maxWidth());
+        QTest::keyClick(&pane, Qt::Key_Down);
+        QVERIFY(pane.SelStart() > lineEnd && qAbs(caretX() - x) <= pane.fontMetrics().maxWidth());
+
+        // A click places the caret where it is clicked; Shift and a click select up to there.
+        const int y = pane.cursorRect(QTextCursor(pane.document()->findBlockByNumber(1))).top() + 4;
+        QTest::mouseClick(pane.viewport(), Qt::LeftButton, {}, QPoint(200, y));
+        const int clicked = pane.SelStart();
+        QVERIFY(clicked > lineStart + 5 && clicked < lineStart + 100);
+        QVERIFY(qAbs(pane.cursorRect().center().x() - 200) <= pane.fontMetrics().maxWidth());
+        QTest::mouseClick(pane.viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(300, y));
+        QCOMPARE(pane.SelStart(), clicked);
+        QVERIFY(pane.SelLength() > 5);
+
+        // Text dropped from elsewhere goes where it is dropped.
+        QMimeData dropped;
+        dropped.setText(QStringLiteral("DROP"));
+        QDragEnterEvent enter(QPoint(200, y), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane.viewport(), &enter);
+        QDropEvent drop(QPointF(200, y), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane.viewport(), &drop);
+        QCOMPARE(pane.Text().mid(clicked, 4), QStringLiteral("DROP"));
+    }
+
+    // A page up or down that lands in a long line keeps the caret's x, as it does in any line.
+    void pageMoveIntoLongLineKeepsX()
+    {
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *f.form().txtHTML;
+        QStringList lines;
+        for (int i = 0; i < 200; ++i)
+            lines << QStringLiteral("<p>line %1</p>").arg(i, 3, 10, QLatin1Char('0'));
+        lines[100] = QStringLiteral("<a href=\"/x\">日本語</a>").repeated(3000);
+        pane.setFocus();
+        for (const Qt::Key key : {Qt::Key_PageDown, Qt::Key_PageUp}) {
+            const int step = key == Qt::Key_PageDown ? 1 : -1;
+            const int from = key == Qt::Key_PageDown ? 0 : 199;
+            pane.SetText(lines.join(u'\n'));  // a long line not yet laid out
+            QTest::qWait(20);
+            pane.SetSelStart(pane.document()->findBlockByNumber(from).position() + 5);
+            QTest::keyClick(&pane, key);
+            const int page = (pane.textCursor().blockNumber() - from) * step;
+            pane.SetSelStart(pane.document()->findBlockByNumber(100 - step * page).position() + 5);
+            QTest::keyClick(&pane, key, Qt::ShiftModifier);
+            QCOMPARE(pane.textCursor().blockNumber(), 100);
+            QCOMPARE(pane.textCursor().positionInBlock(), 5);
+            QVERIFY(pane.SelLength() > 0);
+        }
+    }
+
+    void hiddenCharactersSurviveOpenEditAndSave()
+    {
+        MainFormFixture f;
+        const QString original = QStringLiteral("<p>a\u2028b\u2029c\uFDD0d\uFDD1e</p>\r\n");
+        const QString path = f.path(QStringLiteral("doc.html"));
+        writeFile(path, original.toUtf8());
+        f.platform().openAnswers.enqueue(path);
+        f.form().mnuOpen_Click();
+        TextBox &pane = *f.form().txtHTML;
+        QCOMPARE(pane.document()->blockCount(), 2);  // no line break was made of them
+        QCOMPARE(pane.Text(), QStringLiteral("<p>a\u2028b\u2029c\uFDD0d\uFDD1e</p>\n"));
+
+        // Selected, they come out as themselves; typed over and undone, they come back.
+        pane.SetSelStart(4);
+        pane.SetSelLength(5);
+        QCOMPARE(pane.SelText(), QStringLiteral("\u2028b\u2029c\uFDD0"));
+        pane.SetSelText(QStringLiteral("x"));
+        pane.undo();
+        pane.SetSelStart(1);
+        pane.SetSelText(QStringLiteral("z"));
+        pane.SetSelStart(1);
+        pane.SetSelLength(1);
+        pane.SetSelText(QString());
+        QVERIFY(f.doc().IsModified());
+        f.form().mnuSave_Click();
+        QCOMPARE(fileBytes(path), original.toUtf8());
+    }
+};
+
+TAVRO_TEST_MAIN(TestHtmlEditing)
+#include "tst_textbox.moc"
