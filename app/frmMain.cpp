@@ -4,6 +4,7 @@
 #include "app/mdlIO.h"
 #include "edit/core/PaneText.h"
 #include "edit/EditCommands.h"
+#include "edit/HtmlHighlighter.h"
 #include "view/ViewCommands.h"
 #include "windows/WindowCommands.h"
 
@@ -127,6 +128,7 @@ frmMain::frmMain()
     txtHTML->setObjectName(QStringLiteral("txtHTML"));
     txtHTML->setGeometry(0, 32, 377, 473);
     txtHTML->setFont(DesignFont(12));
+    txtHTML->setColouring(new HtmlHighlighter(txtHTML->document()));
 
     Web = ViewCommands::CreatePreviewPane(Client);
     Web->setObjectName(QStringLiteral("Web"));
@@ -142,7 +144,7 @@ frmMain::frmMain()
     QAction *colour = MenuItem(QStringLiteral("mnuSyntaxColor"));
     colour->setCheckable(true);
     colour->setChecked(EditCommands::TagColouring());
-    txtHTML->SetSyntaxColouring(colour->isChecked());
+    txtHTML->setSyntaxColouring(colour->isChecked());
     setTabOrder(txtHTML, Web);
     setTabOrder(Web, Toolbar1);
 
@@ -162,7 +164,7 @@ frmMain::frmMain()
     });
     recoverySnapshot_ = new TextSnapshot(txtHTML->document(), this);
     connect(recoverySnapshot_, &TextSnapshot::done, this, &frmMain::keepForRecovery);
-    recovery_.setTextConverter([](QString text) { return FromPaneText(PaneLineBreaks(std::move(text))); });
+    recovery_.setTextConverter([](QString text) { return fromPaneText(std::move(text)); });
     connect(txtHTML, &TextBox::Change, this, [this] {
         doc_.SetModified(true);
         if (!recoveryTimer_.isActive())
@@ -172,7 +174,7 @@ frmMain::frmMain()
     connect(&doc_, &Document::captionChanged, this, &QWidget::setWindowTitle);
     // A file dropped on the window or the pane is opened, after the drop has finished.
     setAcceptDrops(true);
-    connect(txtHTML, &TextBox::FilesDropped, this, &frmMain::openDropped);
+    connect(txtHTML, &TextBox::filesDropped, this, &frmMain::openDropped);
     connect(&doc_, &Document::modifiedChanged, this, [this](bool modified) {
         if (!modified) {  // saved or discarded: nothing left to recover
             recoveryTimer_.stop();
@@ -216,13 +218,13 @@ void frmMain::OpenFile(const QString &path)
 
 void frmMain::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!LocalFiles(event->mimeData()).isEmpty())
+    if (!localFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void frmMain::dropEvent(QDropEvent *event)
 {
-    const QStringList files = LocalFiles(event->mimeData());
+    const QStringList files = localFiles(event->mimeData());
     if (files.isEmpty())
         return;
     event->acceptProposedAction();

@@ -54,7 +54,7 @@ struct Pane {
     Pane(bool colour_, const QString &text) : colour(colour_)
     {
         form->show();
-        form->txtHTML->SetSyntaxColouring(colour);
+        form->txtHTML->setSyntaxColouring(colour);
         form->txtHTML->SetText(text);
         form->txtHTML->moveCursor(QTextCursor::Start);
     }

@@ -3,6 +3,7 @@
 #include "app/platform/Platform.h"
 #include "edit/pane/TextBox.h"
 #include "edit/EditorSettings.h"
+#include "edit/core/PaneText.h"
 #include "edit/FindBar.h"
 
 namespace EditCommands {
@@ -31,7 +32,7 @@ void Paste(TextBox &pane)
         return;
     // Clipboard text from other programs ends lines with CR LF, LF or a lone CR (the same ends
     // a file may have); each becomes one line break of the pane.
-    pane.SetSelText(PaneLineBreaks(text));
+    pane.SetSelText(paneLineBreaks(text));
 }
 
 void Delete(TextBox &pane)
@@ -47,7 +48,7 @@ void SelectAll(TextBox &pane)
     if (pane.isVisibleTo(pane.window()))
         pane.setFocus();
     pane.SetSelStart(0);
-    pane.SetSelLength(pane.TextLength());
+    pane.SetSelLength(pane.textLength());
 }
 
 void Find(TextBox &pane) { FindBar::Of(&pane).Open(FindBar::Mode::Find); }
@@ -63,7 +64,7 @@ bool TagColouring()
 void SetTagColouring(TextBox &pane, bool on)
 {
     EditorSettings::SetSyntaxColouring(on);
-    pane.SetSyntaxColouring(on);
+    pane.setSyntaxColouring(on);
 }
 
 }

@@ -22,7 +22,7 @@ FindBar &FindBar::Of(TextBox *box)
     if (auto *bar = box->findChild<FindBar *>(QString(), Qt::FindDirectChildrenOnly))
         return *bar;
     auto *bar = new FindBar(box);
-    box->SetTopPanel(bar);
+    box->setTopPanel(bar);
     return *bar;
 }
 
@@ -139,7 +139,7 @@ void FindBar::Open(Mode mode)
     replaceRow_->setVisible(mode == Mode::Replace);
     setNotice(QString());
     show();
-    box_->SetTopPanel(this);  // its height depends on the rows shown
+    box_->setTopPanel(this);  // its height depends on the rows shown
     findEdit_->setFocus();
     findEdit_->selectAll();
 }
@@ -147,7 +147,7 @@ void FindBar::Open(Mode mode)
 void FindBar::Close()
 {
     hide();
-    box_->SetTopPanel(this);
+    box_->setTopPanel(this);
     box_->setFocus();
 }
 
@@ -223,7 +223,7 @@ qsizetype FindBar::ReplaceAll()
     }
     const ReplaceAllResult r = ReplaceAllInText(paneText(), needle, replaceEdit_->text(), caseSensitivity());
     if (r.count > 0)
-        box_->ReplaceRange(int(r.spanStart), int(r.spanEnd), r.replacement);
+        box_->replaceRange(int(r.spanStart), int(r.spanEnd), r.replacement);
     if (large)
         QApplication::restoreOverrideCursor();
     setNotice(r.count ? QStringLiteral("%1 個の「%2」を置換しました。").arg(r.count).arg(needle)

@@ -38,12 +38,12 @@ const RoleColour Colours[] = {
     {HtmlRole::Doctype, QColor(0x5C, 0x5C, 0x5C)},
     {HtmlRole::Script, QColor(0x79, 0x5E, 0x26)},
     {HtmlRole::Style, QColor(0x00, 0x60, 0x7A)},
-    {HtmlRole::HiddenCharacter, QColor(0xC0, 0x00, 0x00)},
+    {HtmlRole::HiddenCharacter, hiddenCharacterFormat().foreground().color()},
 };
 
 } // namespace
 
-QColor HtmlHighlighter::ColourOf(HtmlRole role)
+QColor HtmlHighlighter::colourOf(HtmlRole role)
 {
     for (const RoleColour &c : Colours)
         if (c.role == role)
@@ -51,7 +51,7 @@ QColor HtmlHighlighter::ColourOf(HtmlRole role)
     return Qt::black;
 }
 
-QList<HtmlRole> HtmlHighlighter::Roles()
+QList<HtmlRole> HtmlHighlighter::roles()
 {
     QList<HtmlRole> roles;
     for (const RoleColour &c : Colours)
@@ -73,15 +73,7 @@ HtmlHighlighter::HtmlHighlighter(QTextDocument *document) : QSyntaxHighlighter(d
     connect(&longLineTimer_, &QTimer::timeout, this, &HtmlHighlighter::readPendingLongLines);
     for (const RoleColour &c : Colours)
         formats_[int(c.role)].setForeground(c.colour);
-    formats_[int(HtmlRole::HiddenCharacter)] = HiddenCharacterFormat();
-}
-
-QTextCharFormat HtmlHighlighter::HiddenCharacterFormat()
-{
-    QTextCharFormat format;
-    format.setForeground(ColourOf(HtmlRole::HiddenCharacter));
-    format.setBackground(QColor(0xFF, 0xE0, 0xE0));  // seen even where it has no glyph
-    return format;
+    formats_[int(HtmlRole::HiddenCharacter)] = hiddenCharacterFormat();
 }
 
 void HtmlHighlighter::readPendingLongLines()
@@ -93,7 +85,7 @@ void HtmlHighlighter::readPendingLongLines()
             refresh(block, block.blockNumber());
 }
 
-void HtmlHighlighter::SetTagColouring(bool on)
+void HtmlHighlighter::setTagColouring(bool on)
 {
     if (on == tagColouring_)
         return;
@@ -108,10 +100,10 @@ void HtmlHighlighter::SetTagColouring(bool on)
         }
         b.setUserState(Unread);
     }
-    ShowBlocks(first_, last_);
+    showBlocks(first_, last_);
 }
 
-void HtmlHighlighter::ShowBlocks(int first, int last)
+void HtmlHighlighter::showBlocks(int first, int last)
 {
     first_ = qMax(0, first);
     last_ = last;
@@ -140,7 +132,7 @@ void HtmlHighlighter::contentsChanged(int from, int removed, int added)
         first.setUserState(Unread);
         return;  // the pane asks for what it shows when it paints
     }
-    if (first == last && first.length() > LongLine && first.userState() != Unread) {
+    if (first == last && first.length() > LongLineLength && first.userState() != Unread) {
         // A keystroke in a long line: the line is read again for its end state once typing
         // pauses, not on every key; until then the lines below keep their colours.
         if (std::none_of(pendingLongLines_.begin(), pendingLongLines_.end(),
@@ -153,7 +145,7 @@ void HtmlHighlighter::contentsChanged(int from, int removed, int added)
     // document lays the block out for the edit, so the block is laid out and painted once;
     // going through the base class would mark it changed again and repaint the whole view.
     if (first == last && first.blockNumber() >= first_ && first.blockNumber() <= last_
-        && first.length() <= LongLine && first.layout()) {
+        && first.length() <= LongLineLength && first.layout()) {
         const int before = scannerState(first.userState());
         QList<HtmlSpan> spans;
         const int end = ScanHtmlLine(first.text(), stateBefore(first), &spans);
@@ -178,7 +170,7 @@ void HtmlHighlighter::refresh(QTextBlock block, int lastBlockNumber)
 {
     while (block.isValid()) {
         const int before = block.userState();
-        if (block.length() > LongLine) {
+        if (block.length() > LongLineLength) {
             // Read for its state only, without the base class's per-character format list.
             const int state = ScanHtmlLine(block.text(), stateBefore(block), nullptr);
             if (block.layout() && !block.layout()->formats().isEmpty()) {

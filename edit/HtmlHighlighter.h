@@ -5,6 +5,7 @@
 // nothing, and an edit reads from the edited block down to the end of what is shown.
 // The colours are layout formats: they never change the text, the clipboard or the file.
 #include "edit/core/HtmlScanner.h"
+#include "edit/core/PaneColouring.h"
 
 #include <QColor>
 #include <QSyntaxHighlighter>
@@ -13,32 +14,19 @@
 #include <QTextLayout>
 #include <QTimer>
 
-class HtmlHighlighter : public QSyntaxHighlighter {
+class HtmlHighlighter : public QSyntaxHighlighter, public PaneColouring {
     Q_OBJECT
 public:
     // document must still be empty.
     explicit HtmlHighlighter(QTextDocument *document);
 
-    // Tags and the rest in colour, or only the stand-ins of hidden characters.
-    void SetTagColouring(bool on);
-    bool TagColouring() const { return tagColouring_; }
+    void setTagColouring(bool on) override;
+    bool tagColouring() const { return tagColouring_; }
+    void showBlocks(int first, int last) override;
+    bool applying() const override { return applying_; }
 
-    // The blocks shown (with a margin); colours those of them not coloured yet.
-    void ShowBlocks(int first, int last);
-
-    // True while colours are being applied: the document reports that as a change of its
-    // contents, which is no edit.
-    bool Applying() const { return applying_; }
-
-    // Lines longer than this are not coloured (their state is still read): a format for every
-    // character of a megabyte line would cost more on each keystroke than the colour is worth.
-    // The pane lays such lines out in pieces of its own.
-    static constexpr int LongLine = 20000;
-
-    static QColor ColourOf(HtmlRole role);
-    // How a stand-in of a hidden character is marked, coloured or not, long line or not.
-    static QTextCharFormat HiddenCharacterFormat();
-    static QList<HtmlRole> Roles();
+    static QColor colourOf(HtmlRole role);
+    static QList<HtmlRole> roles();
 
 protected:
     void highlightBlock(const QString &text) override;

@@ -46,7 +46,7 @@ private:
             return;
         qsizetype from = start;
         for (qsizetype k = start; k < end; ++k) {
-            if (IsHiddenStandIn(s_[k])) {
+            if (isHiddenStandIn(s_[k])) {
                 add(from, k, role);
                 add(k, k + 1, HtmlRole::HiddenCharacter);
                 from = k + 1;
@@ -99,7 +99,7 @@ private:
                         opens = HtmlState::OpensStyle;
                     return HtmlState::InTag | opens;
                 }
-            } else if (IsHiddenStandIn(c)) {
+            } else if (isHiddenStandIn(c)) {
                 add(i_, i_ + 1, HtmlRole::HiddenCharacter);
             }
             ++i_;

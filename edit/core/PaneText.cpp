@@ -1,5 +1,7 @@
 #include "edit/core/PaneText.h"
 
+#include <QColor>
+
 namespace {
 struct Pair {
     char16_t original;
@@ -27,7 +29,7 @@ bool holdsAny(const QString &text, bool standIns)
 }
 }
 
-QString ToPaneText(QString text)
+QString toPaneText(QString text)
 {
     if (holdsAny(text, false))
         for (const Pair &p : Pairs)
@@ -35,15 +37,33 @@ QString ToPaneText(QString text)
     return text;
 }
 
-QString FromPaneText(QString text)
+QString fromPaneText(QString text)
 {
+    text = paneLineBreaks(std::move(text));
     if (holdsAny(text, true))
         for (const Pair &p : Pairs)
             text.replace(QChar(p.standIn), QChar(p.original));
     return text;
 }
 
-bool IsHiddenStandIn(QChar c)
+bool isHiddenStandIn(QChar c)
 {
     return c.unicode() >= 0xFDD2 && c.unicode() <= 0xFDD5;
+}
+
+QTextCharFormat hiddenCharacterFormat()
+{
+    QTextCharFormat format;
+    format.setForeground(QColor(0xC0, 0x00, 0x00));
+    format.setBackground(QColor(0xFF, 0xE0, 0xE0));  // seen even where it has no glyph
+    return format;
+}
+
+QString paneLineBreaks(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
 }

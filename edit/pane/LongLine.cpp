@@ -1,10 +1,10 @@
 #include "edit/pane/LongLine.h"
 
 #include "edit/core/PaneText.h"
-#include "edit/HtmlHighlighter.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -14,10 +14,28 @@ QList<QTextLayout::FormatRange> hiddenMarks(const QString &text)
 {
     QList<QTextLayout::FormatRange> marks;
     for (int i = 0; i < text.size(); ++i)
-        if (IsHiddenStandIn(text[i]))
-            marks.append({i, 1, HtmlHighlighter::HiddenCharacterFormat()});
+        if (isHiddenStandIn(text[i]))
+            marks.append({i, 1, hiddenCharacterFormat()});
     return marks;
 }
+}
+
+bool LongLine::isLong(const QTextBlock &block)
+{
+    return block.isValid() && block.length() > LongLineLength;
+}
+
+LongLine::TextReader LongLine::readerOf(const QTextBlock &block)
+{
+    // Character by character: a block's text() copies the whole line for each piece.
+    const QTextDocument *doc = block.document();
+    const int position = block.position();
+    return [doc, position](int from, int to) {
+        QString text(std::max(0, to - from), Qt::Uninitialized);
+        for (int i = from; i < to; ++i)
+            text[i - from] = doc->characterAt(position + i);
+        return text;
+    };
 }
 
 LongLine::LongLine(const QFont &font, const QTextOption &option, Register lines)
@@ -36,12 +54,12 @@ LongLine::~LongLine()
         lines_->erase(std::remove(lines_->begin(), lines_->end(), this), lines_->end());
 }
 
-qreal LongLine::Widest(const Register &lines)
+qreal LongLine::widest(const Register &lines)
 {
     qreal widest = 0;
     if (lines)
         for (const LongLine *line : *lines)
-            widest = std::max(widest, line->Width());
+            widest = std::max(widest, line->width());
     return widest;
 }
 
@@ -87,7 +105,7 @@ void LongLine::addPieces(std::vector<Piece> &out, const QString &text) const
     }
 }
 
-void LongLine::Reset(const QString &text)
+void LongLine::reset(const QString &text)
 {
     layouts_.clear();
     pieces_.clear();
@@ -97,7 +115,7 @@ void LongLine::Reset(const QString &text)
     sum();
 }
 
-bool LongLine::Update(int at, int removed, int added, const TextReader &text)
+bool LongLine::update(int at, int removed, int added, const TextReader &text)
 {
     if (at < 0 || removed < 0 || added < 0 || at + removed > length_ || pieces_.empty())
         return false;
@@ -161,7 +179,7 @@ QTextLayout *LongLine::laidOut(int piece, const TextReader &text) const
     return layout;
 }
 
-qreal LongLine::XOf(int position, const TextReader &text) const
+qreal LongLine::xOf(int position, const TextReader &text) const
 {
     if (pieces_.empty())
         return 0;
@@ -170,7 +188,7 @@ qreal LongLine::XOf(int position, const TextReader &text) const
     return lefts_[piece] + (line.isValid() ? line.cursorToX(position - starts_[piece]) : 0);
 }
 
-int LongLine::PositionAt(qreal x, const TextReader &text) const
+int LongLine::positionAt(qreal x, const TextReader &text) const
 {
     if (pieces_.empty())
         return 0;
@@ -181,7 +199,7 @@ int LongLine::PositionAt(qreal x, const TextReader &text) const
     return starts_[piece] + (line.isValid() ? line.xToCursor(x - lefts_[piece]) : 0);
 }
 
-void LongLine::Draw(QPainter &painter, const QPointF &origin, qreal left, qreal right,
+void LongLine::draw(QPainter &painter, const QPointF &origin, qreal left, qreal right,
                     const QList<QTextLayout::FormatRange> &selections, int cursor, int cursorWidth,
                     const TextReader &text) const
 {

@@ -28,27 +28,31 @@ public:
     ~LongLine() override;
 
     // The line measured again from its whole text.
-    void Reset(const QString &text);
+    void reset(const QString &text);
     // The line after `removed` characters at `at` were replaced by `added` ones. False if the
     // change does not fit what is kept: the line must then be measured again.
-    bool Update(int at, int removed, int added, const TextReader &text);
+    bool update(int at, int removed, int added, const TextReader &text);
 
-    int Length() const { return length_; }
-    qreal Width() const { return width_; }
-    qreal Height() const { return ascent_ + descent_; }
+    int length() const { return length_; }
+    qreal width() const { return width_; }
+    qreal height() const { return ascent_ + descent_; }
     // The x of the caret before the character at position, from the line's start.
-    qreal XOf(int position, const TextReader &text) const;
+    qreal xOf(int position, const TextReader &text) const;
     // The caret position nearest to x.
-    int PositionAt(qreal x, const TextReader &text) const;
+    int positionAt(qreal x, const TextReader &text) const;
 
     // Draws the pieces that meet [left, right) (x from the line's start) with the line's top left
     // at origin; `selections` are ranges of the whole line; the caret is drawn at cursor unless
     // it is negative.
-    void Draw(QPainter &painter, const QPointF &origin, qreal left, qreal right,
+    void draw(QPainter &painter, const QPointF &origin, qreal left, qreal right,
               const QList<QTextLayout::FormatRange> &selections, int cursor, int cursorWidth,
               const TextReader &text) const;
 
-    static qreal Widest(const Register &lines);
+    static qreal widest(const Register &lines);
+    // Whether the pane keeps block in pieces: a line too long to colour.
+    static bool isLong(const QTextBlock &block);
+    // Reads block's characters as they are now.
+    static TextReader readerOf(const QTextBlock &block);
 
     static constexpr int PieceCharacters = 1024;
 

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-class HtmlHighlighter;
+class PaneColouring;
 class PaneLayout;
 
 class TextBox : public QPlainTextEdit {
@@ -26,17 +26,21 @@ public:
     void SetSelStart(int start);    // collapses the selection at start
     void SetSelLength(int length);  // selects length characters from SelStart
     void SetSelText(const QString &text);  // replaces the selection, caret after it
-    int TextLength() const;
+    int textLength() const;
     // Replaces the characters [start, end) as one step of undo; the caret goes after the new text.
-    void ReplaceRange(int start, int end, const QString &text);
+    void replaceRange(int start, int end, const QString &text);
 
     // A bar shown above the text (find and replace): the text area makes room for it while it
     // is visible.
-    void SetTopPanel(QWidget *panel);
+    void setTopPanel(QWidget *panel);
 
-    // Tags in colour (stand-ins of hidden characters are marked either way).
-    void SetSyntaxColouring(bool on);
-    HtmlHighlighter *Highlighter() const { return highlighter_; }
+    // What colours the text, set while the pane is still empty; the pane tells it which lines
+    // are shown. Tags in colour or not (stand-ins of hidden characters are marked either way).
+    void setColouring(PaneColouring *colouring);
+    void setSyntaxColouring(bool on);
+
+    // Whether the whole of block is in view, with a pixel to spare.
+    bool lineInView(const QTextBlock &block) const;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -57,10 +61,9 @@ signals:
     // Fires for every change of the text, typed or assigned; formatting changes do not count.
     void Change();
     // Files were dropped on the pane (a dragged text is inserted as text instead).
-    void FilesDropped(const QStringList &paths);
+    void filesDropped(const QStringList &paths);
 
 private:
-    friend class PaneLayout;  // measures where lines are in the view
     void placeTopPanel();
     void colourShownBlocks();
     void paintLongLines(QPaintEvent *event);
@@ -76,7 +79,7 @@ private:
 
     PaneLayout *layout_ = nullptr;
     QWidget *topPanel_ = nullptr;
-    HtmlHighlighter *highlighter_ = nullptr;
+    PaneColouring *colouring_ = nullptr;
     QTimer colourTimer_;
     bool draggingInLongLine_ = false;
     enum class EditKind { None, Typing, Backspace, Delete };
@@ -86,16 +89,12 @@ private:
         int undoSteps = -1;
         int revision = -1;
     } lastEdit_;  // the last edit made in a long line, for what may join its step of undo
-    qreal verticalX_ = -1;
+    qreal verticalX_ = -1;  // the x kept through lines up and down; -1 when the caret moved else
     QElapsedTimer caretHeld_;  // since the last keystroke in a long line
     QObject *control_ = nullptr;
     bool caretOn_ = true;  // the blink of a long line's caret
-    QElapsedTimer doubleClicked_;  // the x kept through lines up and down; -1 when the caret moved else
+    QElapsedTimer doubleClicked_;
 };
 
-// Text with every kind of line break (CR LF, lone CR, LF, U+2028, U+2029) as the pane's one
-// '\n', so a CR LF pair never turns into two lines and no stray CR is left in the document.
-QString PaneLineBreaks(QString text);
-
 // The local files a drag carries, if any.
-QStringList LocalFiles(const QMimeData *mime);
+QStringList localFiles(const QMimeData *mime);

@@ -280,7 +280,7 @@ private slots:
             EXPECT_CHANGED(form, expected);
             QCOMPARE(form.txtHTML->SelStart(), caret);
             QCOMPARE(form.txtHTML->SelLength(), 0);
-            QCOMPARE(form.txtHTML->TextLength(), int(expected.size()));
+            QCOMPARE(form.txtHTML->textLength(), int(expected.size()));
         }
         QVERIFY(!form.txtHTML->Text().contains(QLatin1Char('\r')));
         QCOMPARE(form.txtHTML->document()->blockCount(), lines);

@@ -164,11 +164,11 @@ private slots:
 
     void coloursAreReadableOnWhite()
     {
-        const QList<HtmlRole> roles = HtmlHighlighter::Roles();
+        const QList<HtmlRole> roles = HtmlHighlighter::roles();
         QVERIFY(roles.size() >= 8);
         for (const HtmlRole role : roles)
-            QVERIFY2(contrastAgainstWhite(HtmlHighlighter::ColourOf(role)) >= 4.5,
-                     qPrintable(HtmlHighlighter::ColourOf(role).name()));
+            QVERIFY2(contrastAgainstWhite(HtmlHighlighter::colourOf(role)) >= 4.5,
+                     qPrintable(HtmlHighlighter::colourOf(role).name()));
     }
 
     // The pane shows the end of a long document; a comment opened and closed far above it
@@ -187,26 +187,26 @@ private slots:
         QTextDocument *doc = pane.document();
         const QTextBlock shown = shownBlock(pane);
         QVERIFY(shown.blockNumber() > 4900);
-        QCOMPARE(colourAt(shown, 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+        QCOMPARE(colourAt(shown, 0), HtmlHighlighter::colourOf(HtmlRole::Tag));
         QVERIFY(doc->findBlockByNumber(2500).layout()->formats().isEmpty());
 
         QTextCursor top(doc);
         top.insertText(QStringLiteral("<!--"));
         QTest::qWait(50);
-        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::ColourOf(HtmlRole::Comment));
+        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::colourOf(HtmlRole::Comment));
         top.setPosition(10);  // inside the first line's class value
         top.insertText(QStringLiteral("-->"));
         QTest::qWait(50);
-        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::colourOf(HtmlRole::Tag));
         QVERIFY(doc->findBlockByNumber(2500).layout()->formats().isEmpty());
 
         // Off: no colours but the text and the pane's state stay as they were.
-        pane.SetSyntaxColouring(false);
+        pane.setSyntaxColouring(false);
         QTest::qWait(50);
         QVERIFY(shownBlock(pane).layout()->formats().isEmpty());
-        pane.SetSyntaxColouring(true);
+        pane.setSyntaxColouring(true);
         QTest::qWait(50);
-        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+        QCOMPARE(colourAt(shownBlock(pane), 0), HtmlHighlighter::colourOf(HtmlRole::Tag));
         QCOMPARE(pane.Text().left(15), QStringLiteral("<!--<p cla-->ss"));
 
         // Only the line being edited keeps its shaped glyphs: a line left gives them up.
@@ -264,7 +264,7 @@ private slots:
         QVERIFY(dark > 100);
         const QRgb highlight = pane.palette().color(QPalette::Active, QPalette::Highlight).rgb();
         const int before = inkIn(highlight);
-        pane.SetSelStart(pane.TextLength() - 20);
+        pane.SetSelStart(pane.textLength() - 20);
         pane.SetSelLength(20);
         QTest::qWait(50);
         QVERIFY(inkIn(highlight) > before + 100);
