@@ -87,29 +87,29 @@ const MenuEntry MenuTable[] = {
 // button is known by its position.
 struct ToolbarEntry {
     int picture;               // 1..12 in the picture list, 0 for a separator
-    const char *item;          // the menu item whose action the button shows
+    void (frmMain::*item)();   // the menu handler whose action the button shows
     const char16_t *tooltip;
     const char16_t *menuPath;  // where the command is in the menus
 };
 
 const ToolbarEntry ToolbarTable[] = {
-    {1, "mnuNew", u"新規作成", u"[ファイル]-[新規作成]"},
-    {2, "mnuOpen", u"開く", u"[ファイル]-[開く...]"},
-    {3, "mnuSave", u"上書き保存", u"[ファイル]-[上書き保存]"},
+    {1, &frmMain::mnuNew_Click, u"新規作成", u"[ファイル]-[新規作成]"},
+    {2, &frmMain::mnuOpen_Click, u"開く", u"[ファイル]-[開く...]"},
+    {3, &frmMain::mnuSave_Click, u"上書き保存", u"[ファイル]-[上書き保存]"},
     {0, nullptr, nullptr, nullptr},
-    {4, "mnuCut", u"切り取り", u"[編集]-[切り取り]"},
-    {5, "mnuCopy", u"コピー", u"[編集]-[コピー]"},
-    {6, "mnuParst", u"貼り付け", u"[編集]-[貼り付け]"},
+    {4, &frmMain::mnuCut_Click, u"切り取り", u"[編集]-[切り取り]"},
+    {5, &frmMain::mnuCopy_Click, u"コピー", u"[編集]-[コピー]"},
+    {6, &frmMain::mnuParst_Click, u"貼り付け", u"[編集]-[貼り付け]"},
     {0, nullptr, nullptr, nullptr},
-    {7, "mnuWeb", u"Web確認", u"[オプション]-[Web確認]"},
+    {7, &frmMain::mnuWeb_Click, u"Web確認", u"[オプション]-[Web確認]"},
     {0, nullptr, nullptr, nullptr},
-    {8, "mnuDText", u"テキスト優先", u"[オプション]-[画面比率]-[テキスト優先]"},
-    {9, "mnuNormal", u"標準", u"[オプション]-[画面比率]-[標準]"},
-    {10, "mnuBrouser", u"ブラウザ優先", u"[オプション]-[画面比率]-[ブラウザ優先]"},
+    {8, &frmMain::mnuDText_Click, u"テキスト優先", u"[オプション]-[画面比率]-[テキスト優先]"},
+    {9, &frmMain::mnuNormal_Click, u"標準", u"[オプション]-[画面比率]-[標準]"},
+    {10, &frmMain::mnuBrouser_Click, u"ブラウザ優先", u"[オプション]-[画面比率]-[ブラウザ優先]"},
     {0, nullptr, nullptr, nullptr},
-    {11, "mnuColor", u"カラー", u"[オプション]-[カラー[１６進数]"},
+    {11, &frmMain::mnuColor_Click, u"カラー", u"[オプション]-[カラー[１６進数]"},
     {0, nullptr, nullptr, nullptr},
-    {12, "mnuTopic", u"タグヘルプ", u"[ヘルプ]-[タグヘルプ]"},
+    {12, &frmMain::mnuTopic_Click, u"タグヘルプ", u"[ヘルプ]-[タグヘルプ]"},
 };
 
 } // namespace
@@ -141,7 +141,7 @@ frmMain::frmMain()
     buildMenus();
     buildToolbar();
     // The colour switch shows whether colouring is on, as the user last chose it.
-    QAction *colour = MenuItem(QStringLiteral("mnuSyntaxColor"));
+    QAction *colour = actionOf(&frmMain::mnuSyntaxColor_Click);
     colour->setCheckable(true);
     colour->setChecked(EditCommands::TagColouring());
     txtHTML->setSyntaxColouring(colour->isChecked());
@@ -278,6 +278,7 @@ void frmMain::buildMenus()
             ownedKeys_ << action->shortcut();
         }
         connect(action, &QAction::triggered, this, e.handler);
+        actions_.append({e.handler, action});
         into->addAction(action);
         if (e.level == 1)
             cascade = nullptr;
@@ -291,8 +292,7 @@ void frmMain::buildToolbar()
     Toolbar1->setIconSize(QSize(16, 16));
     Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (const ToolbarEntry &e : ToolbarTable) {
-        QAction *action = e.item ? MenuItem(QLatin1String(e.item)) : nullptr;
-        toolbarActions_ << action;
+        QAction *action = e.item ? actionOf(e.item) : nullptr;
         if (!action) {
             Toolbar1->addSeparator();
             continue;
@@ -319,39 +319,24 @@ MDL::Panes frmMain::panes()
     return MDL::Panes{*this, *Client, *txtHTML, *Web};
 }
 
-QAction *frmMain::MenuItem(const QString &name) const
+QAction *frmMain::actionOf(Handler handler) const
 {
-    return findChild<QAction *>(name);
-}
-
-int frmMain::ScaleWidth() const
-{
-    return Client->width();
-}
-
-int frmMain::ScaleHeight() const
-{
-    return Client->height();
+    for (const auto &[h, action] : actions_)
+        if (h == handler)
+            return action;
+    return nullptr;
 }
 
 void frmMain::Form_Load()
 {
     font_.LoadFontSettings(*txtHTML, this);
-    MDL::ApplyNormalLayout(panes(), doc_);
+    MDL::ApplyNormalLayout(panes(), viewMode_);
     doc_.SetModified(false);
 }
 
 void frmMain::Form_Resize()
 {
-    MDL::ApplyCurrentLayout(panes(), doc_);
-}
-
-void frmMain::Toolbar1_ButtonClick(int Index)
-{
-    if (Index < 1 || Index > toolbarActions_.size())
-        return;
-    if (QAction *action = toolbarActions_[Index - 1])
-        action->trigger();
+    MDL::ApplyCurrentLayout(panes(), viewMode_);
 }
 
 void frmMain::Form_Unload(bool &cancel)
@@ -370,12 +355,19 @@ void frmMain::mnuCopy_Click() { EditCommands::Copy(*txtHTML); }
 void frmMain::mnuParst_Click() { EditCommands::Paste(*txtHTML); }
 void frmMain::mnuDelete_Click() { EditCommands::Delete(*txtHTML); }
 void frmMain::mnuSelectAll_Click() { EditCommands::SelectAll(*txtHTML); }
-void frmMain::mnuWeb_Click() { DocumentContext c = context(); ViewCommands::Preview(c, *Web); }
+void frmMain::mnuWeb_Click()
+{
+    DocumentContext c = context();
+    ViewCommands::Preview(doc_, *Web, [&c]() -> std::optional<TextEncoding> {
+        const SaveResult saved = mdlIO::SaveDocument(c);
+        return saved.written() ? std::optional(saved.encoding) : std::nullopt;
+    });
+}
 void frmMain::mnuColor_Click() { WindowCommands::ShowColorPicker(); }
 void frmMain::mnuFont_Click() { ChooseEditorFont(*txtHTML, cmd); }
-void frmMain::mnuDText_Click() { MDL::ApplyTextLayout(panes(), doc_); }
-void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(panes(), doc_); }
-void frmMain::mnuBrouser_Click() { MDL::ApplyBrowserLayout(panes(), doc_); }
+void frmMain::mnuDText_Click() { MDL::ApplyTextLayout(panes(), viewMode_); }
+void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(panes(), viewMode_); }
+void frmMain::mnuBrouser_Click() { MDL::ApplyBrowserLayout(panes(), viewMode_); }
 void frmMain::mnuTopic_Click() { WindowCommands::ShowTagHelp(); }
 void frmMain::mnuVersion_Click() { WindowCommands::ShowVersion(); }
 void frmMain::mnuUndo_Click() { txtHTML->undo(); }
@@ -388,7 +380,7 @@ void frmMain::mnuSyntaxColor_Click()
 {
     const bool on = !EditCommands::TagColouring();
     EditCommands::SetTagColouring(*txtHTML, on);
-    MenuItem(QStringLiteral("mnuSyntaxColor"))->setChecked(on);
+    actionOf(&frmMain::mnuSyntaxColor_Click)->setChecked(on);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

@@ -28,35 +28,22 @@ public:
     frmMain();
     ~frmMain() override;
 
-    // Controls.
-    TextBox *txtHTML = nullptr;
-    QWebEngineView *Web = nullptr;
-    QToolBar *Toolbar1 = nullptr;
-    CommonDialog cmd{this};
-    QWidget *Client = nullptr;  // the client area: menu bar excluded, toolbar inside
-    QMenu *mnuEdit = nullptr;
-
     Document &document() { return doc_; }
     FontSettings &fontSettings() { return font_; }
     // What the document commands work on.
     DocumentContext context();
     RecoveryStore &recovery() { return recovery_; }
     TextSnapshot &recoverySnapshot() { return *recoverySnapshot_; }
+    // How the panes share the client area now.
+    ViewMode viewMode() const { return viewMode_; }
     // At start, once the window is on the screen: offers back text an earlier run lost.
     void OfferRecovery();
     // Opens a file handed over by the desktop (command line, drop).
     void OpenFile(const QString &path);
 
-    // The client area's size, in pixels.
-    int ScaleWidth() const;
-    int ScaleHeight() const;
-    // The action of a menu item, by its name ("mnuSave"); the toolbar shares these.
-    QAction *MenuItem(const QString &name) const;
-
     // Window events.
     void Form_Resize();
     void Form_Unload(bool &cancel);
-    void Toolbar1_ButtonClick(int Index);
 
     // Menu handlers.
     void mnuNew_Click();
@@ -93,6 +80,18 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // Controls, known to tests by their object names.
+    TextBox *txtHTML = nullptr;
+    QWebEngineView *Web = nullptr;
+    QToolBar *Toolbar1 = nullptr;
+    CommonDialog cmd{this};
+    QWidget *Client = nullptr;  // the client area: menu bar excluded, toolbar inside
+    QMenu *mnuEdit = nullptr;
+
+    using Handler = void (frmMain::*)();
+    // The action of a menu handler; the toolbar shares these.
+    QAction *actionOf(Handler handler) const;
+
     void Form_Load();
     void buildMenus();
     void buildToolbar();
@@ -107,5 +106,6 @@ private:
     TextSnapshot *recoverySnapshot_ = nullptr;
     bool offeringReload_ = false;
     QList<QKeySequence> ownedKeys_;
-    QList<QAction *> toolbarActions_;  // by position; nullptr for a separator
+    ViewMode viewMode_ = ViewMode::Normal;
+    QList<std::pair<Handler, QAction *>> actions_;  // one for each menu handler
 };

@@ -210,8 +210,3 @@ SaveResult SaveDocument(DocumentContext &c)
 }
 
 } // namespace mdlIO
-
-QString WebEncodingName(TextEncoding encoding)
-{
-    return EncodingLabel(encoding);
-}

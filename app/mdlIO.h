@@ -29,6 +29,3 @@ bool ReloadDocument(DocumentContext &c);
 SaveResult SaveDocumentAs(DocumentContext &c);
 SaveResult SaveDocument(DocumentContext &c);
 }
-
-// The name a web engine gives an encoding ("shift_jis", "utf-8").
-QString WebEncodingName(TextEncoding encoding);

@@ -11,6 +11,7 @@
 #include "app/core/DocumentCodec.h"
 #include "app/core/EncodingDetector.h"
 #include "app/frmMain.h"
+#include "support/Controls.h"
 #include "app/mdlIO.h"
 #include "app/platform/Japanese.h"
 #include "app/platform/Paths.h"
@@ -109,7 +110,7 @@ int main(int argc, char *argv[])
     std::vector<double> open, openBase, save, saveBase, detected, forced, guesses;
     for (int i = 0; i <= runs; ++i) {  // run 0 warms caches up and is not counted
         // Empty both panes first, so each run fills a fresh document.
-        form.txtHTML->SetText(QString());
+        txtHTML(form)->SetText(QString());
         bare.setPlainText(QString());
         form.document().SetModified(false);
         QCoreApplication::processEvents();

@@ -7,6 +7,7 @@
 // keystroke over 8 ms is printed as it comes.
 #include "bench/BenchApp.h"
 #include "app/frmMain.h"
+#include "support/Controls.h"
 #include "app/platform/Platform.h"
 
 #include <QApplication>
@@ -86,16 +87,16 @@ void measure(BenchPlatform &platform, const QString &folder, qsizetype megabytes
     const double openMs = t.nsecsElapsed() / 1e6;
 
     // The caret at the end of the text, the pane scrolled to it, the caret blinking.
-    form.txtHTML->setFocus();
-    form.txtHTML->moveCursor(QTextCursor::End);
-    form.txtHTML->moveCursor(QTextCursor::PreviousCharacter);
+    txtHTML(form)->setFocus();
+    txtHTML(form)->moveCursor(QTextCursor::End);
+    txtHTML(form)->moveCursor(QTextCursor::PreviousCharacter);
     QTest::qWait(300);
     const double idleFrom = cpuSeconds();
     waitIdle(5000);
     const double idleCpu = cpuSeconds() - idleFrom;
 
     // A page of scrolling: sideways along the one line, down through the many.
-    QScrollBar *bar = oneLine ? form.txtHTML->horizontalScrollBar() : form.txtHTML->verticalScrollBar();
+    QScrollBar *bar = oneLine ? txtHTML(form)->horizontalScrollBar() : txtHTML(form)->verticalScrollBar();
     std::vector<double> scroll;
     for (int i = 0; i < 20; ++i) {
         t.start();
@@ -103,8 +104,8 @@ void measure(BenchPlatform &platform, const QString &folder, qsizetype megabytes
         QCoreApplication::processEvents();
         scroll.push_back(t.nsecsElapsed() / 1e6);
     }
-    form.txtHTML->moveCursor(QTextCursor::End);
-    form.txtHTML->moveCursor(QTextCursor::PreviousCharacter);
+    txtHTML(form)->moveCursor(QTextCursor::End);
+    txtHTML(form)->moveCursor(QTextCursor::PreviousCharacter);
     QCoreApplication::processEvents();
 
     // 100 keys, or as many as fit in 20 s when each takes long.
@@ -113,7 +114,7 @@ void measure(BenchPlatform &platform, const QString &folder, qsizetype megabytes
     budget.start();
     for (int i = 0; i < 100 && (i < 10 || budget.elapsed() < 20000); ++i) {
         t.start();
-        QTest::keyClick(form.txtHTML, char('a' + i % 26));
+        QTest::keyClick(txtHTML(form), char('a' + i % 26));
         QCoreApplication::processEvents();
         keys.push_back(t.nsecsElapsed() / 1e6);
         if (qEnvironmentVariableIsSet("BENCH_SLOW") && keys.back() > 8)
@@ -129,7 +130,7 @@ void measure(BenchPlatform &platform, const QString &folder, qsizetype megabytes
         const qint64 due = (i + 1) * 100;
         if (clock.elapsed() < due)
             waitIdle(int(due - clock.elapsed()));
-        QTest::keyClick(form.txtHTML, char('a' + i % 26));
+        QTest::keyClick(txtHTML(form), char('a' + i % 26));
         QCoreApplication::processEvents();
         paced.push_back((clock.nsecsElapsed() - due * 1000000) / 1e6);
         if (qEnvironmentVariableIsSet("BENCH_SLOW") && paced.back() > 8)

@@ -5,6 +5,7 @@
 // browser engine also needs QTWEBENGINE_DISABLE_SANDBOX=1, which this sets when unset).
 #include "bench/BenchApp.h"
 #include "app/frmMain.h"
+#include "support/Controls.h"
 #include "app/mdlIO.h"
 #include "app/platform/Japanese.h"
 #include "app/platform/Paths.h"
@@ -37,7 +38,7 @@ void PlainPreview(frmMain &form, QWebEngineView &web)
 {
     DocumentContext c = form.context();
     const SaveResult saved = mdlIO::SaveDocument(c);
-    web.settings()->setDefaultTextEncoding(WebEncodingName(saved.encoding));
+    web.settings()->setDefaultTextEncoding(EncodingLabel(saved.encoding));
     const QUrl url = QUrl::fromLocalFile(form.document().FilePath());
     if (web.url() == url)
         web.triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
@@ -64,11 +65,11 @@ int main(int argc, char *argv[])
     form.document().SetFile(dir.filePath(QStringLiteral("bench.html")), QStringLiteral("bench.html"),
                             TextEncoding::ShiftJis);
     const QString page = MegabytePage();
-    form.txtHTML->SetText(page);
+    txtHTML(form)->SetText(page);
     std::printf("page: %lld UTF-16 characters\n", static_cast<long long>(page.size()));
 
     QWebEngineView plain;
-    plain.resize(form.Web->size());
+    plain.resize(Web(form)->size());
     plain.show();
 
     // One timed F5 into view; false when the load failed or timed out.
@@ -90,9 +91,9 @@ int main(int argc, char *argv[])
     std::vector<double> sandboxed, plainMs;
     for (int i = 0; i <= runs; ++i) {  // run 0 warms the engine up and is not counted
         // Alternate the text so each run writes and shows a changed file.
-        form.txtHTML->SetText(i % 2 ? page + QStringLiteral("\n") : page);
+        txtHTML(form)->SetText(i % 2 ? page + QStringLiteral("\n") : page);
         double a = 0, b = 0;
-        if (!timed(*form.Web, [&] { form.mnuWeb_Click(); }, a)
+        if (!timed(*Web(form), [&] { form.mnuWeb_Click(); }, a)
             || !timed(plain, [&] { PlainPreview(form, plain); }, b)) {
             std::printf("run %d: load failed or timed out\n", i);
             return 1;

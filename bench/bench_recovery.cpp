@@ -3,6 +3,7 @@
 // worker thread, for a 10 MB document. The window's share must stay under a frame (16 ms).
 #include "bench/BenchApp.h"
 #include "app/frmMain.h"
+#include "support/Controls.h"
 
 #include <QCoreApplication>
 
@@ -22,12 +23,12 @@ int main(int argc, char *argv[])
 
     frmMain form;
     form.show();
-    form.txtHTML->SetText(text);
+    txtHTML(form)->SetText(text);
     std::vector<double> window, write;
     for (int i = 0; i <= runs; ++i) {  // run 0 warms up and is not counted
         // The keeping runs as in the program: the text copied in slices from the event loop,
         // then written on the worker. Each slice's share of the window's thread is timed.
-        form.txtHTML->SetSelText(QStringLiteral(" "));  // an edit: there is something to keep
+        txtHTML(form)->SetSelText(QStringLiteral(" "));  // an edit: there is something to keep
         double longestSlice = 0, previous = 0;
         QElapsedTimer t, slice;
         bool copied = false;

@@ -10,6 +10,7 @@
 // per key is printed: it counts only what the editor does.
 #include "bench/BenchApp.h"
 #include "app/frmMain.h"
+#include "support/Controls.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -54,22 +55,22 @@ struct Pane {
     Pane(bool colour_, const QString &text) : colour(colour_)
     {
         form->show();
-        form->txtHTML->setSyntaxColouring(colour);
-        form->txtHTML->SetText(text);
-        form->txtHTML->moveCursor(QTextCursor::Start);
+        txtHTML(*form)->setSyntaxColouring(colour);
+        txtHTML(*form)->SetText(text);
+        txtHTML(*form)->moveCursor(QTextCursor::Start);
     }
 
     void type(int keys)
     {
         QApplication::setActiveWindow(form.get());
-        form->txtHTML->setFocus();
+        txtHTML(*form)->setFocus();
         QCoreApplication::processEvents();
         QElapsedTimer t;
         for (int i = 0; i < keys; ++i, ++typed) {
             const char c = "abcdefghij"[typed % 10];
             const double cpuStart = threadMicroseconds();
             t.start();
-            QTest::keyClick(form->txtHTML, c);
+            QTest::keyClick(txtHTML(*form), c);
             QCoreApplication::processEvents();  // let the pane lay out and paint what changed
             wall.push_back(t.nsecsElapsed() / 1000.0);
             cpu.push_back(threadMicroseconds() - cpuStart);

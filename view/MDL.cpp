@@ -1,7 +1,5 @@
 #include "view/MDL.h"
 
-#include "app/core/Document.h"
-
 #include <QWidget>
 #include <algorithm>
 
@@ -32,7 +30,7 @@ int PaneHeight(const Panes &panes)
 
 } // namespace
 
-void ApplyNormalLayout(const Panes &panes, Document &doc)
+void ApplyNormalLayout(const Panes &panes, ViewMode &mode)
 {
     if (Minimised(panes))
         return;
@@ -40,26 +38,26 @@ void ApplyNormalLayout(const Panes &panes, Document &doc)
     const int height = PaneHeight(panes);
     panes.text.setGeometry(0, PaneTop, half, height);
     panes.text.setVisible(true);
-    if (doc.viewMode() == ViewMode::BrowserPriority)  // typing goes to the text again
+    if (mode == ViewMode::BrowserPriority)  // typing goes to the text again
         panes.text.setFocus();
     panes.web.setGeometry(half, PaneTop, panes.text.width(), height);
     panes.web.setVisible(true);
-    doc.setViewMode(ViewMode::Normal);
+    mode = ViewMode::Normal;
 }
 
-void ApplyTextLayout(const Panes &panes, Document &doc)
+void ApplyTextLayout(const Panes &panes, ViewMode &mode)
 {
     if (Minimised(panes))
         return;
     panes.text.setGeometry(0, PaneTop, panes.client.width(), PaneHeight(panes));
     panes.web.setVisible(false);
     panes.text.setVisible(true);
-    if (doc.viewMode() == ViewMode::BrowserPriority)  // typing goes to the text again
+    if (mode == ViewMode::BrowserPriority)  // typing goes to the text again
         panes.text.setFocus();
-    doc.setViewMode(ViewMode::TextPriority);
+    mode = ViewMode::TextPriority;
 }
 
-void ApplyBrowserLayout(const Panes &panes, Document &doc)
+void ApplyBrowserLayout(const Panes &panes, ViewMode &mode)
 {
     if (Minimised(panes))
         return;
@@ -69,15 +67,15 @@ void ApplyBrowserLayout(const Panes &panes, Document &doc)
         panes.web.setFocus();
     panes.text.setVisible(false);
     panes.web.setVisible(true);
-    doc.setViewMode(ViewMode::BrowserPriority);
+    mode = ViewMode::BrowserPriority;
 }
 
-void ApplyCurrentLayout(const Panes &panes, Document &doc)
+void ApplyCurrentLayout(const Panes &panes, ViewMode &mode)
 {
-    switch (doc.viewMode()) {
-    case ViewMode::Normal: ApplyNormalLayout(panes, doc); break;
-    case ViewMode::TextPriority: ApplyTextLayout(panes, doc); break;
-    case ViewMode::BrowserPriority: ApplyBrowserLayout(panes, doc); break;
+    switch (mode) {
+    case ViewMode::Normal: ApplyNormalLayout(panes, mode); break;
+    case ViewMode::TextPriority: ApplyTextLayout(panes, mode); break;
+    case ViewMode::BrowserPriority: ApplyBrowserLayout(panes, mode); break;
     }
 }
 

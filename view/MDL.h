@@ -3,7 +3,9 @@
 #include <QtGlobal>
 
 class QWidget;
-class Document;
+
+// How the window shares its client area between the panes.
+enum class ViewMode { Normal, TextPriority, BrowserPriority };
 
 namespace MDL {
 
@@ -18,11 +20,11 @@ struct Panes {
     QWidget &web;
 };
 
-void ApplyNormalLayout(const Panes &panes, Document &doc);
-void ApplyTextLayout(const Panes &panes, Document &doc);
-void ApplyBrowserLayout(const Panes &panes, Document &doc);
-// The document's current mode again, after a change of the window's size.
-void ApplyCurrentLayout(const Panes &panes, Document &doc);
+void ApplyNormalLayout(const Panes &panes, ViewMode &mode);
+void ApplyTextLayout(const Panes &panes, ViewMode &mode);
+void ApplyBrowserLayout(const Panes &panes, ViewMode &mode);
+// The current mode again, after a change of the window's size.
+void ApplyCurrentLayout(const Panes &panes, ViewMode &mode);
 
 // Half of a client width, exact halves going to the even neighbour (801 -> 400, 803 -> 402).
 // Widths outside 0..65534 are clamped so the result always fits a 16-bit split position.

@@ -1,8 +1,6 @@
 #include "view/ViewCommands.h"
 
 #include "app/core/Document.h"
-#include "app/DocumentCommands.h"
-#include "app/mdlIO.h"
 #include "view/Preview.h"
 
 #include <QWebEngineView>
@@ -14,14 +12,15 @@ QWebEngineView *CreatePreviewPane(QWidget *parent)
     return new Preview::PreviewView(parent);
 }
 
-void Preview(DocumentContext &c, QWebEngineView &web)
+void Preview(const Document &doc, QWebEngineView &web,
+             const std::function<std::optional<TextEncoding>()> &save)
 {
-    const SaveResult saved = mdlIO::SaveDocument(c);
+    const std::optional<TextEncoding> written = save();
     // Without a freshly written file the stored path would show some other document than the
     // one being edited (an earlier file, or nothing at all): leave the pane as it is.
-    if (!saved.written())
+    if (!written)
         return;
-    Preview::ShowStoredFile(web, c.doc.FilePath(), WebEncodingName(saved.encoding));
+    Preview::ShowStoredFile(web, doc.FilePath(), EncodingLabel(*written));
 }
 
 }

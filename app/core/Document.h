@@ -1,16 +1,13 @@
 #pragma once
-// The one document the editor holds: which file it belongs to, how that file is encoded,
-// whether the pane holds changes the file lacks, and how the window shows it. The main window
-// owns it and passes it to the commands; the caption follows its signals.
+// The one document the editor holds: which file it belongs to, how that file is encoded and
+// whether the pane holds changes the file lacks. The main window owns it and passes it to the
+// commands; the caption follows its signals.
 #include "app/core/DocumentCodec.h"
 #include "app/core/FileIdentity.h"
 
 #include <QObject>
 #include <QString>
 #include <optional>
-
-// How the window shares itself between the two panes.
-enum class ViewMode { Normal, TextPriority, BrowserPriority };
 
 class Document : public QObject {
     Q_OBJECT
@@ -70,9 +67,6 @@ public:
     // The main window's caption: "Tavro - name", with " *" while modified.
     QString Caption() const;
 
-    ViewMode viewMode() const { return viewMode_; }
-    void setViewMode(ViewMode mode) { viewMode_ = mode; }
-
 signals:
     // The caption changed: the modified flag or the display name.
     void captionChanged(const QString &caption);
@@ -89,5 +83,4 @@ private:
     SpellingRecord spellings_;
     std::optional<FileIdentity> diskIdentity_;
     std::optional<FileIdentity> declinedIdentity_;
-    ViewMode viewMode_ = ViewMode::Normal;
 };

@@ -3,6 +3,7 @@
 #include "app/core/Document.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
+#include "support/Controls.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QStandardPaths>
@@ -40,7 +41,7 @@ private:
 
 // A fresh window whose document is untitled and unmodified, with the steps document tests take.
 struct DocumentFixture : MainFormFixture {
-    TextBox &pane() { return *form().txtHTML; }
+    TextBox &pane() { return *txtHTML(form()); }
     QString title() { return form().windowTitle(); }
     QStringList prompts() { return platform().prompts(); }
     void edit(const QString &text) { pane().SetText(text); }

@@ -26,22 +26,22 @@ const QString Dirty = QStringLiteral("Tavro - 無題 *");
 // Puts text in the pane as an unchanged document, with the given selection.
 void startWith(frmMain &form, const QString &text, int selStart = 0, int selLength = 0)
 {
-    form.txtHTML->SetText(text);
+    txtHTML(form)->SetText(text);
     form.document().SetModified(false);
-    form.txtHTML->SetSelStart(selStart);
-    form.txtHTML->SetSelLength(selLength);
+    txtHTML(form)->SetSelStart(selStart);
+    txtHTML(form)->SetSelLength(selLength);
 }
 
 void expectUnchangedDocument(frmMain &form, const QString &text)
 {
-    QCOMPARE(form.txtHTML->Text(), text);
+    QCOMPARE(txtHTML(form)->Text(), text);
     QCOMPARE(form.document().IsModified(), false);
     QCOMPARE(form.windowTitle(), Clean);
 }
 
 void expectChangedDocument(frmMain &form, const QString &text)
 {
-    QCOMPARE(form.txtHTML->Text(), text);
+    QCOMPARE(txtHTML(form)->Text(), text);
     QCOMPARE(form.document().IsModified(), true);
     QCOMPARE(form.windowTitle(), Dirty);
 }
@@ -54,8 +54,8 @@ void expectChangedDocument(frmMain &form, const QString &text)
 
 void clickToolbar(frmMain &form, int index)
 {
-    QAction *a = form.Toolbar1->actions().at(index - 1);
-    auto *button = qobject_cast<QToolButton *>(form.Toolbar1->widgetForAction(a));
+    QAction *a = Toolbar1(form)->actions().at(index - 1);
+    auto *button = qobject_cast<QToolButton *>(Toolbar1(form)->widgetForAction(a));
     QVERIFY(button);
     QTest::mouseClick(button, Qt::LeftButton);
 }
@@ -71,14 +71,14 @@ private slots:
     {
         MainFormFixture f;
         QStringList items;
-        for (QAction *a : f.form().mnuEdit->actions())
+        for (QAction *a : mnuEdit(f.form())->actions())
             items << (a->isSeparator() ? QStringLiteral("-") : a->text() + QLatin1Char(' ') + a->shortcut().toString());
         QCOMPARE(items.mid(0, 7), QStringList({"切り取り(&T) Ctrl+X", "コピー(&C) Ctrl+C", "貼り付け(&P) Ctrl+V",
                                                 "削除(&D) Del", "-", "全て選択 Ctrl+A", "-"}));
         QCOMPARE(items.mid(7), QStringList({"元に戻す(&U) Ctrl+Z", "やり直し(&R) Ctrl+Y", "-", "検索(&F)... Ctrl+F",
                                              "次を検索(&N) F3", "前を検索(&V) Shift+F3", "置換(&E)... Ctrl+R", "-",
                                              "タグを色分け(&L) "}));
-        QVERIFY(f.form().MenuItem(QStringLiteral("mnuSyntaxColor"))->isChecked());
+        QVERIFY(MenuItem(f.form(), QStringLiteral("mnuSyntaxColor"))->isChecked());
     }
 
     void undoAndRedoByKey()
@@ -87,16 +87,16 @@ private slots:
         f.showActive();
         frmMain &form = f.form();
         startWith(form, QStringLiteral("abc"), 3);
-        form.txtHTML->setFocus();
-        QTest::keyClicks(form.txtHTML, QStringLiteral("de"));
-        QTest::keyClick(form.txtHTML, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(form.txtHTML->Text(), QStringLiteral("abc"));
-        QTest::keyClick(form.txtHTML, Qt::Key_Y, Qt::ControlModifier);
-        QCOMPARE(form.txtHTML->Text(), QStringLiteral("abcde"));
+        txtHTML(form)->setFocus();
+        QTest::keyClicks(txtHTML(form), QStringLiteral("de"));
+        QTest::keyClick(txtHTML(form), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(txtHTML(form)->Text(), QStringLiteral("abc"));
+        QTest::keyClick(txtHTML(form), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(txtHTML(form)->Text(), QStringLiteral("abcde"));
         // Undo never goes back past a new text: it must not bring back another file.
-        form.txtHTML->SetText(QStringLiteral("other"));
+        txtHTML(form)->SetText(QStringLiteral("other"));
         form.mnuUndo_Click();
-        QCOMPARE(form.txtHTML->Text(), QStringLiteral("other"));
+        QCOMPARE(txtHTML(form)->Text(), QStringLiteral("other"));
     }
 
     // Ctrl+F takes the selection, Enter and F3 go forward round the end with a notice,
@@ -106,7 +106,7 @@ private slots:
         MainFormFixture f;
         f.showActive();
         frmMain &form = f.form();
-        TextBox *pane = form.txtHTML;
+        TextBox *pane = txtHTML(form);
         startWith(form, QStringLiteral("<p>日本語</p>\n<P>ｶﾅ</P>\n<p>"), 0, 3);
         pane->setFocus();
         QTest::keyClick(pane, Qt::Key_F, Qt::ControlModifier);
@@ -148,7 +148,7 @@ private slots:
         MainFormFixture f;
         f.showActive();
         frmMain &form = f.form();
-        TextBox *pane = form.txtHTML;
+        TextBox *pane = txtHTML(form);
         const QString text = QStringLiteral("<b>1</b>\n<B>2</B>\n<b>３</b>");
         startWith(form, text);
         form.mnuReplace_Click();
@@ -184,13 +184,13 @@ private slots:
         QCOMPARE(clip, QStringLiteral("before"));
         EXPECT_UNCHANGED(form, QStringLiteral("abc def"));
 
-        form.txtHTML->SetSelStart(4);
-        form.txtHTML->SetSelLength(3);
+        txtHTML(form)->SetSelStart(4);
+        txtHTML(form)->SetSelLength(3);
         form.mnuCopy_Click();
         QCOMPARE(clip, QStringLiteral("def"));
         EXPECT_UNCHANGED(form, QStringLiteral("abc def"));
-        QCOMPARE(form.txtHTML->SelStart(), 4);
-        QCOMPARE(form.txtHTML->SelLength(), 3);
+        QCOMPARE(txtHTML(form)->SelStart(), 4);
+        QCOMPARE(txtHTML(form)->SelLength(), 3);
 
         // Line breaks reach the clipboard as '\n', never as paragraph separators.
         startWith(form, QStringLiteral("<p>\nx\n</p>"), 1, 6);
@@ -213,20 +213,20 @@ private slots:
         QVERIFY(!clip.has_value());
         EXPECT_UNCHANGED(form, QStringLiteral("abc def"));
 
-        form.txtHTML->SetSelStart(0);
-        form.txtHTML->SetSelLength(4);
+        txtHTML(form)->SetSelStart(0);
+        txtHTML(form)->SetSelLength(4);
         form.mnuCut_Click();
         QCOMPARE(clip, QStringLiteral("abc "));
         EXPECT_CHANGED(form, QStringLiteral("def"));
-        QCOMPARE(form.txtHTML->SelStart(), 0);
-        QCOMPARE(form.txtHTML->SelLength(), 0);
+        QCOMPARE(txtHTML(form)->SelStart(), 0);
+        QCOMPARE(txtHTML(form)->SelLength(), 0);
 
         // Across lines: the lines join where the cut was.
         startWith(form, QStringLiteral("one\ntwo\nthree"), 2, 7);
         form.mnuCut_Click();
         QCOMPARE(clip, QStringLiteral("e\ntwo\nt"));
         EXPECT_CHANGED(form, QStringLiteral("onhree"));
-        QCOMPARE(form.txtHTML->document()->blockCount(), 1);
+        QCOMPARE(txtHTML(form)->document()->blockCount(), 1);
     }
 
     void paste_data()
@@ -274,16 +274,16 @@ private slots:
 
         if (expected.isEmpty()) {
             EXPECT_UNCHANGED(form, QStringLiteral("abc def"));
-            QCOMPARE(form.txtHTML->SelStart(), selStart);
-            QCOMPARE(form.txtHTML->SelLength(), selLength);
+            QCOMPARE(txtHTML(form)->SelStart(), selStart);
+            QCOMPARE(txtHTML(form)->SelLength(), selLength);
         } else {
             EXPECT_CHANGED(form, expected);
-            QCOMPARE(form.txtHTML->SelStart(), caret);
-            QCOMPARE(form.txtHTML->SelLength(), 0);
-            QCOMPARE(form.txtHTML->textLength(), int(expected.size()));
+            QCOMPARE(txtHTML(form)->SelStart(), caret);
+            QCOMPARE(txtHTML(form)->SelLength(), 0);
+            QCOMPARE(txtHTML(form)->textLength(), int(expected.size()));
         }
-        QVERIFY(!form.txtHTML->Text().contains(QLatin1Char('\r')));
-        QCOMPARE(form.txtHTML->document()->blockCount(), lines);
+        QVERIFY(!txtHTML(form)->Text().contains(QLatin1Char('\r')));
+        QCOMPARE(txtHTML(form)->document()->blockCount(), lines);
         // Paste reads the clipboard and leaves it as it was.
         QCOMPARE(f.platform().clipboardSetCalls, 0);
         QCOMPARE(clip.has_value(), hasText);
@@ -301,13 +301,13 @@ private slots:
         startWith(form, QStringLiteral("a\nb"), 1);
         form.mnuDelete_Click();
         EXPECT_UNCHANGED(form, QStringLiteral("a\nb"));
-        QCOMPARE(form.txtHTML->SelStart(), 1);
+        QCOMPARE(txtHTML(form)->SelStart(), 1);
 
-        form.txtHTML->SetSelLength(1);  // the line break
+        txtHTML(form)->SetSelLength(1);  // the line break
         form.mnuDelete_Click();
         EXPECT_CHANGED(form, QStringLiteral("ab"));
-        QCOMPARE(form.txtHTML->SelStart(), 1);
-        QCOMPARE(form.txtHTML->SelLength(), 0);
+        QCOMPARE(txtHTML(form)->SelStart(), 1);
+        QCOMPARE(txtHTML(form)->SelLength(), 0);
         QCOMPARE(clip, QStringLiteral("kept"));
         QCOMPARE(f.platform().clipboardSetCalls, 0);
     }
@@ -318,22 +318,22 @@ private slots:
         frmMain &form = f.form();
         f.showActive();
         form.setFocus();
-        QVERIFY(!form.txtHTML->hasFocus());
+        QVERIFY(!txtHTML(form)->hasFocus());
 
         startWith(form, QString());
         form.mnuSelectAll_Click();
-        QVERIFY(form.txtHTML->hasFocus());
-        QCOMPARE(form.txtHTML->SelStart(), 0);
-        QCOMPARE(form.txtHTML->SelLength(), 0);
+        QVERIFY(txtHTML(form)->hasFocus());
+        QCOMPARE(txtHTML(form)->SelStart(), 0);
+        QCOMPARE(txtHTML(form)->SelLength(), 0);
 
         const QString text = QStringLiteral("<html>\n日本語\n\n</html>");
         startWith(form, text, 5, 2);
         form.setFocus();
         form.mnuSelectAll_Click();
-        QVERIFY(form.txtHTML->hasFocus());
-        QCOMPARE(form.txtHTML->SelStart(), 0);
-        QCOMPARE(form.txtHTML->SelLength(), int(text.size()));
-        QCOMPARE(form.txtHTML->SelText(), text);
+        QVERIFY(txtHTML(form)->hasFocus());
+        QCOMPARE(txtHTML(form)->SelStart(), 0);
+        QCOMPARE(txtHTML(form)->SelLength(), int(text.size()));
+        QCOMPARE(txtHTML(form)->SelText(), text);
         EXPECT_UNCHANGED(form, text);
     }
 
@@ -343,7 +343,7 @@ private slots:
     {
         MainFormFixture f;
         frmMain &form = f.form();
-        TextBox *pane = form.txtHTML;
+        TextBox *pane = txtHTML(form);
         auto &clip = f.platform().clipboard;
         f.showActive();
         pane->setFocus();
@@ -398,18 +398,14 @@ private slots:
     {
         MainFormFixture f;
         frmMain &form = f.form();
-        TextBox *pane = form.txtHTML;
+        TextBox *pane = txtHTML(form);
         auto &clip = f.platform().clipboard;
         f.showActive();
         pane->setFocus();
         startWith(form, QStringLiteral("<b>bold</b>"), 3, 4);
         form.mnuBrouser_Click();
-        if (pane->isVisibleTo(&form)) {  // until the layouts exist, hide the pane as they will
-            pane->hide();
-            form.document().setViewMode(ViewMode::BrowserPriority);
-        }
         QVERIFY(!pane->isVisible());
-        form.Web->setFocus();  // the user works in the preview
+        Web(form)->setFocus();  // the user works in the preview
         QVERIFY(!pane->hasFocus());
         QCOMPARE(pane->SelStart(), 3);
         QCOMPARE(pane->SelLength(), 4);
@@ -429,17 +425,17 @@ private slots:
         form.document().SetModified(false);
         pane->SetSelStart(4);
         pane->SetSelLength(4);
-        form.MenuItem(QStringLiteral("mnuDelete"))->trigger();
+        MenuItem(form, QStringLiteral("mnuDelete"))->trigger();
         EXPECT_CHANGED(form, QStringLiteral("<b>i"));
 
         QWidget *focusBefore = QApplication::focusWidget();
-        form.MenuItem(QStringLiteral("mnuSelectAll"))->trigger();
+        MenuItem(form, QStringLiteral("mnuSelectAll"))->trigger();
         QCOMPARE(pane->SelStart(), 0);
         QCOMPARE(pane->SelLength(), 4);
         QVERIFY(!pane->hasFocus());
         QCOMPARE(QApplication::focusWidget(), focusBefore);
         QVERIFY(!pane->isVisible());
-        QCOMPARE(form.document().viewMode(), ViewMode::BrowserPriority);
+        QCOMPARE(form.viewMode(), ViewMode::BrowserPriority);
 
         // Keys still reach the commands, and typing does not reach the hidden pane.
         QWidget *target = focusBefore ? focusBefore : &form;

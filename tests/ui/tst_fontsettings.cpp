@@ -48,7 +48,7 @@ private slots:
     {
         const QByteArray stored = sjis(QStringLiteral("\"IPAGothic\"\r\n20\r\n#TRUE#\r\n#FALSE#\r\n"));
         MainFormFixture f(stored);
-        const QFont font = f.form().txtHTML->font();
+        const QFont font = txtHTML(f.form())->font();
         QCOMPARE(font.family(), QStringLiteral("IPAGothic"));
         QCOMPARE(font.pointSizeF(), 20.0);
         QVERIFY(font.bold());
@@ -62,7 +62,7 @@ private slots:
     {
         const QByteArray stored = sjis(QStringLiteral("  \"ＭＳ Ｐゴシック\", 10.5 ,#FALSE#,  #TRUE#\r\n"));
         MainFormFixture f(stored);
-        const QFont font = f.form().txtHTML->font();
+        const QFont font = txtHTML(f.form())->font();
         QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(font.pointSizeF(), 10.5);
         QVERIFY(font.italic());
@@ -90,7 +90,7 @@ private slots:
     {
         QFETCH(std::optional<QByteArray>, stored);
         MainFormFixture f(stored);
-        const QFont font = f.form().txtHTML->font();
+        const QFont font = txtHTML(f.form())->font();
         QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(font.pointSizeF(), 12.0);
         QVERIFY(!font.bold() && !font.italic());
@@ -102,7 +102,7 @@ private slots:
     {
         const QByteArray stored = sjis(QStringLiteral("\"IPAGothic\"\r\n20\r\n#TRUE#\r\n#FALSE#\r\n"));
         MainFormFixture f(stored);
-        f.form().txtHTML->SetText(QStringLiteral("<p>abc</p>"));
+        txtHTML(f.form())->SetText(QStringLiteral("<p>abc</p>"));
         f.doc().SetModified(false);
         const QString title = f.form().windowTitle();
 
@@ -113,11 +113,11 @@ private slots:
         QCOMPARE(f.platform().fontRequests[0].family(), QStringLiteral("IPAGothic"));
         QCOMPARE(f.platform().fontRequests[0].pointSizeF(), 20.0);
         QVERIFY(f.platform().fontRequests[0].bold());
-        QCOMPARE(f.form().txtHTML->font().family(), QStringLiteral("IPAGothic"));
+        QCOMPARE(txtHTML(f.form())->font().family(), QStringLiteral("IPAGothic"));
 
         f.platform().fontAnswers.enqueue(fontOf(QStringLiteral("IPAMincho"), 14, false, true));
         f.form().mnuFont_Click();
-        const QFont font = f.form().txtHTML->font();
+        const QFont font = txtHTML(f.form())->font();
         QCOMPARE(font.family(), QStringLiteral("IPAMincho"));
         QCOMPARE(font.pointSizeF(), 14.0);
         QVERIFY(!font.bold());
@@ -153,7 +153,7 @@ private slots:
         MainFormFixture f(sjis(QStringLiteral("\"%1\"\r\n%2\r\n%3\r\n%4\r\n")
                                             .arg(stored).arg(size).arg(flag(bold), flag(italic))));
         SetPlatform(nullptr);
-        const QFont before = f.form().txtHTML->font();
+        const QFont before = txtHTML(f.form())->font();
         QStringList seen;
         QTimer::singleShot(0, [&seen] {
             auto *dlg = qobject_cast<QFontDialog *>(QApplication::activeModalWidget());
@@ -174,7 +174,7 @@ private slots:
         QCOMPARE(seen.value(0), QFontInfo(before).family());
         QCOMPARE(seen.value(2), QString::number(size));
         QCOMPARE(seen.mid(3), QStringList({QString::number(bold), QString::number(italic)}));
-        const QFont after = f.form().txtHTML->font();
+        const QFont after = txtHTML(f.form())->font();
         QCOMPARE(after.family(), stored);
         QCOMPARE(after.pointSizeF(), size);
         QCOMPARE(after.weight(), before.weight());

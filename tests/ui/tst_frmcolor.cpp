@@ -338,13 +338,13 @@ private slots:
     void pickerLeavesTheDocumentAlone()
     {
         MainFormFixture f;
-        f.form().txtHTML->SetText(QStringLiteral("<p>"));
+        txtHTML(f.form())->SetText(QStringLiteral("<p>"));
         const bool modified = f.doc().IsModified();
         const QString title = f.form().windowTitle();
         f.form().mnuColor_Click();
         KeyTo(ColorFormIfLoaded()->Slider[2], 255);
         QTest::mouseClick(ColorFormIfLoaded()->cmdCopy, Qt::LeftButton);
-        QCOMPARE(f.form().txtHTML->Text(), QStringLiteral("<p>"));
+        QCOMPARE(txtHTML(f.form())->Text(), QStringLiteral("<p>"));
         QCOMPARE(f.doc().IsModified(), modified);
         QCOMPARE(f.form().windowTitle(), title);
         QCOMPARE(f.platform().clipboard, std::optional<QString>(QStringLiteral("#0000FF")));

@@ -34,37 +34,37 @@ private slots:
         QCOMPARE(f.doc().IsModified(), false);
         QCOMPARE(f.doc().ExitRequested(), false);
         QVERIFY(f.doc().FilePath().isEmpty());
-        QCOMPARE(f.doc().viewMode(), ViewMode::Normal);
+        QCOMPARE(f.form().viewMode(), ViewMode::Normal);
         QCOMPARE(AppTitle, QStringLiteral("Tavro"));
-        QCOMPARE(f.form().ScaleWidth(), 792);
-        QCOMPARE(f.form().ScaleHeight(), 554);
+        QCOMPARE(Client(f.form())->width(), 792);
+        QCOMPARE(Client(f.form())->height(), 554);
     }
 
     void typingMarksModifiedAndTheStarStays()
     {
         MainFormFixture f;
         f.showActive();
-        f.form().txtHTML->setFocus();
-        QTest::keyClicks(f.form().txtHTML, QStringLiteral("a"));
+        txtHTML(f.form())->setFocus();
+        QTest::keyClicks(txtHTML(f.form()), QStringLiteral("a"));
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題 *"));
         QVERIFY(f.doc().IsModified());
-        QTest::keyClick(f.form().txtHTML, Qt::Key_Backspace);
-        QVERIFY(f.form().txtHTML->Text().isEmpty());
+        QTest::keyClick(txtHTML(f.form()), Qt::Key_Backspace);
+        QVERIFY(txtHTML(f.form())->Text().isEmpty());
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題 *"));
         // Assigning the text counts as a change too.
         f.doc().SetModified(false);
-        f.form().txtHTML->SetText(QStringLiteral("<p>"));
+        txtHTML(f.form())->SetText(QStringLiteral("<p>"));
         QVERIFY(f.doc().IsModified());
     }
 
     void fontChangeIsNotAnEdit()
     {
         MainFormFixture f;
-        f.form().txtHTML->SetText(QStringLiteral("abc"));
+        txtHTML(f.form())->SetText(QStringLiteral("abc"));
         f.doc().SetModified(false);
-        QFont font = f.form().txtHTML->font();
+        QFont font = txtHTML(f.form())->font();
         font.setPointSize(20);
-        f.form().txtHTML->setFont(font);
+        txtHTML(f.form())->setFont(font);
         QVERIFY(!f.doc().IsModified());
     }
 
@@ -107,7 +107,7 @@ private slots:
             {"mnuVersion", "バージョン情報(&A)", none},
         };
         for (const auto &item : items) {
-            QAction *a = f.form().MenuItem(QLatin1String(item.name));
+            QAction *a = MenuItem(f.form(), QLatin1String(item.name));
             QVERIFY2(a, item.name);
             QCOMPARE(a->text(), item.caption);
             QCOMPARE(a->shortcut(), item.shortcut);
@@ -139,9 +139,9 @@ private slots:
         f.recordCommands();
         frmMain *rec = &f.form();
         f.showActive();
-        rec->txtHTML->SetText(QStringLiteral("abc"));
-        rec->txtHTML->setFocus();
-        rec->txtHTML->SetSelStart(1);
+        txtHTML(*rec)->SetText(QStringLiteral("abc"));
+        txtHTML(*rec)->setFocus();
+        txtHTML(*rec)->SetSelStart(1);
         const struct { QKeyCombination key; const char *handler; } keys[] = {
             {QKeyCombination(Qt::ControlModifier, Qt::Key_H), "mnuDText_Click"},
             {QKeyCombination(Qt::Key_Delete), "mnuDelete_Click"},
@@ -160,24 +160,24 @@ private slots:
         };
         for (const auto &k : keys) {
             f.calls.clear();
-            QTest::keyClick(rec->txtHTML, k.key.key(), k.key.keyboardModifiers());
+            QTest::keyClick(txtHTML(*rec), k.key.key(), k.key.keyboardModifiers());
             QCOMPARE(f.calls, QStringList{QLatin1String(k.handler)});
         }
         // The pane's own handling did not run: no backspace, no deletion, no paste.
-        QCOMPARE(rec->txtHTML->Text(), QStringLiteral("abc"));
+        QCOMPARE(txtHTML(*rec)->Text(), QStringLiteral("abc"));
         // Keys no menu item owns still edit.
         f.calls.clear();
-        QTest::keyClick(rec->txtHTML, Qt::Key_End);
-        QTest::keyClicks(rec->txtHTML, QStringLiteral("d"));
-        QTest::keyClick(rec->txtHTML, Qt::Key_Backspace);
-        QTest::keyClick(rec->txtHTML, Qt::Key_Backspace);
-        QCOMPARE(rec->txtHTML->Text(), QStringLiteral("ab"));
+        QTest::keyClick(txtHTML(*rec), Qt::Key_End);
+        QTest::keyClicks(txtHTML(*rec), QStringLiteral("d"));
+        QTest::keyClick(txtHTML(*rec), Qt::Key_Backspace);
+        QTest::keyClick(txtHTML(*rec), Qt::Key_Backspace);
+        QCOMPARE(txtHTML(*rec)->Text(), QStringLiteral("ab"));
         QVERIFY(f.calls.isEmpty());
         // Ctrl+Z is the Edit menu's undo, which takes back the pane's own history.
-        QTest::keyClick(rec->txtHTML, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(txtHTML(*rec), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.calls, QStringList{QStringLiteral("mnuUndo_Click")});
         rec->mnuUndo_Click();
-        QVERIFY(rec->txtHTML->Text() != QStringLiteral("ab"));
+        QVERIFY(txtHTML(*rec)->Text() != QStringLiteral("ab"));
     }
 
     void toolbarButtonsPicturesAndTips()
@@ -185,7 +185,7 @@ private slots:
         MainFormFixture f;
         f.recordCommands();
         frmMain *rec = &f.form();
-        const QList<QAction *> actions = rec->Toolbar1->actions();
+        const QList<QAction *> actions = Toolbar1(*rec)->actions();
         QCOMPARE(actions.size(), 17);
         const QStringList tips = {"新規作成", "開く", "上書き保存", "", "切り取り", "コピー",
                                   "貼り付け", "", "Web確認", "", "テキスト優先", "標準",
@@ -202,12 +202,12 @@ private slots:
             if (separator)
                 continue;
             QCOMPARE(a->toolTip(), tips[i]);
-            QVERIFY(a->text().isEmpty() || rec->Toolbar1->toolButtonStyle() == Qt::ToolButtonIconOnly);
+            QVERIFY(a->text().isEmpty() || Toolbar1(*rec)->toolButtonStyle() == Qt::ToolButtonIconOnly);
             QVERIFY(!a->whatsThis().isEmpty());
             const QPixmap pm = a->icon().pixmap(16, 16);
             QVERIFY(!pm.isNull());
             QCOMPARE(pm.size(), QSize(16, 16));
-            auto *button = qobject_cast<QToolButton *>(rec->Toolbar1->widgetForAction(a));
+            auto *button = qobject_cast<QToolButton *>(Toolbar1(*rec)->widgetForAction(a));
             QVERIFY(button);
             QCOMPARE(button->size(), QSize(24, 22));
             // A click on the button reaches its menu handler and nothing else.
@@ -217,7 +217,7 @@ private slots:
         }
         QCOMPARE(actions[14]->whatsThis(), QStringLiteral("[オプション]-[カラー[１６進数]"));
         QCOMPARE(actions[1]->whatsThis(), QStringLiteral("[ファイル]-[開く...]"));
-        QCOMPARE(rec->Toolbar1->geometry(), QRect(0, 0, 792, 28));
+        QCOMPARE(Toolbar1(*rec)->geometry(), QRect(0, 0, 792, 28));
     }
 
     void splashShowsTheLoadedMainWindowOnce()

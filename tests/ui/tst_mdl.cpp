@@ -12,9 +12,9 @@ namespace {
 // Resizes the main window so that its client area becomes w x h, and waits until it has.
 bool setClientSize(frmMain &form, int w, int h)
 {
-    const QSize frame = form.size() - form.Client->size();
+    const QSize frame = form.size() - Client(form)->size();
     form.resize(w + frame.width(), h + frame.height());
-    return QTest::qWaitFor([&] { return form.Client->size() == QSize(w, h); }, 5000);
+    return QTest::qWaitFor([&] { return Client(form)->size() == QSize(w, h); }, 5000);
 }
 
 } // namespace
@@ -61,18 +61,18 @@ private slots:
         f.form().show();
         QVERIFY(setClientSize(f.form(), width, 600));
         // The resize alone re-applies the normal layout.
-        QCOMPARE(f.form().txtHTML->geometry(), QRect(0, 32, half, 568));
-        QCOMPARE(f.form().Web->geometry(), QRect(half, 32, half, 568));
-        QVERIFY(f.form().txtHTML->isVisible());
-        QVERIFY(f.form().Web->isVisible());
-        QCOMPARE(f.doc().viewMode(), ViewMode::Normal);
+        QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, half, 568));
+        QCOMPARE(Web(f.form())->geometry(), QRect(half, 32, half, 568));
+        QVERIFY(txtHTML(f.form())->isVisible());
+        QVERIFY(Web(f.form())->isVisible());
+        QCOMPARE(f.form().viewMode(), ViewMode::Normal);
 
         // Choosing normal again lays both panes out afresh.
-        f.form().txtHTML->setGeometry(5, 5, 5, 5);
-        f.form().Web->setGeometry(6, 6, 6, 6);
+        txtHTML(f.form())->setGeometry(5, 5, 5, 5);
+        Web(f.form())->setGeometry(6, 6, 6, 6);
         f.form().mnuNormal_Click();
-        QCOMPARE(f.form().txtHTML->geometry(), QRect(0, 32, half, 568));
-        QCOMPARE(f.form().Web->geometry(), QRect(half, 32, half, 568));
+        QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, half, 568));
+        QCOMPARE(Web(f.form())->geometry(), QRect(half, 32, half, 568));
     }
 
     void switchingModesAndBack()
@@ -80,14 +80,14 @@ private slots:
         MainFormFixture f;
         f.form().show();
         QVERIFY(setClientSize(f.form(), 800, 600));
-        TextBox *txt = f.form().txtHTML;
-        QWebEngineView *web = f.form().Web;
+        TextBox *txt = txtHTML(f.form());
+        QWebEngineView *web = Web(f.form());
         txt->SetText(QStringLiteral("<p>kept</p>"));
         txt->SetSelStart(3);
         txt->SetSelLength(4);
 
         f.form().mnuDText_Click();
-        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
+        QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
         QCOMPARE(txt->geometry(), QRect(0, 32, 800, 568));
         QVERIFY(txt->isVisible());
         QVERIFY(web->isHidden());
@@ -95,13 +95,13 @@ private slots:
 
         // A resize in text priority keeps text priority.
         QVERIFY(setClientSize(f.form(), 900, 500));
-        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
+        QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
         QCOMPARE(txt->geometry(), QRect(0, 32, 900, 468));
         QVERIFY(web->isHidden());
         QCOMPARE(web->geometry(), QRect(400, 32, 400, 568));
 
         f.form().mnuBrouser_Click();
-        QCOMPARE(f.doc().viewMode(), ViewMode::BrowserPriority);
+        QCOMPARE(f.form().viewMode(), ViewMode::BrowserPriority);
         QCOMPARE(web->geometry(), QRect(0, 32, 900, 468));
         QVERIFY(web->isVisible());
         QVERIFY(txt->isHidden());
@@ -110,17 +110,17 @@ private slots:
         QCOMPARE(txt->SelText(), QStringLiteral("kept"));
 
         QVERIFY(setClientSize(f.form(), 700, 400));
-        QCOMPARE(f.doc().viewMode(), ViewMode::BrowserPriority);
+        QCOMPARE(f.form().viewMode(), ViewMode::BrowserPriority);
         QCOMPARE(web->geometry(), QRect(0, 32, 700, 368));
         QVERIFY(txt->isHidden());
 
         // Choosing the active mode again does not toggle it.
         f.form().mnuBrouser_Click();
-        QCOMPARE(f.doc().viewMode(), ViewMode::BrowserPriority);
+        QCOMPARE(f.form().viewMode(), ViewMode::BrowserPriority);
         QVERIFY(txt->isHidden());
 
         f.form().mnuNormal_Click();
-        QCOMPARE(f.doc().viewMode(), ViewMode::Normal);
+        QCOMPARE(f.form().viewMode(), ViewMode::Normal);
         QCOMPARE(txt->geometry(), QRect(0, 32, 350, 368));
         QCOMPARE(web->geometry(), QRect(350, 32, 350, 368));
         QVERIFY(txt->isVisible());
@@ -133,17 +133,17 @@ private slots:
         MainFormFixture f;
         f.showActive();
         QVERIFY(setClientSize(f.form(), 800, 600));
-        f.form().txtHTML->setFocus();
-        QTest::keyClick(f.form().txtHTML, Qt::Key_H, Qt::ControlModifier);
-        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
-        QVERIFY(f.form().Web->isHidden());
+        txtHTML(f.form())->setFocus();
+        QTest::keyClick(txtHTML(f.form()), Qt::Key_H, Qt::ControlModifier);
+        QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
+        QVERIFY(Web(f.form())->isHidden());
         QTest::keyClick(&f.form(), Qt::Key_K, Qt::ControlModifier);
-        QCOMPARE(f.doc().viewMode(), ViewMode::BrowserPriority);
-        QVERIFY(f.form().txtHTML->isHidden());
+        QCOMPARE(f.form().viewMode(), ViewMode::BrowserPriority);
+        QVERIFY(txtHTML(f.form())->isHidden());
         QTest::keyClick(&f.form(), Qt::Key_J, Qt::ControlModifier);
-        QCOMPARE(f.doc().viewMode(), ViewMode::Normal);
-        QCOMPARE(f.form().Web->geometry(), QRect(400, 32, 400, 568));
-        QVERIFY(f.form().txtHTML->isVisible());
+        QCOMPARE(f.form().viewMode(), ViewMode::Normal);
+        QCOMPARE(Web(f.form())->geometry(), QRect(400, 32, 400, 568));
+        QVERIFY(txtHTML(f.form())->isVisible());
     }
 
     void minimisedWindowIsLeftAloneAndRestoreLaysOutAgain()
@@ -152,8 +152,8 @@ private slots:
         f.form().show();
         QVERIFY(setClientSize(f.form(), 800, 600));
         f.form().mnuDText_Click();
-        const QRect txtBefore = f.form().txtHTML->geometry();
-        const QRect webBefore = f.form().Web->geometry();
+        const QRect txtBefore = txtHTML(f.form())->geometry();
+        const QRect webBefore = Web(f.form())->geometry();
 
         f.form().setWindowState(Qt::WindowMinimized);
         QVERIFY(f.form().isMinimized());
@@ -161,29 +161,29 @@ private slots:
         f.form().mnuNormal_Click();
         f.form().mnuBrouser_Click();
         QVERIFY(setClientSize(f.form(), 1000, 700));
-        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
-        QCOMPARE(f.form().txtHTML->geometry(), txtBefore);
-        QCOMPARE(f.form().Web->geometry(), webBefore);
-        QVERIFY(f.form().Web->isHidden());
-        QVERIFY(!f.form().txtHTML->isHidden());
+        QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
+        QCOMPARE(txtHTML(f.form())->geometry(), txtBefore);
+        QCOMPARE(Web(f.form())->geometry(), webBefore);
+        QVERIFY(Web(f.form())->isHidden());
+        QVERIFY(!txtHTML(f.form())->isHidden());
 
         // Restoring re-applies the current mode to the current size.
         f.form().setWindowState(Qt::WindowNoState);
         QVERIFY(!f.form().isMinimized());
-        QTRY_COMPARE(f.form().txtHTML->geometry(),
-                     QRect(0, 32, f.form().Client->width(), f.form().Client->height() - 32));
-        QCOMPARE(f.form().Client->size(), QSize(1000, 700));
-        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
+        QTRY_COMPARE(txtHTML(f.form())->geometry(),
+                     QRect(0, 32, Client(f.form())->width(), Client(f.form())->height() - 32));
+        QCOMPARE(Client(f.form())->size(), QSize(1000, 700));
+        QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
 
         // Maximising does too.
         f.form().mnuNormal_Click();
         f.form().setWindowState(Qt::WindowMaximized);
         QTRY_VERIFY(f.form().isMaximized());
-        const int w = f.form().Client->width();
-        const int h = f.form().Client->height();
+        const int w = Client(f.form())->width();
+        const int h = Client(f.form())->height();
         const qint16 half = MDL::SplitPosition(w);
-        QTRY_COMPARE(f.form().Web->geometry(), QRect(half, 32, half, h - 32));
-        QCOMPARE(f.form().txtHTML->geometry(), QRect(0, 32, half, h - 32));
+        QTRY_COMPARE(Web(f.form())->geometry(), QRect(half, 32, half, h - 32));
+        QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, half, h - 32));
     }
 
     void clientLowerThanThePaneTopGivesEmptyPanes()
@@ -191,19 +191,19 @@ private slots:
         MainFormFixture f;
         f.form().show();
         QVERIFY(setClientSize(f.form(), 800, 20));
-        QCOMPARE(f.form().txtHTML->geometry(), QRect(0, 32, 400, 0));
-        QCOMPARE(f.form().Web->geometry(), QRect(400, 32, 400, 0));
+        QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, 400, 0));
+        QCOMPARE(Web(f.form())->geometry(), QRect(400, 32, 400, 0));
         f.form().mnuDText_Click();
-        QCOMPARE(f.form().txtHTML->geometry(), QRect(0, 32, 800, 0));
+        QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, 800, 0));
         f.form().mnuBrouser_Click();
-        QCOMPARE(f.form().Web->geometry(), QRect(0, 32, 800, 0));
+        QCOMPARE(Web(f.form())->geometry(), QRect(0, 32, 800, 0));
         QVERIFY(setClientSize(f.form(), 800, 32));
-        QCOMPARE(f.form().Web->geometry(), QRect(0, 32, 800, 0));
+        QCOMPARE(Web(f.form())->geometry(), QRect(0, 32, 800, 0));
         // Growing again brings the panes back.
         QVERIFY(setClientSize(f.form(), 640, 480));
-        QCOMPARE(f.form().Web->geometry(), QRect(0, 32, 640, 448));
+        QCOMPARE(Web(f.form())->geometry(), QRect(0, 32, 640, 448));
         f.form().mnuNormal_Click();
-        QCOMPARE(f.form().txtHTML->geometry(), QRect(0, 32, 320, 448));
+        QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, 320, 448));
     }
 };
 

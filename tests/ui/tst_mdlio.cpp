@@ -65,7 +65,7 @@ private slots:
         d.pane().SetText(text);
         d.saveAs(QStringLiteral("out.html"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("out.html"))), bytes);
-        QCOMPARE(WebEncodingName(d.lastSave.encoding), QStringLiteral("shift_jis"));
+        QCOMPARE(EncodingLabel(d.lastSave.encoding), QStringLiteral("shift_jis"));
         QVERIFY(d.platform().messages.isEmpty());
     }
 
@@ -134,7 +134,7 @@ private slots:
         d.saveAs(QStringLiteral("u.html"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("u.html"))),
                  QByteArray("<meta charset=\"utf-8\">") + NihongoUtf8 + "\r\n");
-        QCOMPARE(WebEncodingName(d.lastSave.encoding), QStringLiteral("utf-8"));
+        QCOMPARE(EncodingLabel(d.lastSave.encoding), QStringLiteral("utf-8"));
 
         // A file read as UTF-8 whose page now says Shift_JIS is written as Shift_JIS.
         d.pane().SetText(QStringLiteral(
@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(fileBytes(d.path(QStringLiteral("u.html"))),
                  QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">")
                      + Nihongo + "\r\n");
-        QCOMPARE(WebEncodingName(d.lastSave.encoding), QStringLiteral("shift_jis"));
+        QCOMPARE(EncodingLabel(d.lastSave.encoding), QStringLiteral("shift_jis"));
         QVERIFY(d.platform().messages.isEmpty());
 
         // A UTF-8 file with a byte-order mark that declares UTF-8 keeps its mark.
@@ -184,7 +184,7 @@ private slots:
         d.platform().msgBoxAnswers.enqueue(vb::Yes);
         d.saveAs(QStringLiteral("k.html"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("k.html"))), text.toUtf8() + "\r\n");
-        QCOMPARE(WebEncodingName(d.lastSave.encoding), QStringLiteral("utf-8"));
+        QCOMPARE(EncodingLabel(d.lastSave.encoding), QStringLiteral("utf-8"));
         QVERIFY(!d.doc().IsModified());
         d.pane().SetText(text + QStringLiteral("!"));
         d.save();

@@ -52,7 +52,7 @@ QVariant runScript(QWebEngineView &web, const QString &script)
 void giveFile(MainFormFixture &f, const QString &name, const QString &text)
 {
     f.doc().SetFile(f.path(name), name, TextEncoding::ShiftJis);
-    f.form().txtHTML->SetText(text);
+    txtHTML(f.form())->SetText(text);
 }
 
 QByteArray fileBytes(const QString &path)
@@ -72,8 +72,8 @@ void writeFile(const QString &path, const QByteArray &bytes)
 bool showPage(MainFormFixture &f, const QString &name, const QByteArray &html)
 {
     writeFile(f.path(name), html);
-    QSignalSpy loaded(f.form().Web, &QWebEngineView::loadFinished);
-    Preview::ShowStoredFile(*f.form().Web, f.path(name), QStringLiteral("utf-8"));
+    QSignalSpy loaded(Web(f.form()), &QWebEngineView::loadFinished);
+    Preview::ShowStoredFile(*Web(f.form()), f.path(name), QStringLiteral("utf-8"));
     return waitLoaded(loaded, 0);
 }
 
@@ -91,13 +91,13 @@ private slots:
         QVERIFY(picture.save(f.path(QStringLiteral("pic.png"))));
         giveFile(f, QStringLiteral("page.html"),
                  QStringLiteral("<html><body><p>最初の版 first</p><img src=\"pic.png\"></body></html>"));
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = *Web(f.form());
         QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
 
-        QTest::keyClick(f.form().txtHTML, Qt::Key_F5);
+        QTest::keyClick(txtHTML(f.form()), Qt::Key_F5);
         QVERIFY(waitLoaded(loaded, 0));
         QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
-        QCOMPARE(web.settings()->defaultTextEncoding(), WebEncodingName(*f.doc().Encoding()));
+        QCOMPARE(web.settings()->defaultTextEncoding(), EncodingLabel(*f.doc().Encoding()));
         QVERIFY(!f.doc().IsModified());
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.html"));
         // No charset declared: the Japanese text still reads as Japanese.
@@ -110,9 +110,9 @@ private slots:
         picture = QImage(9, 5, QImage::Format_RGB32);
         picture.fill(Qt::blue);
         QVERIFY(picture.save(f.path(QStringLiteral("pic.png"))));
-        f.form().txtHTML->SetText(
+        txtHTML(f.form())->SetText(
             QStringLiteral("<html><body><p>二番目 second</p><img src=\"pic.png\"></body></html>"));
-        QTest::keyClick(f.form().txtHTML, Qt::Key_F5);
+        QTest::keyClick(txtHTML(f.form()), Qt::Key_F5);
         QVERIFY(waitLoaded(loaded, 1));
         QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
         const QString text = pageText(web);
@@ -130,7 +130,7 @@ private slots:
         f.platform().msgBoxAnswers.enqueue(vb::OK);
         f.platform().inputAnswers.enqueue(QStringLiteral("答え"));
         QVERIFY(showPage(f, QStringLiteral("d.html"), "<p>dialogs</p>"));
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = *Web(f.form());
         const QString script = QStringLiteral(
             "[confirm('one'), prompt('two', 'x'), alert('three'), confirm('four'), prompt('five')]");
         QCOMPARE(runScript(web, script).toList(),
@@ -159,7 +159,7 @@ private slots:
         f.showActive();
         QVERIFY(showPage(f, QStringLiteral("stay.html"),
                          "<script>onbeforeunload = e => { e.preventDefault(); e.returnValue = ''; }</script>"));
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = *Web(f.form());
         QTest::qWait(300);
         QTest::mouseClick(web.focusProxy(), Qt::LeftButton);  // the engine asks only after a click
         f.platform().msgBoxAnswers.enqueue(vb::Cancel);
@@ -202,7 +202,7 @@ private slots:
         QVERIFY(showPage(f, QStringLiteral("links.html"),
                          QStringLiteral("<a id=a href='%1' style='position:fixed;inset:0'>x</a>")
                              .arg(href).toUtf8()));
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = *Web(f.form());
         if (click) {
             QTest::qWait(300);  // the pane has painted and takes input
             QWidget *input = web.focusProxy();
@@ -221,7 +221,7 @@ private slots:
         MainFormFixture f;
         f.showActive();
         QVERIFY(showPage(f, QStringLiteral("ask.html"), "<p>asking</p>"));
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = *Web(f.form());
         QVERIFY(web.page()->profile()->isOffTheRecord());
         QCOMPARE(web.page()->profile()->httpCacheType(), QWebEngineProfile::NoCache);
         runScript(web, QStringLiteral(
@@ -239,14 +239,14 @@ private slots:
     {
         MainFormFixture f;
         f.showActive();
-        f.form().txtHTML->setFocus();
+        txtHTML(f.form())->setFocus();
         f.form().mnuBrouser_Click();
-        QTRY_VERIFY(f.form().Web->hasFocus());
+        QTRY_VERIFY(Web(f.form())->hasFocus());
         f.form().mnuNormal_Click();
-        QTRY_VERIFY(f.form().txtHTML->hasFocus());
+        QTRY_VERIFY(txtHTML(f.form())->hasFocus());
         f.form().mnuBrouser_Click();
         f.form().mnuDText_Click();
-        QTRY_VERIFY(f.form().txtHTML->hasFocus());
+        QTRY_VERIFY(txtHTML(f.form())->hasFocus());
     }
 
     // A page whose script never ends, or whose renderer died, does not keep F5 from showing
@@ -255,7 +255,7 @@ private slots:
     {
         MainFormFixture f;
         f.showActive();
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = *Web(f.form());
         QVERIFY(showPage(f, QStringLiteral("hang.html"),
                          "<script>setTimeout(function () { while (true) {} }, 50)</script>"));
         QTest::qWait(300);
@@ -281,7 +281,7 @@ private slots:
         file.write(bytes);
         file.close();
 
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = *Web(f.form());
         QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
         Preview::ShowStoredFile(web, path, QStringLiteral("shift_jis"));
         QVERIFY(waitLoaded(loaded, 0));
@@ -296,13 +296,13 @@ private slots:
         f.form().show();
         giveFile(f, QStringLiteral("hidden.html"), QStringLiteral("<p>loaded while hidden</p>"));
         f.form().mnuDText_Click();
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = *Web(f.form());
         QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
 
         f.form().mnuWeb_Click();
         QVERIFY(waitLoaded(loaded, 0));
         QVERIFY(web.isHidden());
-        QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
+        QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
         QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
         QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
 
@@ -318,12 +318,12 @@ private slots:
     {
         MainFormFixture f;
         f.form().show();
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = *Web(f.form());
         QSignalSpy started(&web, &QWebEngineView::loadStarted);
         QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
 
         // Untitled, nothing ever chosen: the save dialog is cancelled and the path is empty.
-        f.form().txtHTML->SetText(QStringLiteral("<p>never stored</p>"));
+        txtHTML(f.form())->SetText(QStringLiteral("<p>never stored</p>"));
         f.form().mnuWeb_Click();
         QCOMPARE(f.platform().saveRequests.size(), 1);
         QVERIFY(f.doc().FilePath().isEmpty());
@@ -340,7 +340,7 @@ private slots:
         const QByteArray stored = fileBytes(f.doc().FilePath());
         QVERIFY(!stored.isEmpty());
         f.doc().MakeUntitled();
-        f.form().txtHTML->SetText(QStringLiteral("<p>new untitled text</p>"));
+        txtHTML(f.form())->SetText(QStringLiteral("<p>new untitled text</p>"));
         f.form().mnuWeb_Click();
         QCOMPARE(f.platform().saveRequests.size(), 2);
         QCOMPARE(fileBytes(f.doc().FilePath()), stored);

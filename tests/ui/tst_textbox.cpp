@@ -177,7 +177,7 @@ private slots:
     {
         MainFormFixture f;
         f.showActive();
-        TextBox &pane = *f.form().txtHTML;
+        TextBox &pane = *txtHTML(f.form());
         QStringList lines;
         for (int i = 0; i < 5000; ++i)
             lines << QStringLiteral("<p class=\"c\">%1</p>").arg(i);
@@ -221,7 +221,7 @@ private slots:
     void colouringChoiceIsRemembered()
     {
         MainFormFixture f;
-        QAction *item = f.form().MenuItem(QStringLiteral("mnuSyntaxColor"));
+        QAction *item = MenuItem(f.form(), QStringLiteral("mnuSyntaxColor"));
         QVERIFY(item->isCheckable() && item->isChecked());
         f.form().mnuSyntaxColor_Click();
         QVERIFY(!item->isChecked());
@@ -229,12 +229,12 @@ private slots:
         QVERIFY(QFile::exists(folder + QStringLiteral("/editor.ini")));
 
         frmMain form;  // the next start
-        QVERIFY(!form.MenuItem(QStringLiteral("mnuSyntaxColor"))->isChecked());
-        form.txtHTML->SetText(QStringLiteral("<p>"));
+        QVERIFY(!MenuItem(form, QStringLiteral("mnuSyntaxColor"))->isChecked());
+        txtHTML(form)->SetText(QStringLiteral("<p>"));
         QTest::qWait(20);
-        QVERIFY(form.txtHTML->document()->firstBlock().layout()->formats().isEmpty());
+        QVERIFY(txtHTML(form)->document()->firstBlock().layout()->formats().isEmpty());
         form.mnuSyntaxColor_Click();
-        QVERIFY(form.MenuItem(QStringLiteral("mnuSyntaxColor"))->isChecked());
+        QVERIFY(MenuItem(form, QStringLiteral("mnuSyntaxColor"))->isChecked());
     }
 
     // A long line is drawn from the part in view: scrolled to its end, the text is there, and
@@ -243,7 +243,7 @@ private slots:
     {
         MainFormFixture f;
         f.showActive();
-        TextBox &pane = *f.form().txtHTML;
+        TextBox &pane = *txtHTML(f.form());
         pane.SetText(QStringLiteral("<div class=\"c\"><span>日本語テキスト</span></div>").repeated(5000));
         pane.moveCursor(QTextCursor::End);
         QTest::qWait(50);
@@ -277,7 +277,7 @@ private slots:
     {
         MainFormFixture f;
         f.showActive();
-        TextBox &pane = *f.form().txtHTML;
+        TextBox &pane = *txtHTML(f.form());
         const QString line = QStringLiteral("<a href=\"/x\">日本語</a>").repeated(3000);
         const QString original = QStringLiteral("<p>short</p>\n") + line + QStringLiteral("\n<p>after</p>");
         pane.SetText(original);
@@ -347,7 +347,7 @@ private slots:
     {
         MainFormFixture f;
         f.showActive();
-        TextBox &pane = *f.form().txtHTML;
+        TextBox &pane = *txtHTML(f.form());
         QStringList lines;
         for (int i = 0; i < 200; ++i)
             lines << QStringLiteral("<p>line %1</p>").arg(i, 3, 10, QLatin1Char('0'));
@@ -377,7 +377,7 @@ private slots:
         writeFile(path, original.toUtf8());
         f.platform().openAnswers.enqueue(path);
         f.form().mnuOpen_Click();
-        TextBox &pane = *f.form().txtHTML;
+        TextBox &pane = *txtHTML(f.form());
         QCOMPARE(pane.document()->blockCount(), 2);  // no line break was made of them
         QCOMPARE(pane.Text(), QStringLiteral("<p>a\u2028b\u2029c\uFDD0d\uFDD1e</p>\n"));
 

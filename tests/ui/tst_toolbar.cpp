@@ -1,5 +1,5 @@
-// The toolbar's click handler reaches the menu handler of the clicked position and nothing
-// else: every position, separators, positions out of range, real clicks and the focus.
+// The toolbar's buttons reach the menu handler of their position and nothing else: every
+// position, separators, positions with no button, real clicks and the focus.
 #include "app/core/Document.h"
 #include "app/frmMain.h"
 #include "support/MainFormFixture.h"
@@ -37,17 +37,19 @@ private slots:
         MainFormFixture f;
         f.recordCommands();
         frmMain *rec = &f.form();
-        rec->txtHTML->SetText(QStringLiteral("abc"));
+        txtHTML(*rec)->SetText(QStringLiteral("abc"));
         f.doc().SetModified(false);
         const QString title = rec->windowTitle();
 
-        rec->Toolbar1_ButtonClick(index);
+        const QList<QAction *> buttons = Toolbar1(*rec)->actions();  // by position, from 1
+        if (index >= 1 && index <= buttons.size())
+            buttons[index - 1]->trigger();
         QCOMPARE(f.calls, handler.isEmpty() ? QStringList() : QStringList{handler});
         // The dispatch itself changes nothing.
-        QCOMPARE(rec->txtHTML->Text(), QStringLiteral("abc"));
+        QCOMPARE(txtHTML(*rec)->Text(), QStringLiteral("abc"));
         QCOMPARE(rec->windowTitle(), title);
         QCOMPARE(f.doc().IsModified(), false);
-        QCOMPARE(f.doc().viewMode(), ViewMode::Normal);
+        QCOMPARE(f.form().viewMode(), ViewMode::Normal);
     }
 
     // Mouse clicks on the buttons: each command button reaches its handler once, with the
@@ -58,14 +60,14 @@ private slots:
         f.recordCommands();
         frmMain *rec = &f.form();
         f.showActive();
-        rec->txtHTML->setFocus();
-        QVERIFY(rec->txtHTML->hasFocus());
+        txtHTML(*rec)->setFocus();
+        QVERIFY(txtHTML(*rec)->hasFocus());
 
-        const QList<QAction *> actions = rec->Toolbar1->actions();
+        const QList<QAction *> actions = Toolbar1(*rec)->actions();
         QCOMPARE(actions.size(), 17);
         QStringList reached;
         for (int i = 0; i < actions.size(); ++i) {
-            QWidget *w = rec->Toolbar1->widgetForAction(actions[i]);
+            QWidget *w = Toolbar1(*rec)->widgetForAction(actions[i]);
             QVERIFY(w);
             f.calls.clear();
             f.focusAtCall.clear();
@@ -73,8 +75,8 @@ private slots:
             QVERIFY2(f.calls.size() <= 1, qPrintable(f.calls.join(',')));
             reached << f.calls.value(0);
             if (!f.calls.isEmpty())
-                QCOMPARE(f.focusAtCall.value(0), static_cast<QWidget *>(rec->txtHTML));
-            QVERIFY(rec->txtHTML->hasFocus());
+                QCOMPARE(f.focusAtCall.value(0), static_cast<QWidget *>(txtHTML(*rec)));
+            QVERIFY(txtHTML(*rec)->hasFocus());
         }
         QCOMPARE(reached, QStringList({"mnuNew_Click", "mnuOpen_Click", "mnuSave_Click", "",
                                        "mnuCut_Click", "mnuCopy_Click", "mnuParst_Click", "",
@@ -90,26 +92,26 @@ private slots:
         MainFormFixture f;
         frmMain &form = f.form();
         f.showActive();
-        form.txtHTML->setFocus();
-        form.txtHTML->SetText(QStringLiteral("one two"));
+        txtHTML(form)->setFocus();
+        txtHTML(form)->SetText(QStringLiteral("one two"));
         form.document().SetModified(false);
-        form.txtHTML->SetSelStart(0);
-        form.txtHTML->SetSelLength(4);
+        txtHTML(form)->SetSelStart(0);
+        txtHTML(form)->SetSelLength(4);
 
         auto button = [&](int index) {
-            return form.Toolbar1->widgetForAction(form.Toolbar1->actions().at(index - 1));
+            return Toolbar1(form)->widgetForAction(Toolbar1(form)->actions().at(index - 1));
         };
         QTest::mouseClick(button(5), Qt::LeftButton);
         QCOMPARE(f.platform().clipboard, QStringLiteral("one "));
-        QCOMPARE(form.txtHTML->Text(), QStringLiteral("two"));
+        QCOMPARE(txtHTML(form)->Text(), QStringLiteral("two"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Tavro - 無題 *"));
 
-        form.txtHTML->SetSelStart(3);
+        txtHTML(form)->SetSelStart(3);
         QTest::mouseClick(button(7), Qt::LeftButton);
-        QCOMPARE(form.txtHTML->Text(), QStringLiteral("twoone "));
-        QCOMPARE(form.txtHTML->SelStart(), 7);
+        QCOMPARE(txtHTML(form)->Text(), QStringLiteral("twoone "));
+        QCOMPARE(txtHTML(form)->SelStart(), 7);
         QCOMPARE(f.platform().clipboardSetCalls, 1);
-        QVERIFY(form.txtHTML->hasFocus());
+        QVERIFY(txtHTML(form)->hasFocus());
     }
 };
 
