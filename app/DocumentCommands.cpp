@@ -17,9 +17,9 @@ namespace {
 const QString SaveChangesQuestion = QStringLiteral("変更を保存しますか？");
 const QString SaveBeforeOpenQuestion = QStringLiteral("保存してよろしいですか？");
 
-int Ask(const DocumentContext &c, const QString &question)
+MsgAnswer Ask(const DocumentContext &c, const QString &question)
 {
-    return Platform().MsgBox(c.window, question, vb::YesNoCancel | vb::Question, AppTitle);
+    return Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNoCancel, MsgIcon::Question}, AppTitle);
 }
 
 // Asks about unsaved changes; Yes runs save. True when the command may go on.
@@ -27,8 +27,8 @@ template <typename Save>
 bool GoOnAfterAsking(const DocumentContext &c, const QString &question, Save save)
 {
     switch (Ask(c, question)) {
-    case vb::Yes: return save().written();
-    case vb::No: return true;
+    case MsgAnswer::Yes: return save().written();
+    case MsgAnswer::No: return true;
     default: return false;
     }
 }
@@ -90,14 +90,14 @@ bool RefuseClose(DocumentContext &c)
         if (!c.doc.ExitRequested())
             return true;
         switch (Ask(c, SaveChangesQuestion)) {
-        case vb::Yes: {
+        case MsgAnswer::Yes: {
             // The text is still only here; a settings file that failed withdrew the exit too.
             const SaveResult saved = mdlIO::SaveDocument(c);
             if (!saved.written() || !saved.settingsWritten)
                 return true;
             break;
         }
-        case vb::No:
+        case MsgAnswer::No:
             break;
         default:
             return true;
@@ -114,7 +114,7 @@ void OfferReload(DocumentContext &c)
     const QString question =
         QStringLiteral("「%1」はほかのプログラムによって変更されました。\n読み込み直しますか？")
             .arg(QDir::toNativeSeparators(c.doc.FilePath()));
-    if (Platform().MsgBox(c.window, question, vb::YesNo | vb::Question, AppTitle) != vb::Yes
+    if (Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) != MsgAnswer::Yes
         || !mdlIO::ReloadDocument(c))
         c.doc.DeclineDiskVersion();
 }
@@ -129,7 +129,7 @@ void OfferRecovery(DocumentContext &c, RecoveryStore &store)
         QStringLiteral("%1 が前回正常に終了しなかったため、保存されていない「%2」の内容が残っています。\n"
                        "復元しますか？\n「いいえ」を選ぶと、残っていた内容は削除されます。")
             .arg(AppTitle, doc.title);
-    if (Platform().MsgBox(c.window, question, vb::YesNo | vb::Question, AppTitle) == vb::Yes) {
+    if (Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) == MsgAnswer::Yes) {
         c.pane.SetText(doc.text);
         c.doc.Restore(doc.path, doc.title, doc.encoding, doc.diskIdentity);
         c.doc.SetModified(true);

@@ -83,6 +83,6 @@ bool FontSettings::SaveFontSettings(QWidget *window)
     Platform().MsgBox(window,
                       QStringLiteral("フォント設定ファイル「%1」を保存できませんでした。\n%2")
                           .arg(QDir::toNativeSeparators(path), error),
-                      vb::OKOnly | vb::Exclamation, AppTitle);
+                      MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, AppTitle);
     return false;
 }

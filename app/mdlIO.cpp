@@ -24,13 +24,14 @@ QString Shown(const QString &path)
 
 void Report(QWidget *window, const QString &message)
 {
-    Platform().MsgBox(window, message, vb::OKOnly | vb::Exclamation, AppTitle);
+    Platform().MsgBox(window, message, MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, AppTitle);
 }
 
-// extraStyle: vb::DefaultButton2 where No is the safe answer.
-bool Agrees(QWidget *window, const QString &question, int extraStyle = 0)
+// noIsDefault where No is the safe answer.
+bool Agrees(QWidget *window, const QString &question, bool noIsDefault = false)
 {
-    return Platform().MsgBox(window, question, vb::YesNo | vb::Question | extraStyle, AppTitle) == vb::Yes;
+    const MsgStyle style{MsgButtons::YesNo, MsgIcon::Question, noIsDefault};
+    return Platform().MsgBox(window, question, style, AppTitle) == MsgAnswer::Yes;
 }
 
 // Reads and decodes the file at path into the pane; the document becomes that file. Failures
@@ -113,7 +114,7 @@ SaveResult WriteDocument(const DocumentContext &c, const QString &path)
         return result;  // the user chose not to write
     WriteResult written = WriteFileSafely(path, encoded->bytes);
     if (written.status == WriteResult::Status::ReadOnlyFile) {
-        if (!Agrees(c.window, written.reason + QStringLiteral("\n上書きしますか？"), vb::DefaultButton2))
+        if (!Agrees(c.window, written.reason + QStringLiteral("\n上書きしますか？"), true))
             return result;
         written = WriteFileSafely(path, encoded->bytes, {.allowReadOnly = true});
     }
@@ -204,7 +205,7 @@ SaveResult SaveDocument(DocumentContext &c)
                                   "上書きしますか？\n"
                                   "「いいえ」を選ぶと保存せず、ディスク上のファイルをそのまま残します。")
                        .arg(Shown(c.doc.FilePath())),
-                   vb::DefaultButton2))
+                   true))
         return Finish(c, SaveResult{}, QString(), QString());
     return Finish(c, WriteDocument(c, c.doc.FilePath()), c.doc.FilePath(), c.doc.FileTitle());
 }

@@ -41,11 +41,11 @@ class BenchPlatform final : public PlatformServices {
 public:
     QString path;
     int questions = 0;
-    int MsgBox(QWidget *, const QString &prompt, int, const QString &) override
+    MsgAnswer MsgBox(QWidget *, const QString &prompt, MsgStyle, const QString &) override
     {
         ++questions;
         std::printf("unexpected message: %s\n", qPrintable(prompt));
-        return vb::Cancel;
+        return MsgAnswer::Cancel;
     }
     std::optional<QString> InputBox(QWidget *, const QString &, const QString &, const QString &) override
     {

@@ -110,7 +110,7 @@ QStringList SandboxPage::chooseFiles(FileSelectionMode, const QStringList &, con
 void SandboxPage::javaScriptAlert(const QUrl &, const QString &msg)
 {
     if (takeDialog())
-        Platform().MsgBox(dialogParent_, FromPage(msg), vb::OKOnly | vb::Exclamation, DialogTitle);
+        Platform().MsgBox(dialogParent_, FromPage(msg), MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, DialogTitle);
 }
 
 bool SandboxPage::javaScriptConfirm(const QUrl &, const QString &msg)
@@ -121,7 +121,7 @@ bool SandboxPage::javaScriptConfirm(const QUrl &, const QString &msg)
     const QString prompt = leaving
         ? QStringLiteral("このページから移動しますか？\n行った変更が保存されない可能性があります。")
         : FromPage(msg);
-    return Platform().MsgBox(dialogParent_, prompt, vb::OKCancel | vb::Question, DialogTitle) == vb::OK;
+    return Platform().MsgBox(dialogParent_, prompt, MsgStyle{MsgButtons::OKCancel, MsgIcon::Question}, DialogTitle) == MsgAnswer::OK;
 }
 
 bool SandboxPage::javaScriptPrompt(const QUrl &, const QString &msg, const QString &defaultValue,

@@ -24,7 +24,7 @@ namespace {
 
 class QtPlatform final : public PlatformServices {
 public:
-    int MsgBox(QWidget *parent, const QString &prompt, int style, const QString &title) override
+    MsgAnswer MsgBox(QWidget *parent, const QString &prompt, MsgStyle style, const QString &title) override
     {
         QMessageBox box(parent);
         // Without a window on the screen to stand over (at start-up, the splash stays on top of
@@ -34,36 +34,36 @@ public:
             box.setWindowFlag(Qt::WindowStaysOnTopHint);
         box.setWindowTitle(title);
         box.setText(prompt);
-        switch (style & 0x70) {
-        case vb::Critical: box.setIcon(QMessageBox::Critical); break;
-        case vb::Question: box.setIcon(QMessageBox::Question); break;
-        case vb::Exclamation: box.setIcon(QMessageBox::Warning); break;
-        default: box.setIcon(QMessageBox::Information); break;
+        switch (style.icon) {
+        case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case MsgIcon::None: box.setIcon(QMessageBox::Information); break;
         }
-        switch (style & 0x0F) {
-        case vb::YesNoCancel:
+        switch (style.buttons) {
+        case MsgButtons::YesNoCancel:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             box.setDefaultButton(QMessageBox::Yes);
             box.setEscapeButton(QMessageBox::Cancel);
             break;
-        case vb::OKCancel:
+        case MsgButtons::OKCancel:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
             box.setDefaultButton(QMessageBox::Ok);
             box.setEscapeButton(QMessageBox::Cancel);
             break;
-        case vb::YesNo:
+        case MsgButtons::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setDefaultButton((style & vb::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
+            box.setDefaultButton(style.noIsDefault ? QMessageBox::No : QMessageBox::Yes);
             break;
-        default:
+        case MsgButtons::OK:
             box.setStandardButtons(QMessageBox::Ok);
             break;
         }
         switch (box.exec()) {
-        case QMessageBox::Yes: return vb::Yes;
-        case QMessageBox::No: return vb::No;
-        case QMessageBox::Ok: return vb::OK;
-        default: return vb::Cancel;
+        case QMessageBox::Yes: return MsgAnswer::Yes;
+        case QMessageBox::No: return MsgAnswer::No;
+        case QMessageBox::Ok: return MsgAnswer::OK;
+        default: return MsgAnswer::Cancel;
         }
     }
 

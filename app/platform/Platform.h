@@ -9,21 +9,16 @@
 class QUrl;
 class QWidget;
 
-// Message-box styles and answers, as the commands use them.
-namespace vb {
-constexpr int OKOnly = 0;
-constexpr int OKCancel = 1;
-constexpr int YesNoCancel = 3;
-constexpr int YesNo = 4;
-constexpr int Critical = 16;
-constexpr int Question = 32;
-constexpr int Exclamation = 48;
-constexpr int DefaultButton2 = 256;  // the second button (No) is the default
-constexpr int OK = 1;
-constexpr int Cancel = 2;
-constexpr int Yes = 6;
-constexpr int No = 7;
-}
+// Message boxes: the buttons, the icon, and the answer given.
+enum class MsgButtons { OK, OKCancel, YesNoCancel, YesNo };
+enum class MsgIcon { None, Critical, Question, Exclamation };
+enum class MsgAnswer { OK, Cancel, Yes, No };
+struct MsgStyle {
+    MsgButtons buttons = MsgButtons::OK;
+    MsgIcon icon = MsgIcon::None;
+    bool noIsDefault = false;  // Yes and No: No, the safe answer, is the default
+    friend bool operator==(const MsgStyle &, const MsgStyle &) = default;
+};
 
 struct FileDialogRequest {
     QString initialPath;  // the name the dialog starts with (may be a pattern such as *.html)
@@ -34,9 +29,9 @@ struct FileDialogRequest {
 class PlatformServices {
 public:
     virtual ~PlatformServices() = default;
-    // A modal message box; answers with the codes above (Esc and the close box give Cancel
-    // where there is a Cancel button).
-    virtual int MsgBox(QWidget *parent, const QString &prompt, int style, const QString &title) = 0;
+    // A modal message box (Esc and the close box give Cancel where there is a Cancel button).
+    virtual MsgAnswer MsgBox(QWidget *parent, const QString &prompt, MsgStyle style,
+                             const QString &title) = 0;
     // A modal one-line input box starting with text; empty optional = cancelled.
     virtual std::optional<QString> InputBox(QWidget *parent, const QString &prompt,
                                             const QString &title, const QString &text) = 0;

@@ -1,17 +1,17 @@
 #include "support/ScriptedPlatform.h"
 
-int ScriptedPlatform::MsgBox(QWidget *, const QString &prompt, int style, const QString &title)
+MsgAnswer ScriptedPlatform::MsgBox(QWidget *, const QString &prompt, MsgStyle style, const QString &title)
 {
     messages.append({prompt, style, title});
     if (msgBoxAnswers.isEmpty())
-        return (style & 0x0F) == vb::OKOnly ? vb::OK : vb::Cancel;
+        return style.buttons == MsgButtons::OK ? MsgAnswer::OK : MsgAnswer::Cancel;
     return msgBoxAnswers.dequeue();
 }
 
 std::optional<QString> ScriptedPlatform::InputBox(QWidget *, const QString &prompt,
                                                   const QString &title, const QString &)
 {
-    inputs.append({prompt, 0, title});
+    inputs.append({prompt, {}, title});
     return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.dequeue();
 }
 

@@ -15,12 +15,12 @@ class ScriptedPlatform : public PlatformServices {
 public:
     struct Message {
         QString prompt;
-        int style;
+        MsgStyle style;
         QString title;
     };
 
     // Scripted answers, taken in order. An empty queue answers Cancel / a cancelled dialog.
-    QQueue<int> msgBoxAnswers;
+    QQueue<MsgAnswer> msgBoxAnswers;
     QQueue<std::optional<QString>> inputAnswers;
     QQueue<std::optional<QString>> openAnswers;
     QQueue<std::optional<QString>> saveAnswers;
@@ -39,7 +39,7 @@ public:
     std::optional<QString> clipboard;
     int clipboardSetCalls = 0;
 
-    int MsgBox(QWidget *, const QString &prompt, int style, const QString &title) override;
+    MsgAnswer MsgBox(QWidget *, const QString &prompt, MsgStyle style, const QString &title) override;
     std::optional<QString> InputBox(QWidget *, const QString &prompt, const QString &title,
                                     const QString &text) override;
     void OpenInBrowser(const QUrl &url) override;

@@ -35,6 +35,8 @@ const QString Skeleton = QStringLiteral(
 
 } // namespace
 
+using Answer = std::optional<MsgAnswer>;
+
 class TestDocuments : public QObject {
     Q_OBJECT
 private slots:
@@ -44,18 +46,18 @@ private slots:
         QTest::addColumn<bool>("modified");
         QTest::addColumn<bool>("exitRequested");
         QTest::addColumn<bool>("hasFile");
-        QTest::addColumn<int>("answer");  // 0: no question expected
+        QTest::addColumn<Answer>("answer");  // none: no question expected
         QTest::addColumn<bool>("ends");
         QTest::addColumn<bool>("exitAfter");
         QTest::addColumn<bool>("fileWritten");
 
-        QTest::newRow("unmodified, no exit") << false << false << true << 0 << true << false << false;
-        QTest::newRow("unmodified, exit") << false << true << true << 0 << true << true << false;
-        QTest::newRow("modified, no exit: silent refusal") << true << false << true << 0 << false << false << false;
-        QTest::newRow("exit, Yes, has a file") << true << true << true << vb::Yes << true << true << true;
-        QTest::newRow("exit, Yes, untitled, dialog cancelled") << true << true << false << vb::Yes << false << false << false;
-        QTest::newRow("exit, No") << true << true << true << vb::No << true << true << false;
-        QTest::newRow("exit, Cancel") << true << true << true << vb::Cancel << false << true << false;
+        QTest::newRow("unmodified, no exit") << false << false << true << Answer() << true << false << false;
+        QTest::newRow("unmodified, exit") << false << true << true << Answer() << true << true << false;
+        QTest::newRow("modified, no exit: silent refusal") << true << false << true << Answer() << false << false << false;
+        QTest::newRow("exit, Yes, has a file") << true << true << true << Answer(MsgAnswer::Yes) << true << true << true;
+        QTest::newRow("exit, Yes, untitled, dialog cancelled") << true << true << false << Answer(MsgAnswer::Yes) << false << false << false;
+        QTest::newRow("exit, No") << true << true << true << Answer(MsgAnswer::No) << true << true << false;
+        QTest::newRow("exit, Cancel") << true << true << true << Answer(MsgAnswer::Cancel) << false << true << false;
     }
 
     void closeHandling()
@@ -63,7 +65,7 @@ private slots:
         QFETCH(bool, modified);
         QFETCH(bool, exitRequested);
         QFETCH(bool, hasFile);
-        QFETCH(int, answer);
+        QFETCH(Answer, answer);
         QFETCH(bool, ends);
         QFETCH(bool, exitAfter);
         QFETCH(bool, fileWritten);
@@ -75,13 +77,13 @@ private slots:
             d.edit(QStringLiteral("new"));
         d.doc().SetExitRequested(exitRequested);
         if (answer)
-            d.platform().msgBoxAnswers.enqueue(answer);
+            d.platform().msgBoxAnswers.enqueue(*answer);
 
         QCOMPARE(d.closeBox(), ends);
         QCOMPARE(d.platform().endProgramCalls, ends ? 1 : 0);
         QCOMPARE(d.platform().prompts(), answer ? QStringList{SaveChanges} : QStringList());
         if (answer)
-            QCOMPARE(d.platform().messages[0].style, vb::YesNoCancel | vb::Question);
+            QCOMPARE(d.platform().messages[0].style, (MsgStyle{MsgButtons::YesNoCancel, MsgIcon::Question}));
         QCOMPARE(d.doc().ExitRequested(), exitAfter);
         if (hasFile)
             QCOMPARE(fileBytes(d.path(QStringLiteral("a.html"))),
@@ -108,11 +110,11 @@ private slots:
         d.edit(QStringLiteral("text"));
         QVERIFY(!d.closeBox());
         QVERIFY(d.platform().messages.isEmpty());
-        d.platform().msgBoxAnswers.enqueue(vb::Cancel);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Cancel);
         d.form().mnuExit_Click();
         QCOMPARE(d.platform().endProgramCalls, 0);
         QVERIFY(d.doc().ExitRequested());
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         QVERIFY(d.closeBox());
         QCOMPARE(d.platform().prompts(), QStringList({SaveChanges, SaveChanges}));
         QCOMPARE(d.platform().endProgramCalls, 1);
@@ -122,7 +124,7 @@ private slots:
     {
         DocumentFixture d;
         d.edit(QStringLiteral("keep me"));
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);  // save dialog: cancelled (empty queue)
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);  // save dialog: cancelled (empty queue)
         d.form().mnuExit_Click();
         QCOMPARE(d.platform().saveRequests.size(), 1);
         QCOMPARE(d.platform().endProgramCalls, 0);
@@ -130,13 +132,13 @@ private slots:
         QVERIFY(d.doc().IsModified());
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題 *"));
         // The second Exit asks again instead of ending silently.
-        d.platform().msgBoxAnswers.enqueue(vb::Cancel);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Cancel);
         d.form().mnuExit_Click();
         QCOMPARE(d.platform().prompts(), QStringList({SaveChanges, SaveChanges}));
         QCOMPARE(d.platform().endProgramCalls, 0);
 
         // Yes with a name: written, then the program ends.
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.platform().saveAnswers.enqueue(d.path(QStringLiteral("kept.html")));
         d.form().mnuExit_Click();
         QCOMPARE(fileBytes(d.path(QStringLiteral("kept.html"))), QByteArray("keep me\r\n"));
@@ -149,11 +151,11 @@ private slots:
         d.haveFile(QStringLiteral("gone/a.html"), "old\r\n");
         QVERIFY(QDir(d.path(QStringLiteral("gone"))).removeRecursively());
         d.edit(QStringLiteral("unsaved"));
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.form().mnuExit_Click();
         QCOMPARE(d.platform().endProgramCalls, 0);
         QCOMPARE(d.platform().messages.size(), 2);  // the question, then the failure
-        QCOMPARE(d.platform().messages[1].style, vb::OKOnly | vb::Exclamation);
+        QCOMPARE(d.platform().messages[1].style, (MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}));
         QCOMPARE(d.platform().messages[1].title, QStringLiteral("Tavro"));
         QVERIFY(d.platform().messages[1].prompt.contains(QDir::toNativeSeparators(d.doc().FilePath())));
         QVERIFY(!d.doc().ExitRequested());
@@ -168,7 +170,7 @@ private slots:
         d.edit(QStringLiteral("saved"));
         QFile::remove(FontSettingsPath());
         QVERIFY(QDir().mkpath(FontSettingsPath() + QStringLiteral("/blocked")));
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.form().mnuExit_Click();
         // The document is stored and shown as such; the settings failure was reported and the
         // program stays so the message is not the last thing it does.
@@ -196,10 +198,10 @@ private slots:
         // With a file: Yes writes it, then the skeleton; d.doc().FilePath() still names the old file.
         d.haveFile(QStringLiteral("a.html"), "a\r\n");
         d.edit(QStringLiteral("edited"));
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.form().mnuNew_Click();
         QCOMPARE(d.platform().prompts(), QStringList{SaveChanges});
-        QCOMPARE(d.platform().messages[0].style, vb::YesNoCancel | vb::Question);
+        QCOMPARE(d.platform().messages[0].style, (MsgStyle{MsgButtons::YesNoCancel, MsgIcon::Question}));
         QCOMPARE(d.platform().messages[0].title, QStringLiteral("Tavro"));
         QVERIFY(d.platform().saveRequests.isEmpty());
         QCOMPARE(fileBytes(d.path(QStringLiteral("a.html"))), QByteArray("edited\r\n"));
@@ -210,20 +212,20 @@ private slots:
 
         // Untitled, Yes, save dialog cancelled: the text stays.
         d.edit(QStringLiteral("precious"));
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.form().mnuNew_Click();
         QCOMPARE(d.platform().saveRequests.size(), 1);
         QCOMPARE(d.pane().Text(), QStringLiteral("precious"));
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題 *"));
 
         // Cancel: nothing changes.
-        d.platform().msgBoxAnswers.enqueue(vb::Cancel);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Cancel);
         d.form().mnuNew_Click();
         QCOMPARE(d.pane().Text(), QStringLiteral("precious"));
         QVERIFY(d.doc().IsModified());
 
         // No: the skeleton, nothing written.
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.form().mnuNew_Click();
         QCOMPARE(d.pane().Text(), Skeleton);
         QVERIFY(!d.doc().IsModified());
@@ -237,7 +239,7 @@ private slots:
         d.haveFile(QStringLiteral("gone/a.html"), "a\r\n");
         QVERIFY(QDir(d.path(QStringLiteral("gone"))).removeRecursively());
         d.edit(QStringLiteral("edited"));
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.form().mnuNew_Click();
         QCOMPARE(d.platform().messages.size(), 2);
         QCOMPARE(d.pane().Text(), QStringLiteral("edited"));
@@ -259,13 +261,13 @@ private slots:
 
         // Yes on a document that has a file: the save dialog all the same.
         d.edit(QStringLiteral("b edited"));
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.platform().saveAnswers.enqueue(d.path(QStringLiteral("copy.html")));
         writeFile(d.path(QStringLiteral("c.html")), "c\r\n");
         d.platform().openAnswers.enqueue(d.path(QStringLiteral("c.html")));
         d.form().mnuOpen_Click();
         QCOMPARE(d.platform().prompts(), QStringList{SaveBeforeOpen});
-        QCOMPARE(d.platform().messages[0].style, vb::YesNoCancel | vb::Question);
+        QCOMPARE(d.platform().messages[0].style, (MsgStyle{MsgButtons::YesNoCancel, MsgIcon::Question}));
         QCOMPARE(d.platform().saveRequests.size(), 1);
         QCOMPARE(fileBytes(d.path(QStringLiteral("copy.html"))), QByteArray("b edited\r\n"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("b.html"))), QByteArray("<p>b</p>\r\n"));
@@ -274,7 +276,7 @@ private slots:
 
         // Yes, save dialog cancelled: nothing is opened, the text stays modified.
         d.edit(QStringLiteral("c edited"));
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.form().mnuOpen_Click();
         QCOMPARE(d.platform().saveRequests.size(), 2);
         QCOMPARE(d.platform().openRequests.size(), 2);
@@ -282,7 +284,7 @@ private slots:
         QCOMPARE(d.title(), QStringLiteral("Tavro - c.html *"));
 
         // No, then the open dialog cancelled: the text, the file and the star all stay.
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.form().mnuOpen_Click();
         QCOMPARE(d.platform().openRequests.size(), 3);
         QCOMPARE(d.pane().Text(), QStringLiteral("c edited"));
@@ -291,13 +293,13 @@ private slots:
         QCOMPARE(d.doc().FilePath(), d.path(QStringLiteral("c.html")));
 
         // Cancel: not even the dialog.
-        d.platform().msgBoxAnswers.enqueue(vb::Cancel);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Cancel);
         d.form().mnuOpen_Click();
         QCOMPARE(d.platform().openRequests.size(), 3);
         QVERIFY(d.doc().IsModified());
 
         // No, then a file that cannot be read: reported by name and reason; nothing changes.
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.platform().openAnswers.enqueue(d.path(QStringLiteral("vanished.html")));
         d.form().mnuOpen_Click();
         const QString report = d.platform().messages.last().prompt;
@@ -310,7 +312,7 @@ private slots:
         QCOMPARE(d.doc().FileTitle(), QStringLiteral("c.html"));
 
         // Unmodified and the open dialog cancelled: still unmodified, nothing else touched.
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.platform().openAnswers.enqueue(d.path(QStringLiteral("b.html")));
         d.form().mnuOpen_Click();
         const int asked = d.platform().messages.size();
@@ -413,15 +415,15 @@ private slots:
         d.edit(QStringLiteral("new"));
         // page.htm chosen, page.html exists: the question names page.html. No: choose again.
         d.platform().saveAnswers.enqueue(d.path(QStringLiteral("page.htm")));
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.platform().saveAnswers.enqueue(d.path(QStringLiteral("page.htm")));
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.form().mnuSaveAll_Click();
         QCOMPARE(d.platform().saveRequests.size(), 2);
         QCOMPARE(d.platform().messages.size(), 2);
         for (const auto &m : d.platform().messages) {
             QVERIFY2(m.prompt.contains(QStringLiteral("「page.html」")), qPrintable(m.prompt));
-            QCOMPARE(m.style & 0x0F, vb::YesNo);
+            QCOMPARE(m.style.buttons, MsgButtons::YesNo);
         }
         QCOMPARE(fileBytes(d.path(QStringLiteral("page.html"))), QByteArray("new\r\n"));
         QCOMPARE(d.title(), QStringLiteral("Tavro - page.htm"));
@@ -431,7 +433,7 @@ private slots:
         writeFile(d.path(QStringLiteral("other.html")), "other\r\n");
         d.doc().SetExitRequested(true);
         d.platform().saveAnswers.enqueue(d.path(QStringLiteral("other.html")));
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.form().mnuSaveAll_Click();
         QCOMPARE(fileBytes(d.path(QStringLiteral("other.html"))), QByteArray("other\r\n"));
         QCOMPARE(d.doc().FilePath(), d.path(QStringLiteral("page.html")));
@@ -469,16 +471,16 @@ private slots:
         writeFile(path, "theirs, longer\r\n");
         d.edit(QStringLiteral("mine, edited"));
         d.doc().SetExitRequested(true);
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.save();
         QCOMPARE(d.lastSave.outcome, SaveOutcome::Cancelled);
         QVERIFY(d.prompts().value(0).contains(QStringLiteral("ほかのプログラム")));
-        QVERIFY(d.platform().messages.value(0).style & vb::DefaultButton2);
+        QVERIFY(d.platform().messages.value(0).style.noIsDefault);
         QCOMPARE(fileBytes(path), QByteArray("theirs, longer\r\n"));
         QVERIFY(d.doc().IsModified());
         QVERIFY(!d.doc().ExitRequested());
 
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.save();
         QVERIFY(d.lastSave.written());
         QCOMPARE(fileBytes(path), QByteArray("mine, edited\r\n"));
@@ -501,14 +503,14 @@ private slots:
         d.haveFile(QStringLiteral("ext.html"), "one\r\n");
         writeFile(d.path(QStringLiteral("ext.html")), "two, from elsewhere\r\n");
         DocumentContext c = d.form().context();
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         DocumentCommands::OfferReload(c);
         DocumentCommands::OfferReload(c);
         QCOMPARE(d.prompts().size(), 1);
         QCOMPARE(d.pane().Text(), QStringLiteral("one\n"));
 
         writeFile(d.path(QStringLiteral("ext.html")), "three\r\n");
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         DocumentCommands::OfferReload(c);
         QCOMPARE(d.pane().Text(), QStringLiteral("three\n"));
         QCOMPARE(d.title(), QStringLiteral("Tavro - ext.html"));
@@ -528,12 +530,12 @@ private slots:
         const QString path = d.path(QStringLiteral("ro.html"));
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         d.edit(QStringLiteral("new"));
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.save();
         QVERIFY(!d.lastSave.written());
         QVERIFY(d.prompts().value(0).contains(QStringLiteral("読み取り専用")));
         QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.save();
         QVERIFY(d.lastSave.written());
         QCOMPARE(fileBytes(path), QByteArray("new\r\n"));
@@ -559,7 +561,7 @@ private slots:
         const RecoveredDocument lost{QStringLiteral("<p>lost 日本語</p>\n"), d.path(QStringLiteral("p.html")),
                                      QStringLiteral("p.htm"), TextEncoding::Utf8, std::nullopt};
         writeFile(QDir(folder).filePath(QStringLiteral("dead.recovery")), FormatRecovery(lost));
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         DocumentCommands::OfferRecovery(c, d.form().recovery());
         QVERIFY(d.prompts().value(0).contains(QStringLiteral("p.htm")));
         QCOMPARE(d.pane().Text(), lost.text);
@@ -573,7 +575,7 @@ private slots:
         QVERIFY(d.lastSave.written());
         QVERIFY(!QFile::exists(d.form().recovery().fileName()));
         writeFile(QDir(folder).filePath(QStringLiteral("dead2.recovery")), FormatRecovery(lost));
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         DocumentCommands::OfferRecovery(c, d.form().recovery());
         QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("dead2.recovery"))));
         QCOMPARE(d.pane().Text(), lost.text);
@@ -630,7 +632,7 @@ private slots:
         };
         QMimeData files;
         files.setUrls({QUrl::fromLocalFile(d.path(QStringLiteral("drop.html")))});
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         drop(&files);
         QCOMPARE(d.prompts(), QStringList{SaveBeforeOpen});
         QCOMPARE(d.pane().Text(), QStringLiteral("<p>dropped</p>\n"));

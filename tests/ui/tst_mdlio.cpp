@@ -168,12 +168,12 @@ private slots:
         d.pane().SetText(text);
         // No: nothing written, still modified, a pending exit withdrawn.
         d.doc().SetExitRequested(true);
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.saveAs(QStringLiteral("k.html"));
         QCOMPARE(d.prompts().size(), 1);
         QVERIFY(d.prompts()[0].contains(QStringLiteral("UTF-8")));
         QVERIFY(d.prompts()[0].contains(QStringLiteral("「k.html」")));
-        QCOMPARE(d.platform().messages[0].style & 0x0F, vb::YesNo);
+        QCOMPARE(d.platform().messages[0].style.buttons, MsgButtons::YesNo);
         QVERIFY(!QFile::exists(d.path(QStringLiteral("k.html"))));
         QVERIFY(!d.doc().ExitRequested());
         QVERIFY(d.doc().IsModified());
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(d.doc().FileTitle(), QStringLiteral("無題"));
 
         // Yes: UTF-8 without a byte-order mark; later saves need no question.
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.saveAs(QStringLiteral("k.html"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("k.html"))), text.toUtf8() + "\r\n");
         QCOMPARE(EncodingLabel(d.lastSave.encoding), QStringLiteral("utf-8"));
@@ -200,7 +200,7 @@ private slots:
         DocumentFixture d;
         const QString text = QStringLiteral("<meta charset=\"Shift_JIS\">☃");
         d.pane().SetText(text);
-        d.platform().msgBoxAnswers.enqueue(vb::Yes);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.saveAs(QStringLiteral("s.html"));
         QVERIFY(d.prompts()[0].contains(QStringLiteral("BOM")));
         QCOMPARE(fileBytes(d.path(QStringLiteral("s.html"))),
@@ -224,7 +224,7 @@ private slots:
         QCOMPARE(d.prompts().size(), 1);
         QVERIFY(d.prompts()[0].contains(QDir::toNativeSeparators(d.path(QStringLiteral("bad.html")))));
         QVERIFY(d.prompts()[0].contains(QStringLiteral("置き換え")));
-        QCOMPARE(d.platform().messages[0].style, vb::OKOnly | vb::Exclamation);
+        QCOMPARE(d.platform().messages[0].style, (MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}));
         QVERIFY(!d.doc().IsModified());
         QCOMPARE(d.title(), QStringLiteral("Tavro - bad.html"));
     }
@@ -234,7 +234,7 @@ private slots:
         DocumentFixture d;
         d.pane().SetText(QStringLiteral("mine"));
         writeFile(d.path(QStringLiteral("bin.html")), QByteArray("<p>\0</p>", 8));
-        d.platform().msgBoxAnswers.enqueue(vb::No);
+        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.platform().openAnswers.enqueue(d.path(QStringLiteral("bin.html")));
         d.form().mnuOpen_Click();
         QCOMPARE(d.prompts().size(), 2);

@@ -127,7 +127,7 @@ private slots:
     {
         MainFormFixture f;
         f.showActive();
-        f.platform().msgBoxAnswers.enqueue(vb::OK);
+        f.platform().msgBoxAnswers.enqueue(MsgAnswer::OK);
         f.platform().inputAnswers.enqueue(QStringLiteral("答え"));
         QVERIFY(showPage(f, QStringLiteral("d.html"), "<p>dialogs</p>"));
         QWebEngineView &web = *Web(f.form());
@@ -162,8 +162,8 @@ private slots:
         QWebEngineView &web = *Web(f.form());
         QTest::qWait(300);
         QTest::mouseClick(web.focusProxy(), Qt::LeftButton);  // the engine asks only after a click
-        f.platform().msgBoxAnswers.enqueue(vb::Cancel);
-        f.platform().msgBoxAnswers.enqueue(vb::OK);
+        f.platform().msgBoxAnswers.enqueue(MsgAnswer::Cancel);
+        f.platform().msgBoxAnswers.enqueue(MsgAnswer::OK);
         for (const QString &expected : {QStringLiteral("stay.html"), QStringLiteral("next.html")}) {
             writeFile(f.path(QStringLiteral("next.html")), "<p>next</p>");
             Preview::ShowStoredFile(web, f.path(QStringLiteral("next.html")), QString());
