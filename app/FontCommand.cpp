@@ -6,16 +6,12 @@
 
 void ChooseEditorFont(QWidget &pane, CommonDialog &dialog)
 {
-    QFont font = pane.font();
+    const QFont font = pane.font();
     dialog.FontName = font.family();
     dialog.FontSize = float(font.pointSizeF());
     dialog.FontBold = font.bold();
     dialog.FontItalic = font.italic();
     if (!dialog.ShowFont())
         return;
-    font.setFamily(dialog.FontName);
-    font.setPointSizeF(dialog.FontSize);
-    font.setBold(dialog.FontBold);
-    font.setItalic(dialog.FontItalic);
-    pane.setFont(font);
+    applyFont(pane, {dialog.FontName, dialog.FontSize, dialog.FontBold, dialog.FontItalic});
 }

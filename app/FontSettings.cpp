@@ -34,6 +34,16 @@ std::optional<QByteArray> ReadSettingsFile(const QString &path)
 
 } // namespace
 
+void applyFont(QWidget &pane, const FontSettingsValues &values)
+{
+    QFont font = pane.font();
+    font.setFamily(values.name);
+    font.setPointSizeF(values.size);
+    font.setBold(values.bold);
+    font.setItalic(values.italic);
+    pane.setFont(font);
+}
+
 QString FontSettingsPath()
 {
     // Per-user settings folder, not the current folder: that one wanders with the file dialogs.
@@ -52,14 +62,8 @@ void FontSettings::LoadFontSettings(QWidget &pane, QWidget *window)
     SavedFontSize = v.size;
     SavedFontBold = v.bold;
     SavedFontItalic = v.italic;
-    if (stored) {
-        QFont font = pane.font();
-        font.setFamily(v.name);
-        font.setPointSizeF(v.size);
-        font.setBold(v.bold);
-        font.setItalic(v.italic);
-        pane.setFont(font);
-    }
+    if (stored)
+        applyFont(pane, v);
     SaveFontSettings(window);
 }
 

@@ -28,5 +28,8 @@ public:
     bool SaveFontSettings(QWidget *window);
 };
 
+// Gives pane the face, size and style of values.
+void applyFont(QWidget &pane, const FontSettingsValues &values);
+
 // The font command: the pane's font through the font dialog, for the rest of the run only.
 void ChooseEditorFont(QWidget &pane, CommonDialog &dialog);

@@ -2,6 +2,7 @@
 
 #include "app/core/AppInfo.h"
 #include "app/mdlIO.h"
+#include "app/platform/Platform.h"
 #include "edit/core/PaneText.h"
 #include "edit/EditCommands.h"
 #include "edit/HtmlHighlighter.h"
@@ -16,7 +17,6 @@
 #include <QMimeData>
 #include <QLayout>
 #include <QMenuBar>
-#include <QScreen>
 #include <QToolBar>
 #include <QTextDocument>
 #include <QToolButton>
@@ -187,11 +187,7 @@ frmMain::frmMain()
 
     resize(DesignClientSize.width(), DesignClientSize.height() + menuBar()->sizeHint().height());
     layout()->activate();  // the client area has its size before the first show
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect r = rect();
-        r.moveCenter(screen->availableGeometry().center());
-        move(r.topLeft());
-    }
+    centreOnScreen(*this);
     Form_Load();
 }
 

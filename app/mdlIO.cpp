@@ -17,11 +17,6 @@
 
 namespace {
 
-QString Shown(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 void Report(QWidget *window, const QString &message)
 {
     Platform().MsgBox(window, message, MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, AppTitle);
@@ -41,7 +36,7 @@ bool LoadFile(DocumentContext &c, const QString &path, const QString &title)
     QByteArray bytes;
     QString error;
     if (!ReadFileFully(path, &bytes, &error)) {
-        Report(c.window, QStringLiteral("「%1」を開けませんでした。\n%2").arg(Shown(path), error));
+        Report(c.window, QStringLiteral("「%1」を開けませんでした。\n%2").arg(shownPath(path), error));
         return false;
     }
     DecodedDocument doc = DecodeDocument(bytes);
@@ -49,7 +44,7 @@ bool LoadFile(DocumentContext &c, const QString &path, const QString &title)
     if (doc.hasNul) {
         Report(c.window, QStringLiteral("「%1」は HTML のテキスト ファイルではないため、開けません。\n"
                                         "(NUL 文字が含まれています)")
-                             .arg(Shown(path)));
+                             .arg(shownPath(path)));
         return false;
     }
     c.pane.SetText(doc.text);
@@ -58,7 +53,7 @@ bool LoadFile(DocumentContext &c, const QString &path, const QString &title)
     if (doc.hadInvalidBytes)
         Report(c.window, QStringLiteral("「%1」には %2 として読めないバイトが含まれています。\n"
                                         "それらは「\uFFFD」と表示され、保存するとこの文字に置き換えられます。")
-                             .arg(Shown(path), EncodingName(doc.encoding)));
+                             .arg(shownPath(path), EncodingName(doc.encoding)));
     return true;
 }
 
@@ -121,7 +116,7 @@ SaveResult WriteDocument(const DocumentContext &c, const QString &path)
     if (!written.written()) {
         result.outcome = SaveOutcome::Failed;
         result.reason = written.reason;
-        Report(c.window, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(Shown(path), written.reason));
+        Report(c.window, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(shownPath(path), written.reason));
         return result;
     }
     result.outcome = SaveOutcome::Written;
@@ -204,7 +199,7 @@ SaveResult SaveDocument(DocumentContext &c)
                    QStringLiteral("「%1」は、読み込んだ後にほかのプログラムによって変更されています。\n"
                                   "上書きしますか？\n"
                                   "「いいえ」を選ぶと保存せず、ディスク上のファイルをそのまま残します。")
-                       .arg(Shown(c.doc.FilePath())),
+                       .arg(shownPath(c.doc.FilePath())),
                    true))
         return Finish(c, SaveResult{}, QString(), QString());
     return Finish(c, WriteDocument(c, c.doc.FilePath()), c.doc.FilePath(), c.doc.FileTitle());

@@ -1,8 +1,8 @@
 #include "windows/frmFirst.h"
 
-#include <QGuiApplication>
+#include "app/platform/Platform.h"
+
 #include <QPainter>
-#include <QScreen>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QWindow>
@@ -14,11 +14,7 @@ frmFirst::frmFirst(std::function<QWidget *()> loadMain)
     setObjectName(QStringLiteral("frmFirst"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(401, 249);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect r = rect();
-        r.moveCenter(screen->availableGeometry().center());
-        move(r.topLeft());
-    }
+    centreOnScreen(*this);
     Timer1.setInterval(500);
     Timer1.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, &frmFirst::Timer1_Timer);

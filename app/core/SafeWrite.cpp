@@ -46,11 +46,6 @@ private:
     int m_fd;
 };
 
-QString Shown(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 QString SystemReason(int error)
 {
     switch (error) {
@@ -379,7 +374,7 @@ WriteResult WriteInPlace(const Target &t, const QByteArray &bytes)
     return Failure(WriteResult::Status::Failed,
                    SystemReason(error)
                        + QStringLiteral("\n元の内容を戻せませんでした。元の内容は「%1」に残してあります。")
-                             .arg(Shown(backupPath)));
+                             .arg(shownPath(backupPath)));
 }
 
 // The folder refused the temporary file or its renaming: the file is written in place.
@@ -388,14 +383,14 @@ WriteResult FolderRefused(const Target &t, const QByteArray &bytes)
     if (!t.exists)
         return Failure(WriteResult::Status::FolderNotWritable,
                        QStringLiteral("フォルダー「%1」に書き込めないため、ファイルを作れません。")
-                           .arg(Shown(t.folder)));
+                           .arg(shownPath(t.folder)));
     WriteResult result = WriteInPlace(t, bytes);
     if (result.written())
         return result;
     return Failure(WriteResult::Status::FolderNotWritable,
                    QStringLiteral("フォルダー「%1」に書き込めないため、ファイルを直接書き換えようと"
                                   "しましたが、できませんでした。\n")
-                           .arg(Shown(t.folder))
+                           .arg(shownPath(t.folder))
                        + result.reason);
 }
 
@@ -538,4 +533,9 @@ bool ReadFileFully(const QString &path, QByteArray *out, QString *errorText)
     if (int error = ReadAll(file.get(), st.st_size, out))
         return Fail(errorText, SystemReason(error));
     return true;
+}
+
+QString shownPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
 }

@@ -46,3 +46,6 @@ bool WriteFileSafely(const QString &path, const QByteArray &bytes, QString *erro
 // without waiting for a writer or touching the device. On failure *errorText (when given)
 // holds a Japanese reason.
 bool ReadFileFully(const QString &path, QByteArray *out, QString *errorText);
+
+// A path as messages show it.
+QString shownPath(const QString &path);

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QValidator>
 
 namespace {
@@ -210,4 +211,13 @@ PlatformServices &Platform()
 void SetPlatform(PlatformServices *services)
 {
     current = services;
+}
+
+void centreOnScreen(QWidget &window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect r = window.rect();
+        r.moveCenter(screen->availableGeometry().center());
+        window.move(r.topLeft());
+    }
 }

@@ -50,3 +50,6 @@ public:
 PlatformServices &Platform();
 // Tests install their own; nullptr restores the Qt-backed one. The caller keeps ownership.
 void SetPlatform(PlatformServices *services);
+
+// Places window at the middle of the screen's available area.
+void centreOnScreen(QWidget &window);
