@@ -26,7 +26,7 @@ std::optional<QByteArray> ReadSettingsFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray bytes = file.read(kMaxFontSettingsBytes + 1);
+    QByteArray bytes = file.read(MaxFontSettingsBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;

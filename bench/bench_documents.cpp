@@ -137,14 +137,14 @@ int main(int argc, char *argv[])
             df = std::min(df, TimeMs([&] { (void)DecodeDocumentAs(bytes, TextEncoding::ShiftJis); }));
         }
         // The detector's own steps alone, repeated for a readable figure.
-        constexpr int kGuesses = 20;
+        constexpr int Guesses = 20;
         const double dg = TimeMs([&] {
-            for (int k = 0; k < kGuesses; ++k) {
+            for (int k = 0; k < Guesses; ++k) {
                 (void)DeclaredEncoding(QString::fromLatin1(bytes.first(64 * 1024)));
                 (void)bytes.isValidUtf8();
                 (void)GuessJapaneseLegacy(bytes);
             }
-        }) / kGuesses;
+        }) / Guesses;
         const double sb = TimeMs([&] {
             QStringEncoder encoder("Shift_JIS");
             QString text = bare.toPlainText();

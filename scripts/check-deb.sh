@@ -20,24 +20,36 @@ chroot "$ROOT" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq /tmp/ta
 chroot "$ROOT" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   xvfb xdotool x11-utils imagemagick openbox desktop-file-utils
 cat > "$ROOT/tmp/run-installed.sh" <<'IN'
-set -e
+set -euo pipefail
 export DISPLAY=:55 QTWEBENGINE_DISABLE_SANDBOX=1 HOME=/root XDG_RUNTIME_DIR=/tmp/rt
 mkdir -p /tmp/rt; chmod 700 /tmp/rt
 desktop-file-validate /usr/share/applications/tavro.desktop
 Xvfb :55 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & X=$!
 sleep 1; openbox >/dev/null 2>&1 & W=$!
+A=
+trap 'kill $A $W $X 2>/dev/null || true' EXIT
+# The first window whose name matches, within 30 s; the check fails without it.
+window() {
+  for _ in $(seq 60); do
+    xdotool search --name "$1" 2>/dev/null | head -n1 | grep . && return 0
+    sleep 0.5
+  done
+  echo "FAIL: no window named '$1' (program log below)" >&2; cat /tmp/tavro.log >&2; return 1
+}
 # "Open with Tavro": the desktop entry's Exec line with its %f given a page.
 printf '<p>opened from the desktop</p>\r\n' > /tmp/handed.html
 cmd=$(sed -n 's/^Exec=//p' /usr/share/applications/tavro.desktop)
 cmd=${cmd//%f//tmp/handed.html}
 cd /tmp && $cmd > /tmp/tavro.log 2>&1 & A=$!
-for i in $(seq 60); do xdotool search --name 'Tavro - handed.html' >/dev/null 2>&1 && break; sleep 0.5; done
-xdotool search --name 'Tavro - handed.html' getwindowname
-sleep 1; xdotool key ctrl+t; sleep 2
-xdotool search --name '^Help$' >/dev/null && echo "help window open"
+main=$(window 'Tavro - handed.html')
+xdotool getwindowname "$main"
+# In a fresh root the window manager can die; keys would then reach no window.
+kill -0 "$W" 2>/dev/null || { openbox >/dev/null 2>&1 & W=$!; sleep 1; }
+sleep 1; xdotool windowactivate --sync "$main" key ctrl+t
+window '^Help$' >/dev/null
+echo "help window open"
 xdotool key End; sleep 1
 import -window root /tmp/installed.png
-kill $A $W $X
 IN
 chroot "$ROOT" bash /tmp/run-installed.sh
 cp "$ROOT/tmp/installed.png" build/installed.png

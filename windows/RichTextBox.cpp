@@ -12,12 +12,12 @@ RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent)
 
 QString RichTextBox::TextRTF() const
 {
-    return m_rtf;
+    return rtf_;
 }
 
 void RichTextBox::setTextRTF(const QString &rtf)
 {
-    m_rtf = rtf;
+    rtf_ = rtf;
     ReadRtf(rtf, *document());
     moveCursor(QTextCursor::Start);
     ensureCursorVisible();

@@ -18,5 +18,5 @@ public:
     void setTextRTF(const QString &rtf);
 
 private:
-    QString m_rtf;
+    QString rtf_;
 };

@@ -10,12 +10,12 @@
 
 namespace {
 
-constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
-constexpr char kUtf16LeBom[] = "\xFF\xFE";
-constexpr char kUtf16BeBom[] = "\xFE\xFF";
+constexpr char Utf8BomBytes[] = "\xEF\xBB\xBF";
+constexpr char Utf16LeBomBytes[] = "\xFF\xFE";
+constexpr char Utf16BeBomBytes[] = "\xFE\xFF";
 
 // A declaration is looked for in this much of the file: it belongs in the page's head.
-constexpr qsizetype kDeclarationWindow = 64 * 1024;
+constexpr qsizetype DeclarationWindow = 64 * 1024;
 
 bool IsLineBreak(char16_t c) { return c == u'\n' || c == u'\r'; }
 
@@ -231,11 +231,11 @@ DecodedDocument DecodeRaw(QByteArrayView bytes, TextEncoding encoding)
 // The byte-order mark's encoding and length; nullopt for a file without one.
 std::optional<std::pair<TextEncoding, qsizetype>> ByteOrderMark(QByteArrayView bytes)
 {
-    if (bytes.startsWith(kUtf8Bom))
+    if (bytes.startsWith(Utf8BomBytes))
         return std::pair{TextEncoding::Utf8Bom, qsizetype(3)};
-    if (bytes.startsWith(kUtf16LeBom))
+    if (bytes.startsWith(Utf16LeBomBytes))
         return std::pair{TextEncoding::Utf16Le, qsizetype(2)};
-    if (bytes.startsWith(kUtf16BeBom))
+    if (bytes.startsWith(Utf16BeBomBytes))
         return std::pair{TextEncoding::Utf16Be, qsizetype(2)};
     return std::nullopt;
 }
@@ -249,7 +249,7 @@ bool IsAscii(QByteArrayView bytes)
 DecodedDocument DetectAndDecode(QByteArrayView bytes)
 {
     // Declarations are ASCII in every encoding they may name here.
-    const QString head = QString::fromLatin1(bytes.first(std::min(bytes.size(), kDeclarationWindow)));
+    const QString head = QString::fromLatin1(bytes.first(std::min(bytes.size(), DeclarationWindow)));
     const std::optional<TextEncoding> declared = DeclaredEncoding(head);
     std::optional<DecodedDocument> tried;
     if (declared && !StoresEveryCharacter(*declared)) {
@@ -451,7 +451,7 @@ EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const Sp
     } else if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) {
         const bool le = encoding == TextEncoding::Utf16Le;
         QStringEncoder utf16(le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);
-        out.bytes = QByteArray(le ? kUtf16LeBom : kUtf16BeBom) + utf16.encode(lines);
+        out.bytes = QByteArray(le ? Utf16LeBomBytes : Utf16BeBomBytes) + utf16.encode(lines);
         out.unstorable = utf16.hasError();
     } else {
         QStringEncoder utf8(QStringEncoder::Utf8);
@@ -459,7 +459,7 @@ EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const Sp
         out.unstorable = utf8.hasError(); // lone surrogates, written as U+FFFD
         if (encoding == TextEncoding::Utf8Bom) {
             out.bytes.reserve(body.size() + 3);
-            out.bytes.append(kUtf8Bom);
+            out.bytes.append(Utf8BomBytes);
         }
         out.bytes.append(body);
     }

@@ -8,15 +8,15 @@ namespace {
 
 // Enough non-ASCII bytes for a clear verdict on real text; a few kilobytes of kana and kanji
 // already separate the two encodings by thousands of points.
-constexpr qsizetype kSampleNonAscii = 16 * 1024;
+constexpr qsizetype SampleNonAscii = 16 * 1024;
 
 // Shift_JIS is what an unmarked Japanese page most often is: EUC-JP must win by more than
 // this, so two half-width katakana are not read as one kanji.
-constexpr long long kShiftJisPrior = 4;
+constexpr long long ShiftJisPrior = 4;
 
-constexpr int kMalformed = -10;
-constexpr int kHalfWidthKana = -1;
-constexpr int kSupplementary = -2; // JIS X 0212 in EUC-JP
+constexpr int Malformed = -10;
+constexpr int HalfWidthKana = -1;
+constexpr int Supplementary = -2; // JIS X 0212 in EUC-JP
 
 
 // Score of a JIS X 0208 row (1..94, higher for rows past 94 in code page 932's extensions).
@@ -41,7 +41,7 @@ long long ScoreShiftJis(const uchar *p, qsizetype n)
         if (b < 0x80) {
             ++i;
         } else if (b >= 0xA1 && b <= 0xDF) {
-            score += kHalfWidthKana;
+            score += HalfWidthKana;
             ++i;
         } else if (ShiftJis::IsLeadByte(b) && i + 1 < n
                    && ((p[i + 1] >= 0x40 && p[i + 1] <= 0x7E) || (p[i + 1] >= 0x80 && p[i + 1] <= 0xFC))) {
@@ -50,7 +50,7 @@ long long ScoreShiftJis(const uchar *p, qsizetype n)
             i += 2;
         } else {
             const bool cutOff = i + 1 == n && ShiftJis::IsLeadByte(b); // no evidence either way
-            score += cutOff ? 0 : kMalformed;
+            score += cutOff ? 0 : Malformed;
             ++i;
         }
     }
@@ -69,15 +69,15 @@ long long ScoreEucJp(const uchar *p, qsizetype n)
             score += RowScore(b - 0xA0);
             i += 2;
         } else if (b == 0x8E && i + 1 < n && p[i + 1] >= 0xA1 && p[i + 1] <= 0xDF) {
-            score += kHalfWidthKana;
+            score += HalfWidthKana;
             i += 2;
         } else if (b == 0x8F && i + 2 < n && high(p[i + 1]) && high(p[i + 2])) {
-            score += kSupplementary;
+            score += Supplementary;
             i += 3;
         } else {
             const bool cutOff = (high(b) || b == 0x8E || b == 0x8F) && i + 1 == n;
             const bool cutOff0212 = b == 0x8F && i + 2 == n && high(p[i + 1]);
-            score += cutOff || cutOff0212 ? 0 : kMalformed;
+            score += cutOff || cutOff0212 ? 0 : Malformed;
             ++i;
         }
     }
@@ -91,10 +91,10 @@ JapaneseLegacy GuessJapaneseLegacy(QByteArrayView bytes)
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const qsizetype n = bytes.size();
     qsizetype end = 0;
-    for (qsizetype seen = 0; end < n && seen < kSampleNonAscii; ++end)
+    for (qsizetype seen = 0; end < n && seen < SampleNonAscii; ++end)
         seen += p[end] >= 0x80;
     // Finish the character the sample ends in.
     end = std::min(n, end + 2);
-    return ScoreEucJp(p, end) > ScoreShiftJis(p, end) + kShiftJisPrior ? JapaneseLegacy::EucJp
+    return ScoreEucJp(p, end) > ScoreShiftJis(p, end) + ShiftJisPrior ? JapaneseLegacy::EucJp
                                                                          : JapaneseLegacy::ShiftJis;
 }

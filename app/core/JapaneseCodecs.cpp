@@ -14,12 +14,12 @@ namespace {
 
 // ICU resolves "Shift_JIS" to its code page 932 table: the wave dash, parallel, minus, not sign
 // and backslash map as Windows maps them. Its "EUC-JP" holds the same NEC and IBM extensions.
-constexpr char kShiftJisName[] = "Shift_JIS";
-constexpr char kEucJpName[] = "EUC-JP";
+constexpr char ShiftJisName[] = "Shift_JIS";
+constexpr char EucJpName[] = "EUC-JP";
 
 const char *IcuName(LegacyCodec codec)
 {
-    return codec == LegacyCodec::ShiftJis ? kShiftJisName : kEucJpName;
+    return codec == LegacyCodec::ShiftJis ? ShiftJisName : EucJpName;
 }
 
 bool IsEucByte(uchar b) { return b >= 0xA1 && b <= 0xFE; }
@@ -276,9 +276,9 @@ SpellingTable BuildTable(LegacyCodec codec)
     }
     // In pieces: a piece holding a character the encoder has no code for (it writes its
     // substitute and errs) is read character by character.
-    constexpr qsizetype kPiece = 64;
-    for (qsizetype start = 0; start < valid.size(); start += kPiece) {
-        const QStringView piece = QStringView(valid).sliced(start, std::min(kPiece, valid.size() - start));
+    constexpr qsizetype PieceLength = 64;
+    for (qsizetype start = 0; start < valid.size(); start += PieceLength) {
+        const QStringView piece = QStringView(valid).sliced(start, std::min(PieceLength, valid.size() - start));
         QStringEncoder encoder(IcuName(codec), QStringEncoder::Flag::Stateless);
         QByteArray encoded = encoder.encode(piece);
         QList<QByteArray> each;
@@ -334,7 +334,7 @@ struct Escape {
     const char *bytes;
     IsoMode mode;
 };
-constexpr std::array kEscapes{
+constexpr std::array Escapes{
     Escape{"\x1B(B", IsoMode::Ascii},   Escape{"\x1B(J", IsoMode::Roman},
     Escape{"\x1B(I", IsoMode::Kana},    Escape{"\x1B$B", IsoMode::Jis0208},
     Escape{"\x1B$@", IsoMode::Jis0208}, Escape{"\x1B$(D", IsoMode::Jis0212},
@@ -342,7 +342,7 @@ constexpr std::array kEscapes{
 
 qsizetype MatchEscape(QByteArrayView rest, IsoMode *mode)
 {
-    for (const Escape &e : kEscapes) {
+    for (const Escape &e : Escapes) {
         if (rest.startsWith(e.bytes)) {
             *mode = e.mode;
             return qsizetype(qstrlen(e.bytes));
@@ -351,7 +351,7 @@ qsizetype MatchEscape(QByteArrayView rest, IsoMode *mode)
     return 0;
 }
 
-constexpr char kBadEucByte = char(0xFF); // never valid in EUC-JP: decodes as U+FFFD
+constexpr char BadEucByte = char(0xFF); // never valid in EUC-JP: decodes as U+FFFD
 
 QByteArray IsoToEuc(QByteArrayView bytes, QList<qsizetype> *romanAt)
 {
@@ -373,7 +373,7 @@ QByteArray IsoToEuc(QByteArrayView bytes, QList<qsizetype> *romanAt)
         }
         ++characters;
         if (b >= 0x80 || b == 0x1B) {
-            euc.append(kBadEucByte);
+            euc.append(BadEucByte);
             ++i;
         } else if (b < 0x21 || b == 0x7F || mode == IsoMode::Ascii) {
             euc.append(char(b));
@@ -384,7 +384,7 @@ QByteArray IsoToEuc(QByteArrayView bytes, QList<qsizetype> *romanAt)
             euc.append(char(b));
             ++i;
         } else if (mode == IsoMode::Kana) {
-            euc.append(b <= 0x5F ? char(0x8E) : kBadEucByte);
+            euc.append(b <= 0x5F ? char(0x8E) : BadEucByte);
             if (b <= 0x5F)
                 euc.append(char(b | 0x80));
             ++i;
@@ -395,7 +395,7 @@ QByteArray IsoToEuc(QByteArrayView bytes, QList<qsizetype> *romanAt)
             euc.append(char(p[i + 1] | 0x80));
             i += 2;
         } else {
-            euc.append(kBadEucByte); // half a double-byte character
+            euc.append(BadEucByte); // half a double-byte character
             ++i;
         }
     }
@@ -411,7 +411,7 @@ QByteArray EucToIso(QByteArrayView euc)
         if (mode == next)
             return;
         mode = next;
-        for (const Escape &e : kEscapes)
+        for (const Escape &e : Escapes)
             if (e.mode == next) {
                 out.append(e.bytes);
                 return;

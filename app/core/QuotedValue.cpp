@@ -141,7 +141,7 @@ QString WriteQuotedValue(const QuotedValue &value)
 
 std::optional<FontSettingsValues> ParseFontSettings(QByteArrayView fileBytes)
 {
-    if (fileBytes.size() > kMaxFontSettingsBytes)
+    if (fileBytes.size() > MaxFontSettingsBytes)
         return std::nullopt;
     const std::vector<QuotedValue> fields = ReadQuotedFields(DecodeShiftJis(fileBytes), 4);
     if (fields.size() != 4)
@@ -155,7 +155,7 @@ std::optional<FontSettingsValues> ParseFontSettings(QByteArrayView fileBytes)
     // A name the writer could not reproduce, or one holding undecodable bytes, is damage.
     if (name->isEmpty() || name->contains(u'"') || name->contains(QChar::ReplacementCharacter))
         return std::nullopt;
-    if (!(*size > 0 && *size <= kMaxFontPointSize))
+    if (!(*size > 0 && *size <= MaxFontPointSize))
         return std::nullopt;
     return FontSettingsValues{*name, *size, *bold, *italic};
 }

@@ -38,16 +38,16 @@ struct FontSettingsValues {
     friend bool operator==(const FontSettingsValues &, const FontSettingsValues &) = default;
 };
 
-// Font sizes outside (0, kMaxFontPointSize] are not usable.
-inline constexpr double kMaxFontPointSize = 1638;
+// Font sizes outside (0, MaxFontPointSize] are not usable.
+inline constexpr double MaxFontPointSize = 1638;
 
 // The settings file holds four short lines: a file larger than this is not one, and need not
 // be read beyond it.
-inline constexpr qsizetype kMaxFontSettingsBytes = 4096;
+inline constexpr qsizetype MaxFontSettingsBytes = 4096;
 
 // The settings file's bytes (Shift_JIS) -> the four values, or nullopt unless the file holds a
 // name (a non-empty string the writer can reproduce), a usable size and two booleans, in
-// that order, in at most kMaxFontSettingsBytes bytes.
+// that order, in at most MaxFontSettingsBytes bytes.
 std::optional<FontSettingsValues> ParseFontSettings(QByteArrayView fileBytes);
 
 // The four values one per line, each line ended by CR LF, in Shift_JIS.

@@ -21,29 +21,29 @@ namespace {
 // A file descriptor that closes itself.
 class FileHandle {
 public:
-    explicit FileHandle(int fd = -1) : m_fd(fd) {}
-    FileHandle(FileHandle &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    explicit FileHandle(int fd = -1) : fd_(fd) {}
+    FileHandle(FileHandle &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
     FileHandle &operator=(FileHandle &&other) noexcept
     {
-        std::swap(m_fd, other.m_fd);
+        std::swap(fd_, other.fd_);
         return *this;
     }
     ~FileHandle()
     {
-        if (m_fd >= 0)
-            ::close(m_fd);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
     // Closes now; 0 or the error, which some file systems report only here.
     int close()
     {
-        const int fd = std::exchange(m_fd, -1);
+        const int fd = std::exchange(fd_, -1);
         return ::close(fd) == 0 ? 0 : errno;
     }
 
 private:
-    int m_fd;
+    int fd_;
 };
 
 QString SystemReason(int error)

@@ -27,7 +27,7 @@ QString Describe(const std::vector<QuotedValue> &values)
 }
 
 // "ＭＳ Ｐゴシック" in Shift_JIS.
-const QByteArray kMsPGothic("\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
+const QByteArray MsPGothic("\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
 
 } // namespace
 
@@ -184,7 +184,7 @@ void TestQuotedValue::parsesFontSettings_data()
     QTest::addColumn<bool>("bold");
     QTest::addColumn<bool>("italic");
 
-    QTest::newRow("as written") << "\"" + kMsPGothic + "\"\r\n12\r\n#FALSE#\r\n#FALSE#\r\n"
+    QTest::newRow("as written") << "\"" + MsPGothic + "\"\r\n12\r\n#FALSE#\r\n#FALSE#\r\n"
                                 << U("ＭＳ Ｐゴシック") << 12.0 << false << false;
     QTest::newRow("fractional size, bold italic") << QByteArray("\"Arial\"\r\n10.5\r\n#TRUE#\r\n#TRUE#\r\n")
                                                   << "Arial" << 10.5 << true << true;
@@ -242,7 +242,7 @@ void TestQuotedValue::rejectsUnusableFontSettings()
 
 void TestQuotedValue::formatsFontSettings()
 {
-    const QByteArray expected = "\"" + kMsPGothic + "\"\r\n12\r\n#FALSE#\r\n#FALSE#\r\n";
+    const QByteArray expected = "\"" + MsPGothic + "\"\r\n12\r\n#FALSE#\r\n#FALSE#\r\n";
     QCOMPARE(FormatFontSettings({U("ＭＳ Ｐゴシック"), 12, false, false}), expected);
     const auto back = ParseFontSettings(expected);
     QVERIFY(back);

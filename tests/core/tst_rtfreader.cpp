@@ -62,8 +62,8 @@ QStringList runs(const QTextDocument &doc)
     return out;
 }
 
-const QString kGothic = QStringLiteral("ＭＳ ゴシック");
-const char *const kGothicRtf = "\\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e";
+const QString GothicName = QStringLiteral("ＭＳ ゴシック");
+const char *const GothicRtf = "\\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e";
 
 } // namespace
 
@@ -151,13 +151,13 @@ void TestRtfReader::fontNamesKeepTheirJapaneseSpelling()
                                        "{\\f1\\fbidi \\froman\\fcharset0\\fprq2{\\*\\panose 0202}Times New Roman;}"
                                        "{\\f2\\fmodern\\fprq1\\fcharset128 %1}}"
                                        "a\\f1 b\\f2 c\\f7 d}")
-                            .arg(QLatin1String(kGothicRtf));
+                            .arg(QLatin1String(GothicRtf));
     QCOMPARE(read(rtf, doc), u"abcd"_qs);
-    QCOMPARE(formatOf(doc, "a").fontFamilies().toStringList(), QStringList{kGothic});
+    QCOMPARE(formatOf(doc, "a").fontFamilies().toStringList(), QStringList{GothicName});
     QCOMPARE(formatOf(doc, "b").fontFamilies().toStringList(), QStringList{"Times New Roman"});
     // An entry without its closing ';' still counts.
     const QTextCharFormat c = formatOf(doc, "c");
-    QCOMPARE(c.fontFamilies().toStringList(), QStringList{kGothic});
+    QCOMPARE(c.fontFamilies().toStringList(), QStringList{GothicName});
     QVERIFY(c.fontFixedPitch());
     QCOMPARE(c.fontStyleHint(), QFont::TypeWriter);
     QVERIFY(!formatOf(doc, "d").hasProperty(QTextFormat::FontFamilies));
@@ -461,7 +461,7 @@ void TestRtfReader::helpFiles()
                 const QTextCharFormat f = it.fragment().charFormat();
                 heading |= f.fontWeight() == QFont::Bold && f.fontPointSize() > 12;
                 example |= f.fontFixedPitch() &&
-                           f.fontFamilies().toStringList() == QStringList{kGothic};
+                           f.fontFamilies().toStringList() == QStringList{GothicName};
             }
         }
         QVERIFY2(heading, qPrintable(path));

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const auto values = ParseFontSettings(bytes);
     if (!values)
         return 0;
-    if (values->name.isEmpty() || !(values->size > 0 && values->size <= kMaxFontPointSize))
+    if (values->name.isEmpty() || !(values->size > 0 && values->size <= MaxFontPointSize))
         std::abort();
     const QByteArray written = FormatFontSettings(*values);
     const auto back = ParseFontSettings(written);

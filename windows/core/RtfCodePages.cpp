@@ -70,21 +70,21 @@ int CodePageOfCharset(int charset, int ansiCodePage)
 bool EscapedBytes::endsInLeadByte() const
 {
     qsizetype i = 0;
-    const qsizetype n = m_bytes.size();
+    const qsizetype n = bytes_.size();
     while (i < n)
-        i += isLeadByte(m_codePage, std::uint8_t(m_bytes[i])) ? 2 : 1;
+        i += isLeadByte(codePage_, std::uint8_t(bytes_[i])) ? 2 : 1;
     return i > n;
 }
 
 QString EscapedBytes::take()
 {
-    auto it = m_decoders.find(m_codePage);
-    if (it == m_decoders.end())
-        it = m_decoders.try_emplace(m_codePage, encodingName(m_codePage),
+    auto it = decoders_.find(codePage_);
+    if (it == decoders_.end())
+        it = decoders_.try_emplace(codePage_, encodingName(codePage_),
                                     QStringConverter::Flag::Stateless).first;
-    QString text = it->second.isValid() ? it->second.decode(m_bytes)
-                                        : QString::fromLatin1(m_bytes);
-    m_bytes.clear();
+    QString text = it->second.isValid() ? it->second.decode(bytes_)
+                                        : QString::fromLatin1(bytes_);
+    bytes_.clear();
     // The converter marks bytes the code page does not define with SUB.
     text.replace(QChar(0x1A), QChar::ReplacementCharacter);
     text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });

@@ -18,10 +18,10 @@ int CodePageOfCharset(int charset, int ansiCodePage);
 class EscapedBytes
 {
 public:
-    bool isEmpty() const { return m_bytes.isEmpty(); }
+    bool isEmpty() const { return bytes_.isEmpty(); }
     // Starts a new sequence of bytes in codePage; only when isEmpty().
-    void start(int codePage) { m_codePage = codePage; }
-    void append(std::uint8_t b) { m_bytes.append(char(b)); }
+    void start(int codePage) { codePage_ = codePage; }
+    void append(std::uint8_t b) { bytes_.append(char(b)); }
     // Whether the last byte is the first half of a double-byte character, still waiting for its
     // second half.
     bool endsInLeadByte() const;
@@ -30,9 +30,9 @@ public:
     QString take();
 
 private:
-    QByteArray m_bytes;
-    int m_codePage = 1252;
-    std::unordered_map<int, QStringDecoder> m_decoders;   // one per code page met
+    QByteArray bytes_;
+    int codePage_ = 1252;
+    std::unordered_map<int, QStringDecoder> decoders_;   // one per code page met
 };
 
 } // namespace rtf

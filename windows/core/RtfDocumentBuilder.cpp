@@ -11,75 +11,75 @@
 namespace rtf {
 namespace {
 
-constexpr int kMaxColumns = 64;
+constexpr int MaxColumns = 64;
 // Every change to a QTextTable's rows makes it rebuild its whole grid: rows are added in
 // doubling batches (the spare ones removed at the end) so a long table is read in linear time.
-constexpr int kMaxRowBatch = 4096;
+constexpr int MaxRowBatch = 4096;
 
 // QTextDocument finds a format among those it already holds by a hash that leaves out
 // list-valued properties such as font families and tab positions. Formats that differ only
 // there would share one hash, and each new one would be compared with all the others before
 // it: a copy of the list in a form the hash sees keeps reading linear.
-constexpr int kFamilyKey = QTextFormat::UserProperty;
-constexpr int kTabStopsKey = QTextFormat::UserProperty + 1;
+constexpr int FamilyKey = QTextFormat::UserProperty;
+constexpr int TabStopsKey = QTextFormat::UserProperty + 1;
 // Laying text out, Qt's font cache looks through every font it holds each time it takes a new
 // one. Real documents name a few dozen faces; beyond this many, text shows in the default face
 // of its kind, so that a hostile font table cannot make the layout quadratic.
-constexpr qsizetype kMaxFamilies = 1000;
+constexpr qsizetype MaxFamilies = 1000;
 
 } // namespace
 
-DocumentBuilder::DocumentBuilder(QTextDocument &doc) : m_cursor(&doc) {}
+DocumentBuilder::DocumentBuilder(QTextDocument &doc) : cursor_(&doc) {}
 
 void DocumentBuilder::addFont(int number, Font font)
 {
-    if (!m_families.contains(font.name)) {
-        if (m_families.size() < kMaxFamilies)
-            m_families.insert(font.name);
+    if (!families_.contains(font.name)) {
+        if (families_.size() < MaxFamilies)
+            families_.insert(font.name);
         else
             font.name.clear();
     }
-    m_fonts.insert(number, font);
+    fonts_.insert(number, font);
 }
 
 const Font *DocumentBuilder::fontOf(const CharProps &p) const
 {
-    const auto it = m_fonts.constFind(p.font >= 0 ? p.font : m_defaultFont);
-    return it == m_fonts.cend() ? nullptr : &*it;
+    const auto it = fonts_.constFind(p.font >= 0 ? p.font : defaultFont_);
+    return it == fonts_.cend() ? nullptr : &*it;
 }
 
 void DocumentBuilder::startRowDefinition()
 {
-    m_cellx.clear();
-    m_rowBorders = false;
+    cellx_.clear();
+    rowBorders_ = false;
 }
 
 void DocumentBuilder::addCellBoundary(int twips)
 {
-    if (m_cellx.size() < kMaxColumns)
-        m_cellx.append(twips);
+    if (cellx_.size() < MaxColumns)
+        cellx_.append(twips);
 }
 
 void DocumentBuilder::addText(QStringView text, const CharProps &chr, const ParaProps &para)
 {
     enterTableContext(para.inTable, chr);
     takePendingBreak();
-    if (!m_run.isEmpty() && !(chr == m_runProps))
+    if (!run_.isEmpty() && !(chr == runProps_))
         flushRun();
-    if (m_run.isEmpty())
-        m_runProps = chr;
-    m_run.append(text);
-    if (!m_blockHasContent || !(m_contentPara == para)) {
-        m_contentPara = para;
-        m_blockHasContent = true;
+    if (run_.isEmpty())
+        runProps_ = chr;
+    run_.append(text);
+    if (!blockHasContent_ || !(contentPara_ == para)) {
+        contentPara_ = para;
+        blockHasContent_ = true;
     }
 }
 
 void DocumentBuilder::finish()
 {
     flushRun();
-    if (m_blockHasContent)
-        applyBlockFormat(m_contentPara);
+    if (blockHasContent_)
+        applyBlockFormat(contentPara_);
     trimTable();
 }
 
@@ -89,7 +89,7 @@ QTextCharFormat DocumentBuilder::charFormat(const CharProps &p) const
     if (const Font *font = fontOf(p)) {
         if (!font->name.isEmpty()) {
             f.setFontFamilies(QStringList{font->name});
-            f.setProperty(kFamilyKey, font->name);
+            f.setProperty(FamilyKey, font->name);
         }
         if (font->hint != QFont::AnyStyle)
             f.setFontStyleHint(font->hint);
@@ -105,10 +105,10 @@ QTextCharFormat DocumentBuilder::charFormat(const CharProps &p) const
         f.setUnderlineStyle(QTextCharFormat::UnderlineStyle(p.underline));
     if (p.strike)
         f.setFontStrikeOut(true);
-    if (p.fg >= 0 && p.fg < m_colors.size() && m_colors[p.fg].isValid())
-        f.setForeground(m_colors[p.fg]);
-    if (p.bg >= 0 && p.bg < m_colors.size() && m_colors[p.bg].isValid())
-        f.setBackground(m_colors[p.bg]);
+    if (p.fg >= 0 && p.fg < colors_.size() && colors_[p.fg].isValid())
+        f.setForeground(colors_[p.fg]);
+    if (p.bg >= 0 && p.bg < colors_.size() && colors_[p.bg].isValid())
+        f.setBackground(colors_[p.bg]);
     if (p.valign != QTextCharFormat::AlignNormal)
         f.setVerticalAlignment(QTextCharFormat::VerticalAlignment(p.valign));
     if (p.caps != QFont::MixedCase)
@@ -118,8 +118,8 @@ QTextCharFormat DocumentBuilder::charFormat(const CharProps &p) const
 
 QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps &p)
 {
-    if (m_blockFormatValid && p == m_blockFormatProps)
-        return m_blockFormat;
+    if (blockFormatValid_ && p == blockFormatProps_)
+        return blockFormat_;
     QTextBlockFormat f;
     switch (p.align) {
     case Alignment::Left: f.setAlignment(Qt::AlignLeft); break;
@@ -163,30 +163,30 @@ QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps &p)
         tabs.append(QTextOption::Tab(stop, QTextOption::LeftTab));
     if (!tabs.isEmpty()) {
         f.setTabPositions(tabs);
-        f.setProperty(kTabStopsKey, int(qHashRange(stops.cbegin(), stops.cend())));
+        f.setProperty(TabStopsKey, int(qHashRange(stops.cbegin(), stops.cend())));
     }
-    m_blockFormatProps = p;
-    m_blockFormat = f;
-    m_blockFormatValid = true;
+    blockFormatProps_ = p;
+    blockFormat_ = f;
+    blockFormatValid_ = true;
     return f;
 }
 
 const QTextCharFormat &DocumentBuilder::cachedCharFormat(const CharProps &p)
 {
-    if (!m_runFormatValid || !(p == m_runFormatProps)) {
-        m_runFormat = charFormat(p);
-        m_runFormatProps = p;
-        m_runFormatValid = true;
+    if (!runFormatValid_ || !(p == runFormatProps_)) {
+        runFormat_ = charFormat(p);
+        runFormatProps_ = p;
+        runFormatValid_ = true;
     }
-    return m_runFormat;
+    return runFormat_;
 }
 
 void DocumentBuilder::flushRun()
 {
-    if (m_run.isEmpty())
+    if (run_.isEmpty())
         return;
-    m_cursor.insertText(m_run, cachedCharFormat(m_runProps));
-    m_run.resize(0);   // keeps the buffer for the next run
+    cursor_.insertText(run_, cachedCharFormat(runProps_));
+    run_.resize(0);   // keeps the buffer for the next run
 }
 
 void DocumentBuilder::paragraph(const CharProps &chr, const ParaProps &para)
@@ -196,36 +196,36 @@ void DocumentBuilder::paragraph(const CharProps &chr, const ParaProps &para)
     takePendingBreak();
     applyBlockFormat(para);
     // An empty paragraph takes its height from the block's character format.
-    m_cursor.setBlockCharFormat(cachedCharFormat(chr));
-    m_blockHasContent = false;
+    cursor_.setBlockCharFormat(cachedCharFormat(chr));
+    blockHasContent_ = false;
     // The new block is made only when something goes into it: a table that follows needs
     // none (it would stand as an empty line before the table), nor does the end of a cell
     // or of the document.
-    m_pendingBreak = true;
+    pendingBreak_ = true;
 }
 
 void DocumentBuilder::applyBlockFormat(const ParaProps &p)
 {
     const QTextBlockFormat f = blockFormat(p);
-    m_cursor.setBlockFormat(f);
+    cursor_.setBlockFormat(f);
     // Qt lays the first block after a table out without its top margin: the table's bottom
     // margin keeps that space instead.
-    if (m_tableAbove) {
+    if (tableAbove_) {
         if (f.topMargin() > 0) {
-            QTextTableFormat tf = m_tableAbove->format();
+            QTextTableFormat tf = tableAbove_->format();
             tf.setBottomMargin(f.topMargin());
-            m_tableAbove->setFormat(tf);
+            tableAbove_->setFormat(tf);
         }
-        m_tableAbove = nullptr;
+        tableAbove_ = nullptr;
     }
 }
 
 void DocumentBuilder::takePendingBreak()
 {
-    if (m_pendingBreak) {
-        m_cursor.insertBlock();
-        m_pendingBreak = false;
-        m_tableAbove = nullptr;
+    if (pendingBreak_) {
+        cursor_.insertBlock();
+        pendingBreak_ = false;
+        tableAbove_ = nullptr;
     }
 }
 
@@ -236,39 +236,39 @@ void DocumentBuilder::takePendingBreak()
 void DocumentBuilder::enterTableContext(bool inTable, const CharProps &chr)
 {
     if (!inTable) {
-        if (m_table)
+        if (table_)
             closeTable();
         return;
     }
-    if (!m_table) {
+    if (!table_) {
         openTable();
         return;
     }
-    if (m_rowPending) {
+    if (rowPending_) {
         finishBlock();
-        ++m_rowIndex;
-        if (m_rowIndex >= m_table->rows())
-            m_table->appendRows(std::clamp(m_table->rows(), 1, kMaxRowBatch));
-        const int wanted = std::min<int>(int(m_cellx.size()), kMaxColumns);
-        if (wanted > m_table->columns())
-            m_table->appendColumns(wanted - m_table->columns());
-        m_column = 0;
-        m_cursor = m_table->cellAt(m_rowIndex, 0).lastCursorPosition();
-        m_rowPending = m_cellPending = false;
-    } else if (m_cellPending) {
+        ++rowIndex_;
+        if (rowIndex_ >= table_->rows())
+            table_->appendRows(std::clamp(table_->rows(), 1, MaxRowBatch));
+        const int wanted = std::min<int>(int(cellx_.size()), MaxColumns);
+        if (wanted > table_->columns())
+            table_->appendColumns(wanted - table_->columns());
+        column_ = 0;
+        cursor_ = table_->cellAt(rowIndex_, 0).lastCursorPosition();
+        rowPending_ = cellPending_ = false;
+    } else if (cellPending_) {
         finishBlock();
-        m_cellPending = false;
-        if (m_column + 1 >= m_table->columns()) {
-            if (m_table->columns() >= kMaxColumns) {
+        cellPending_ = false;
+        if (column_ + 1 >= table_->columns()) {
+            if (table_->columns() >= MaxColumns) {
                 // No room for another cell: its content joins the last one.
-                m_runProps = chr;
-                m_run.append(QChar('\t'));
+                runProps_ = chr;
+                run_.append(QChar('\t'));
                 return;
             }
-            m_table->appendColumns(1);
+            table_->appendColumns(1);
         }
-        ++m_column;
-        m_cursor = m_table->cellAt(m_rowIndex, m_column).lastCursorPosition();
+        ++column_;
+        cursor_ = table_->cellAt(rowIndex_, column_).lastCursorPosition();
     }
 }
 
@@ -276,18 +276,18 @@ void DocumentBuilder::enterTableContext(bool inTable, const CharProps &chr)
 void DocumentBuilder::finishBlock()
 {
     flushRun();
-    if (m_blockHasContent)
-        applyBlockFormat(m_contentPara);
-    m_blockHasContent = false;
-    m_pendingBreak = false;
+    if (blockHasContent_)
+        applyBlockFormat(contentPara_);
+    blockHasContent_ = false;
+    pendingBreak_ = false;
 }
 
 void DocumentBuilder::openTable()
 {
     finishBlock();
-    const int columns = std::clamp<int>(int(m_cellx.size()), 1, kMaxColumns);
+    const int columns = std::clamp<int>(int(cellx_.size()), 1, MaxColumns);
     QTextTableFormat format;
-    format.setBorder(m_rowBorders ? 1 : 0);
+    format.setBorder(rowBorders_ ? 1 : 0);
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
     format.setBorderCollapse(true);
     format.setCellSpacing(0);
@@ -295,10 +295,10 @@ void DocumentBuilder::openTable()
     // The pane's width follows its window, so the table spans it and the cell boundaries
     // keep their proportions rather than their absolute places.
     format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    if (m_cellx.size() == columns) {
+    if (cellx_.size() == columns) {
         QList<int> widths;
-        int previous = std::min(0, m_cellx.first());
-        for (int x : m_cellx) {
+        int previous = std::min(0, cellx_.first());
+        for (int x : cellx_) {
             widths.append(std::max(x - previous, TwipsPerPixel));
             previous = x;
         }
@@ -308,45 +308,45 @@ void DocumentBuilder::openTable()
             lengths.append(QTextLength(QTextLength::PercentageLength, 100.0 * w / total));
         format.setColumnWidthConstraints(lengths);
     }
-    m_tableAbove = nullptr;
-    m_table = m_cursor.insertTable(1, columns, format);
-    m_rowIndex = 0;
-    m_column = 0;
-    m_rowPending = m_cellPending = false;
-    m_cursor = m_table->cellAt(0, 0).lastCursorPosition();
+    tableAbove_ = nullptr;
+    table_ = cursor_.insertTable(1, columns, format);
+    rowIndex_ = 0;
+    column_ = 0;
+    rowPending_ = cellPending_ = false;
+    cursor_ = table_->cellAt(0, 0).lastCursorPosition();
 }
 
 void DocumentBuilder::trimTable()
 {
-    const int spare = m_table ? m_table->rows() - (m_rowIndex + 1) : 0;
+    const int spare = table_ ? table_->rows() - (rowIndex_ + 1) : 0;
     if (spare > 0)
-        m_table->removeRows(m_rowIndex + 1, spare);
+        table_->removeRows(rowIndex_ + 1, spare);
 }
 
 void DocumentBuilder::closeTable()
 {
     finishBlock();
     trimTable();
-    m_tableAbove = m_table;
-    m_table = nullptr;
-    m_rowPending = m_cellPending = false;
-    m_cursor.movePosition(QTextCursor::End);
+    tableAbove_ = table_;
+    table_ = nullptr;
+    rowPending_ = cellPending_ = false;
+    cursor_.movePosition(QTextCursor::End);
 }
 
 void DocumentBuilder::cell(const CharProps &chr)
 {
     enterTableContext(true, chr);
     finishBlock();
-    m_cellPending = true;
+    cellPending_ = true;
 }
 
 void DocumentBuilder::row()
 {
-    if (!m_table)
+    if (!table_)
         return;
     finishBlock();
-    m_rowPending = true;
-    m_cellPending = false;
+    rowPending_ = true;
+    cellPending_ = false;
 }
 
 } // namespace rtf

@@ -19,13 +19,13 @@ class QTextTable;
 
 namespace rtf {
 
-constexpr int kMaxTabs = 8;
-constexpr int kDefaultHalfPoints = 24;
+constexpr int MaxTabs = 8;
+constexpr int DefaultHalfPoints = 24;
 
 struct CharProps
 {
     int font = -1;                    // -1: the document's default font
-    int halfPoints = kDefaultHalfPoints;
+    int halfPoints = DefaultHalfPoints;
     int fg = -1;                      // colour table indexes, -1: none
     int bg = -1;
     std::uint8_t underline = QTextCharFormat::NoUnderline;
@@ -48,7 +48,7 @@ struct ParaProps
     Alignment align = Alignment::Left;
     bool inTable = false;
     std::uint8_t tabCount = 0;
-    std::array<int, kMaxTabs> tabs{};
+    std::array<int, MaxTabs> tabs{};
     bool operator==(const ParaProps &) const = default;
 };
 
@@ -69,15 +69,15 @@ public:
 
     // The document's tables of fonts and colours, filled as the reader meets them.
     void addFont(int number, Font font);
-    void setDefaultFont(int number) { m_defaultFont = number; }
+    void setDefaultFont(int number) { defaultFont_ = number; }
     // The font of text with properties p; nullptr when the font table does not hold it.
     const Font *fontOf(const CharProps &p) const;
-    void addColor(const QColor &color) { m_colors.append(color); }
+    void addColor(const QColor &color) { colors_.append(color); }
 
     // The row definition (\trowd, \cellx, borders) that the next table row follows.
     void startRowDefinition();
     void addCellBoundary(int twips);
-    void setRowBorders() { m_rowBorders = true; }
+    void setRowBorders() { rowBorders_ = true; }
 
     // Text with the properties of its group; a single character may be a tab or a line separator.
     void addText(QStringView text, const CharProps &chr, const ParaProps &para);
@@ -100,33 +100,33 @@ private:
     void trimTable();
     void closeTable();
 
-    QTextCursor m_cursor;
+    QTextCursor cursor_;
 
-    QHash<int, Font> m_fonts;
-    QSet<QString> m_families;         // the face names the document shows
-    int m_defaultFont = -1;
-    QList<QColor> m_colors;
+    QHash<int, Font> fonts_;
+    QSet<QString> families_;         // the face names the document shows
+    int defaultFont_ = -1;
+    QList<QColor> colors_;
 
-    QString m_run;
-    CharProps m_runProps;
-    CharProps m_runFormatProps;
-    QTextCharFormat m_runFormat;
-    bool m_runFormatValid = false;
-    ParaProps m_contentPara;
-    bool m_blockHasContent = false;
-    bool m_pendingBreak = false;
-    ParaProps m_blockFormatProps;
-    QTextBlockFormat m_blockFormat;
-    bool m_blockFormatValid = false;
+    QString run_;
+    CharProps runProps_;
+    CharProps runFormatProps_;
+    QTextCharFormat runFormat_;
+    bool runFormatValid_ = false;
+    ParaProps contentPara_;
+    bool blockHasContent_ = false;
+    bool pendingBreak_ = false;
+    ParaProps blockFormatProps_;
+    QTextBlockFormat blockFormat_;
+    bool blockFormatValid_ = false;
 
-    QTextTable *m_table = nullptr;
-    QTextTable *m_tableAbove = nullptr;   // the table the insertion point's block follows
-    QList<int> m_cellx;
-    bool m_rowBorders = false;
-    int m_rowIndex = 0;
-    int m_column = 0;
-    bool m_rowPending = false;
-    bool m_cellPending = false;
+    QTextTable *table_ = nullptr;
+    QTextTable *tableAbove_ = nullptr;   // the table the insertion point's block follows
+    QList<int> cellx_;
+    bool rowBorders_ = false;
+    int rowIndex_ = 0;
+    int column_ = 0;
+    bool rowPending_ = false;
+    bool cellPending_ = false;
 };
 
 } // namespace rtf

@@ -20,10 +20,10 @@ namespace {
 
 // Groups nested deeper than this share their parent's state instead of saving their own, so a
 // file of nothing but '{' cannot eat memory; real documents stay far below it.
-constexpr int kMaxDepth = 512;
-constexpr int kMaxTwips = 31680;   // 22 inches: anything larger is noise
+constexpr int MaxDepth = 512;
+constexpr int MaxTwips = 31680;   // 22 inches: anything larger is noise
 
-int twips(int v) { return std::clamp(v, -kMaxTwips, kMaxTwips); }
+int twips(int v) { return std::clamp(v, -MaxTwips, MaxTwips); }
 
 enum class Dest : std::uint8_t { Normal, FontTable, ColorTable };
 
@@ -43,16 +43,16 @@ struct GroupState
 class Reader
 {
 public:
-    Reader(QStringView rtf, QTextDocument &doc) : m_tokens(rtf), m_builder(doc)
+    Reader(QStringView rtf, QTextDocument &doc) : tokens_(rtf), builder_(doc)
     {
-        m_stack.reserve(64);
-        m_stack.emplace_back();
+        stack_.reserve(64);
+        stack_.emplace_back();
     }
 
     void run();
 
 private:
-    GroupState &state() { return m_stack.back(); }
+    GroupState &state() { return stack_.back(); }
     void beginGroup();
     void endGroup();
     void controlWord(Keyword kw, bool hasParam, int param);
@@ -67,76 +67,76 @@ private:
     void cell();
     void row();
 
-    Tokenizer m_tokens;
-    DocumentBuilder m_builder;
-    std::vector<GroupState> m_stack;
-    int m_overflow = 0;               // groups opened beyond kMaxDepth
-    bool m_skipGroup = false;         // the rest of the current group is to be left out
-    int m_ucSkip = 0;
-    int m_rtfLevel = -1;
-    bool m_done = false;
+    Tokenizer tokens_;
+    DocumentBuilder builder_;
+    std::vector<GroupState> stack_;
+    int overflow_ = 0;               // groups opened beyond MaxDepth
+    bool skipGroup_ = false;         // the rest of the current group is to be left out
+    int ucSkip_ = 0;
+    int rtfLevel_ = -1;
+    bool done_ = false;
 
-    int m_ansiCodePage = 1252;
-    EscapedBytes m_bytes;
+    int ansiCodePage_ = 1252;
+    EscapedBytes bytes_;
 
     // The font table entry and the colour being read.
-    Font m_font;
-    int m_fontNumber = -1;
-    int m_fontLevel = 0;
-    int m_red = 0, m_green = 0, m_blue = 0;
-    bool m_colorSet = false;
+    Font font_;
+    int fontNumber_ = -1;
+    int fontLevel_ = 0;
+    int red_ = 0, green_ = 0, blue_ = 0;
+    bool colorSet_ = false;
 };
 
 void Reader::run()
 {
-    while (!m_done) {
-        if (m_skipGroup) {
-            m_skipGroup = false;
-            if (m_tokens.skipGroup())
+    while (!done_) {
+        if (skipGroup_) {
+            skipGroup_ = false;
+            if (tokens_.skipGroup())
                 endGroup();
             continue;
         }
-        const Token t = m_tokens.next();
+        const Token t = tokens_.next();
         switch (t.type) {
         case Token::Type::End:
-            m_done = true;
+            done_ = true;
             break;
         case Token::Type::GroupOpen:
             flushBytes();
-            m_ucSkip = 0;
+            ucSkip_ = 0;
             beginGroup();
             break;
         case Token::Type::GroupClose:
             flushBytes();
-            m_ucSkip = 0;
+            ucSkip_ = 0;
             endGroup();
             break;
         case Token::Type::Word:
             flushBytes();
-            if (m_ucSkip > 0) {
+            if (ucSkip_ > 0) {
                 // A control word stands for one fallback character after \uN.
-                --m_ucSkip;
+                --ucSkip_;
                 if (t.keyword == Keyword::Bin && t.hasParam)
-                    m_tokens.skipBinary(t.param);
+                    tokens_.skipBinary(t.param);
                 break;
             }
             controlWord(t.keyword, t.hasParam, t.param);
             break;
         case Token::Type::Symbol:
             flushBytes();
-            if (m_ucSkip > 0)
-                --m_ucSkip;
+            if (ucSkip_ > 0)
+                --ucSkip_;
             else
                 controlSymbol(t.symbol);
             break;
         case Token::Type::Byte:
-            if (m_ucSkip > 0) {
-                --m_ucSkip;
+            if (ucSkip_ > 0) {
+                --ucSkip_;
                 break;
             }
-            if (m_bytes.isEmpty())
-                m_bytes.start(textCodePage());
-            m_bytes.append(t.byte);
+            if (bytes_.isEmpty())
+                bytes_.start(textCodePage());
+            bytes_.append(t.byte);
             break;
         case Token::Type::Text:
             plainText(t.text);
@@ -144,31 +144,31 @@ void Reader::run()
         }
     }
     flushBytes();
-    m_builder.finish();
+    builder_.finish();
 }
 
 void Reader::beginGroup()
 {
-    if (m_stack.size() < size_t(kMaxDepth))
-        m_stack.push_back(m_stack.back());
+    if (stack_.size() < size_t(MaxDepth))
+        stack_.push_back(stack_.back());
     else
-        ++m_overflow;
+        ++overflow_;
 }
 
 void Reader::endGroup()
 {
-    if (m_overflow > 0) {
-        --m_overflow;
+    if (overflow_ > 0) {
+        --overflow_;
         return;
     }
-    if (m_stack.size() <= 1)
+    if (stack_.size() <= 1)
         return;   // a stray '}' closes nothing
     // A font entry ends with its group, even without the ';' that should close it.
-    if (m_fontNumber >= 0 && int(m_stack.size()) == m_fontLevel)
+    if (fontNumber_ >= 0 && int(stack_.size()) == fontLevel_)
         commitFont();
-    m_stack.pop_back();
-    if (int(m_stack.size()) == m_rtfLevel)
-        m_done = true;   // the document's outer group has closed: what follows is not RTF
+    stack_.pop_back();
+    if (int(stack_.size()) == rtfLevel_)
+        done_ = true;   // the document's outer group has closed: what follows is not RTF
 }
 
 void Reader::controlSymbol(char16_t c)
@@ -185,8 +185,8 @@ void Reader::controlSymbol(char16_t c)
     case '\t': addChar('\t'); break;
     case '*':
         // An optional destination this reader does not know: leave out the whole group.
-        if (m_stack.size() > 1 || m_overflow > 0)
-            m_skipGroup = true;
+        if (stack_.size() > 1 || overflow_ > 0)
+            skipGroup_ = true;
         break;
     default: break;   // \| \: and unknown symbols
     }
@@ -194,17 +194,17 @@ void Reader::controlSymbol(char16_t c)
 
 void Reader::plainText(QStringView text)
 {
-    if (!m_bytes.isEmpty()) {
+    if (!bytes_.isEmpty()) {
         // A lead byte written as \'hh whose trail byte follows as a plain character.
         const char16_t c = text.front().unicode();
-        if (c >= 0x40 && c < 0x7F && m_bytes.endsInLeadByte()) {
-            m_bytes.append(std::uint8_t(c));
+        if (c >= 0x40 && c < 0x7F && bytes_.endsInLeadByte()) {
+            bytes_.append(std::uint8_t(c));
             text = text.sliced(1);
         }
         flushBytes();
     }
-    const qsizetype skipped = std::min<qsizetype>(m_ucSkip, text.size());
-    m_ucSkip -= int(skipped);
+    const qsizetype skipped = std::min<qsizetype>(ucSkip_, text.size());
+    ucSkip_ -= int(skipped);
     text = text.sliced(skipped);
     if (text.isEmpty())
         return;
@@ -224,58 +224,58 @@ void Reader::controlWord(Keyword kw, bool hasParam, int param)
     switch (kw) {
     case Keyword::None: break;
     case Keyword::Rtf:
-        if (m_rtfLevel < 0 && m_overflow == 0 && m_stack.size() > 1)
-            m_rtfLevel = int(m_stack.size()) - 1;
+        if (rtfLevel_ < 0 && overflow_ == 0 && stack_.size() > 1)
+            rtfLevel_ = int(stack_.size()) - 1;
         break;
     case Keyword::FontTable:
         st.dest = Dest::FontTable;
-        m_font = Font();
-        m_fontNumber = -1;
+        font_ = Font();
+        fontNumber_ = -1;
         break;
     case Keyword::ColorTable:
         st.dest = Dest::ColorTable;
-        m_red = m_green = m_blue = 0;
-        m_colorSet = false;
+        red_ = green_ = blue_ = 0;
+        colorSet_ = false;
         break;
     case Keyword::Skip:
-        if (m_stack.size() > 1 || m_overflow > 0)
-            m_skipGroup = true;
+        if (stack_.size() > 1 || overflow_ > 0)
+            skipGroup_ = true;
         break;
     case Keyword::NumberText: st.numberText = true; break;
-    case Keyword::Ansi: m_ansiCodePage = 1252; break;
-    case Keyword::Mac: m_ansiCodePage = 10000; break;
-    case Keyword::Pc: m_ansiCodePage = 437; break;
-    case Keyword::Pca: m_ansiCodePage = 850; break;
+    case Keyword::Ansi: ansiCodePage_ = 1252; break;
+    case Keyword::Mac: ansiCodePage_ = 10000; break;
+    case Keyword::Pc: ansiCodePage_ = 437; break;
+    case Keyword::Pca: ansiCodePage_ = 850; break;
     case Keyword::AnsiCpg:
         if (param > 0)
-            m_ansiCodePage = param;
+            ansiCodePage_ = param;
         break;
-    case Keyword::Deff: m_builder.setDefaultFont(param); break;
+    case Keyword::Deff: builder_.setDefaultFont(param); break;
     case Keyword::F:
         if (st.dest == Dest::FontTable) {
             commitFont();
-            m_fontNumber = param;
-            m_fontLevel = int(m_stack.size());
+            fontNumber_ = param;
+            fontLevel_ = int(stack_.size());
         } else {
             chr.font = param;
         }
         break;
-    case Keyword::FCharset: m_font.charset = param; break;
-    case Keyword::Cpg: m_font.codePage = param; break;
-    case Keyword::FNil: m_font.hint = QFont::AnyStyle; break;
-    case Keyword::FRoman: m_font.hint = QFont::Serif; break;
-    case Keyword::FSwiss: m_font.hint = QFont::SansSerif; break;
+    case Keyword::FCharset: font_.charset = param; break;
+    case Keyword::Cpg: font_.codePage = param; break;
+    case Keyword::FNil: font_.hint = QFont::AnyStyle; break;
+    case Keyword::FRoman: font_.hint = QFont::Serif; break;
+    case Keyword::FSwiss: font_.hint = QFont::SansSerif; break;
     case Keyword::FModern:
-        m_font.hint = QFont::TypeWriter;
-        m_font.fixedPitch = true;
+        font_.hint = QFont::TypeWriter;
+        font_.fixedPitch = true;
         break;
-    case Keyword::FScript: m_font.hint = QFont::Cursive; break;
-    case Keyword::FDecor: m_font.hint = QFont::Decorative; break;
-    case Keyword::FTech: m_font.hint = QFont::AnyStyle; break;
-    case Keyword::FPrq: m_font.fixedPitch = m_font.fixedPitch || param == 1; break;
-    case Keyword::Red: m_red = std::clamp(param, 0, 255); m_colorSet = true; break;
-    case Keyword::Green: m_green = std::clamp(param, 0, 255); m_colorSet = true; break;
-    case Keyword::Blue: m_blue = std::clamp(param, 0, 255); m_colorSet = true; break;
+    case Keyword::FScript: font_.hint = QFont::Cursive; break;
+    case Keyword::FDecor: font_.hint = QFont::Decorative; break;
+    case Keyword::FTech: font_.hint = QFont::AnyStyle; break;
+    case Keyword::FPrq: font_.fixedPitch = font_.fixedPitch || param == 1; break;
+    case Keyword::Red: red_ = std::clamp(param, 0, 255); colorSet_ = true; break;
+    case Keyword::Green: green_ = std::clamp(param, 0, 255); colorSet_ = true; break;
+    case Keyword::Blue: blue_ = std::clamp(param, 0, 255); colorSet_ = true; break;
     case Keyword::Plain: chr = CharProps(); break;
     case Keyword::B: chr.bold = on; break;
     case Keyword::I: chr.italic = on; break;
@@ -294,7 +294,7 @@ void Reader::controlWord(Keyword kw, bool hasParam, int param)
         break;
     case Keyword::Strike: chr.strike = on; break;
     case Keyword::Fs:
-        chr.halfPoints = param > 0 ? std::clamp(param, 2, 1000) : kDefaultHalfPoints;
+        chr.halfPoints = param > 0 ? std::clamp(param, 2, 1000) : DefaultHalfPoints;
         break;
     case Keyword::Cf: chr.fg = param; break;
     case Keyword::Cb: chr.bg = param; break;
@@ -357,19 +357,19 @@ void Reader::controlWord(Keyword kw, bool hasParam, int param)
     case Keyword::Sl: para.line = twips(param); break;
     case Keyword::SlMult: para.lineMultiple = on; break;
     case Keyword::Tx:
-        if (para.tabCount < kMaxTabs && param > 0)
+        if (para.tabCount < MaxTabs && param > 0)
             para.tabs[para.tabCount++] = twips(param);
         break;
     case Keyword::InTbl: para.inTable = on; break;
     case Keyword::Trowd:
-        m_builder.startRowDefinition();
+        builder_.startRowDefinition();
         // Writers that leave out \intbl still mean the row's paragraphs to be cells.
         para.inTable = true;
         break;
     case Keyword::Cellx:
-        m_builder.addCellBoundary(twips(param));
+        builder_.addCellBoundary(twips(param));
         break;
-    case Keyword::Border: m_builder.setRowBorders(); break;
+    case Keyword::Border: builder_.setRowBorders(); break;
     case Keyword::Cell: cell(); break;
     case Keyword::Row: row(); break;
     case Keyword::NestCell: addChar('\t'); break;
@@ -402,13 +402,13 @@ void Reader::controlWord(Keyword kw, bool hasParam, int param)
             const char32_t cp = char32_t(code);
             addText(QString::fromUcs4(&cp, 1));
         }
-        m_ucSkip = st.uc;
+        ucSkip_ = st.uc;
         break;
     }
     case Keyword::Uc: st.uc = std::clamp(param, 0, 255); break;
     case Keyword::Bin:
         if (hasParam)
-            m_tokens.skipBinary(param);
+            tokens_.skipBinary(param);
         break;
     }
 }
@@ -416,22 +416,22 @@ void Reader::controlWord(Keyword kw, bool hasParam, int param)
 int Reader::textCodePage()
 {
     if (state().dest == Dest::FontTable) {
-        if (m_font.codePage > 0)
-            return m_font.codePage;
-        return CodePageOfCharset(m_font.charset, m_ansiCodePage);
+        if (font_.codePage > 0)
+            return font_.codePage;
+        return CodePageOfCharset(font_.charset, ansiCodePage_);
     }
-    const Font *font = m_builder.fontOf(state().chr);
+    const Font *font = builder_.fontOf(state().chr);
     if (!font)
-        return m_ansiCodePage;
+        return ansiCodePage_;
     if (font->codePage > 0)
         return font->codePage;
-    return CodePageOfCharset(font->charset, m_ansiCodePage);
+    return CodePageOfCharset(font->charset, ansiCodePage_);
 }
 
 void Reader::flushBytes()
 {
-    if (!m_bytes.isEmpty())
-        addText(m_bytes.take());
+    if (!bytes_.isEmpty())
+        addText(bytes_.take());
 }
 
 void Reader::addChar(char16_t c)
@@ -449,22 +449,22 @@ void Reader::addText(QStringView text)
     switch (st.dest) {
     case Dest::Normal:
         if (!st.chr.hidden)
-            m_builder.addText(text, st.chr, st.para);
+            builder_.addText(text, st.chr, st.para);
         break;
     case Dest::FontTable:
         for (QChar c : text) {
             if (c == u';')
                 commitFont();
             else
-                m_font.name.append(c);
+                font_.name.append(c);
         }
         break;
     case Dest::ColorTable:
         for (QChar c : text) {
             if (c == u';') {
-                m_builder.addColor(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
-                m_red = m_green = m_blue = 0;
-                m_colorSet = false;
+                builder_.addColor(colorSet_ ? QColor(red_, green_, blue_) : QColor());
+                red_ = green_ = blue_ = 0;
+                colorSet_ = false;
             }
         }
         break;
@@ -473,32 +473,32 @@ void Reader::addText(QStringView text)
 
 void Reader::commitFont()
 {
-    if (m_fontNumber >= 0 && !m_font.name.trimmed().isEmpty()) {
-        Font font = m_font;
+    if (fontNumber_ >= 0 && !font_.name.trimmed().isEmpty()) {
+        Font font = font_;
         font.name = font.name.trimmed();
-        m_builder.addFont(m_fontNumber, font);
+        builder_.addFont(fontNumber_, font);
     }
     // Properties before the next \f belong to no font.
-    m_font = Font();
-    m_fontNumber = -1;
+    font_ = Font();
+    fontNumber_ = -1;
 }
 
 void Reader::paragraph()
 {
     if (state().dest == Dest::Normal)
-        m_builder.paragraph(state().chr, state().para);
+        builder_.paragraph(state().chr, state().para);
 }
 
 void Reader::cell()
 {
     if (state().dest == Dest::Normal)
-        m_builder.cell(state().chr);
+        builder_.cell(state().chr);
 }
 
 void Reader::row()
 {
     if (state().dest == Dest::Normal)
-        m_builder.row();
+        builder_.row();
 }
 
 } // namespace

@@ -26,29 +26,29 @@ int hexValue(char16_t c)
 
 Token Tokenizer::next()
 {
-    while (m_p < m_end) {
-        const char16_t c = *m_p;
+    while (p_ < end_) {
+        const char16_t c = *p_;
         switch (c) {
         case '{':
-            ++m_p;
+            ++p_;
             return token(Token::Type::GroupOpen);
         case '}':
-            ++m_p;
+            ++p_;
             return token(Token::Type::GroupClose);
         case '\r':
         case '\n':
             // Line ends carry no meaning in RTF, not even between the two bytes of a character.
-            ++m_p;
+            ++p_;
             continue;
         case '\\':
             break;
         default:
             return plainText();
         }
-        ++m_p;
-        if (m_p >= m_end)
+        ++p_;
+        if (p_ >= end_)
             break;
-        if (isLetter(*m_p)) {
+        if (isLetter(*p_)) {
             Word word;
             readWord(word);
             Token t = token(Token::Type::Word);
@@ -57,7 +57,7 @@ Token Tokenizer::next()
             t.param = word.param;
             return t;
         }
-        const char16_t symbol = *m_p++;
+        const char16_t symbol = *p_++;
         if (symbol != '\'') {
             Token t = token(Token::Type::Symbol);
             t.symbol = symbol;
@@ -65,8 +65,8 @@ Token Tokenizer::next()
         }
         int value = 0;
         int digits = 0;
-        while (digits < 2 && m_p < m_end && hexValue(*m_p) >= 0) {
-            value = value * 16 + hexValue(*m_p++);
+        while (digits < 2 && p_ < end_ && hexValue(*p_) >= 0) {
+            value = value * 16 + hexValue(*p_++);
             ++digits;
         }
         // Broken or cut off: no byte to speak of.
@@ -81,17 +81,17 @@ Token Tokenizer::next()
 
 Token Tokenizer::plainText()
 {
-    const char16_t *start = m_p++;
+    const char16_t *start = p_++;
     if (*start >= 0x20) {
-        while (m_p < m_end) {
-            const char16_t d = *m_p;
+        while (p_ < end_) {
+            const char16_t d = *p_;
             if (d < 0x20 || d == '\\' || d == '{' || d == '}')
                 break;
-            ++m_p;
+            ++p_;
         }
     }
     Token t = token(Token::Type::Text);
-    t.text = QStringView(start, m_p);
+    t.text = QStringView(start, p_);
     return t;
 }
 
@@ -99,31 +99,31 @@ Token Tokenizer::plainText()
 // letters RTF allows comes back empty and so matches nothing.
 void Tokenizer::readWord(Word &word)
 {
-    const char16_t *start = m_p;
-    while (m_p < m_end && isLetter(*m_p))
-        ++m_p;
-    const qsizetype len = m_p - start;
+    const char16_t *start = p_;
+    while (p_ < end_ && isLetter(*p_))
+        ++p_;
+    const qsizetype len = p_ - start;
     if (len <= 32) {
-        std::copy(start, m_p, word.letters);
+        std::copy(start, p_, word.letters);
         word.name = std::string_view(word.letters, size_t(len));
     } else {
         word.name = {};
     }
     bool negative = false;
-    if (m_p + 1 < m_end && *m_p == '-' && isDigit(m_p[1])) {
+    if (p_ + 1 < end_ && *p_ == '-' && isDigit(p_[1])) {
         negative = true;
-        ++m_p;
+        ++p_;
     }
     qint64 value = 0;
     word.hasParam = false;
-    while (m_p < m_end && isDigit(*m_p)) {
+    while (p_ < end_ && isDigit(*p_)) {
         word.hasParam = true;
         if (value < 100000000000LL)
-            value = value * 10 + (*m_p - '0');
-        ++m_p;
+            value = value * 10 + (*p_ - '0');
+        ++p_;
     }
-    if (m_p < m_end && *m_p == ' ')
-        ++m_p;
+    if (p_ < end_ && *p_ == ' ')
+        ++p_;
     value = std::min<qint64>(value, 2000000000);
     word.param = int(negative ? -value : value);
 }
@@ -131,21 +131,21 @@ void Tokenizer::readWord(Word &word)
 bool Tokenizer::skipGroup()
 {
     int depth = 1;
-    while (m_p < m_end) {
-        const char16_t c = *m_p++;
+    while (p_ < end_) {
+        const char16_t c = *p_++;
         if (c == '{') {
             ++depth;
         } else if (c == '}') {
             if (--depth == 0)
                 return true;
-        } else if (c == '\\' && m_p < m_end) {
-            if (isLetter(*m_p)) {
+        } else if (c == '\\' && p_ < end_) {
+            if (isLetter(*p_)) {
                 Word word;
                 readWord(word);
                 if (word.name == "bin" && word.hasParam)
                     skipBinary(word.param);
             } else {
-                ++m_p;
+                ++p_;
             }
         }
     }
@@ -155,7 +155,7 @@ bool Tokenizer::skipGroup()
 void Tokenizer::skipBinary(int count)
 {
     if (count > 0)
-        m_p += std::min<qint64>(count, m_end - m_p);
+        p_ += std::min<qint64>(count, end_ - p_);
 }
 
 } // namespace rtf

@@ -31,7 +31,7 @@ struct Token
 class Tokenizer
 {
 public:
-    explicit Tokenizer(QStringView rtf) : m_p(rtf.utf16()), m_end(m_p + rtf.size()) {}
+    explicit Tokenizer(QStringView rtf) : p_(rtf.utf16()), end_(p_ + rtf.size()) {}
 
     Token next();
     // Skips the rest of the current group, minding escaped braces and \bin data, up to and
@@ -51,8 +51,8 @@ private:
     void readWord(Word &word);
     Token plainText();
 
-    const char16_t *m_p;
-    const char16_t *m_end;
+    const char16_t *p_;
+    const char16_t *end_;
 };
 
 } // namespace rtf
