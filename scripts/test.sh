@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite:
-#  1. the include check (includes run one way down the layers), then unit, widget and randomised reader tests, offscreen;
+#  1. the include check (includes run one way down the layers), then unit, widget and
+#     randomised reader tests, offscreen;
 #  2. end-to-end tests, the real program under its own Xvfb;
 #  3. the unit and widget tests again in an address and undefined-behaviour sanitizer build;
 #  4. the readers' libFuzzer targets, each for a bounded time.

@@ -1,6 +1,5 @@
 #pragma once
-// Tests and benchmarks reach the main window's controls and menu items through the object names
-// the window gives them.
+// Tests and benchmarks reach the main window's controls and menu items by their object names.
 #include "app/frmMain.h"
 
 #include <QAction>
@@ -8,17 +7,9 @@
 #include <QToolBar>
 #include <QWebEngineView>
 
-template <class T> T *control(const frmMain &form, const QString &name)
-{
-    T *found = form.findChild<T *>(name);
-    if (!found)
-        qFatal("the main window has no %s", qPrintable(name));
-    return found;
-}
-inline TextBox *txtHTML(const frmMain &form) { return control<TextBox>(form, QStringLiteral("txtHTML")); }
-inline QWebEngineView *Web(const frmMain &form) { return control<QWebEngineView>(form, QStringLiteral("Web")); }
-inline QToolBar *Toolbar1(const frmMain &form) { return control<QToolBar>(form, QStringLiteral("Toolbar1")); }
-inline QWidget *Client(const frmMain &form) { return control<QWidget>(form, QStringLiteral("Client")); }
-inline QMenu *mnuEdit(const frmMain &form) { return control<QMenu>(form, QStringLiteral("mnuEdit")); }
-inline QAction *MenuItem(const frmMain &form, const QString &name) { return control<QAction>(form, name); }
-
+inline TextBox *txtHTML(const frmMain &f) { return f.findChild<TextBox *>(QStringLiteral("txtHTML")); }
+inline QWebEngineView *Web(const frmMain &f) { return f.findChild<QWebEngineView *>(QStringLiteral("Web")); }
+inline QToolBar *Toolbar1(const frmMain &f) { return f.findChild<QToolBar *>(QStringLiteral("Toolbar1")); }
+inline QWidget *Client(const frmMain &f) { return f.findChild<QWidget *>(QStringLiteral("Client")); }
+inline QMenu *mnuEdit(const frmMain &f) { return f.findChild<QMenu *>(QStringLiteral("mnuEdit")); }
+inline QAction *MenuItem(const frmMain &f, const QString &name) { return f.findChild<QAction *>(name); }
