@@ -313,7 +313,8 @@ DecodedDocument DetectAndDecode(QByteArrayView bytes)
     // 7-bit text with ISO-2022-JP's escape sequences is that, whatever an 8-bit declaration
     // says: read as Shift_JIS, the escapes would show as text. The check stops at the first
     // 8-bit byte.
-    if (IsAscii(bytes) && CountIso2022JpEscapes(bytes) > 0) {
+    const bool ascii = IsAscii(bytes);
+    if (ascii && CountIso2022JpEscapes(bytes) > 0) {
         DecodedDocument iso = DecodeRaw(bytes, TextEncoding::Iso2022Jp);
         if (!iso.hadInvalidBytes)
             return iso;
@@ -329,7 +330,7 @@ DecodedDocument DetectAndDecode(QByteArrayView bytes)
 
     // The validity check stops at the first bad byte, so legacy files are not read twice.
     if (bytes.isValidUtf8())
-        return DecodeRaw(bytes, IsAscii(bytes) ? TextEncoding::ShiftJis : TextEncoding::Utf8);
+        return DecodeRaw(bytes, ascii ? TextEncoding::ShiftJis : TextEncoding::Utf8);
 
     const TextEncoding guess = GuessJapaneseLegacy(bytes) == JapaneseLegacy::EucJp
         ? TextEncoding::EucJp : TextEncoding::ShiftJis;
