@@ -132,6 +132,12 @@ void OfferRecovery(DocumentContext &c, RecoveryStore &store)
     if (Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) == MsgAnswer::Yes) {
         c.pane.SetText(doc.text);
         c.doc.Restore(doc.path, doc.title, doc.encoding, doc.diskIdentity);
+        // What the text says and how the file ended its lines, so a save keeps the file's
+        // encoding and breaks (one that ended without a break gets one).
+        c.doc.SetFileDeclaration(DeclaredEncoding(doc.text));
+        LineEnds ends;
+        ends.style = doc.lineBreak;
+        c.doc.SetLineEnds(ends);
         c.doc.SetModified(true);
         // This editor keeps the text from now on, before the old file goes.
         store.Keep(doc);

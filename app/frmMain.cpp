@@ -203,7 +203,7 @@ void frmMain::keepForRecovery(const QString &paneText)
     if (!doc_.IsModified())
         return;
     recovery_.Keep(RecoveredDocument{paneText, doc_.FilePath(), doc_.FileTitle(), doc_.Encoding(),
-                                     doc_.DiskIdentity()});
+                                     doc_.DiskIdentity(), doc_.FileLineEnds().style});
 }
 
 void frmMain::OpenFile(const QString &path)

@@ -49,7 +49,10 @@ bool LoadFile(DocumentContext &c, const QString &path, const QString &title)
     }
     c.pane.SetText(doc.text);
     c.doc.SetFile(path, title, doc.encoding);
-    c.doc.SetSpellings(std::move(doc.spellings));  // after SetText, whose change moved the old ones
+    // After SetText, whose change moved the old records.
+    c.doc.SetSpellings(std::move(doc.spellings));
+    c.doc.SetLineEnds(std::move(doc.lineEnds));
+    c.doc.SetFileDeclaration(doc.declared);
     if (doc.hadInvalidBytes)
         Report(c.window, QStringLiteral("「%1」には %2 として読めないバイトが含まれています。\n"
                                         "それらは「\uFFFD」と表示され、保存するとこの文字に置き換えられます。")
@@ -61,17 +64,19 @@ bool LoadFile(DocumentContext &c, const QString &path, const QString &title)
 // Characters that encoding cannot hold are never replaced without the user's consent: the
 // user may store the page as UTF-8 instead, or write nothing (nullopt).
 std::optional<EncodedDocument> EncodeForFile(const DocumentContext &c, const QString &text,
-                                             const QString &path, TextEncoding *used)
+                                             const QString &path, SaveResult *result)
 {
     const QString name = QFileInfo(path).fileName();
-    TextEncoding encoding = ChooseWriteEncoding(text, c.doc.Encoding());
-    // The file's own spellings, only into the encoding they were read in.
-    EncodedDocument out = EncodeDocument(text, encoding, encoding == c.doc.Encoding()
-                                                             ? c.doc.Spellings() : SpellingRecord());
+    TextEncoding encoding = ChooseWriteEncoding(text, c.doc.Encoding(), c.doc.FileDeclaration());
+    // The file's own spellings, only into the encoding they were read in; its line ends in any.
+    EncodedDocument out = EncodeDocument(text, encoding,
+                                         encoding == c.doc.Encoding() ? c.doc.Spellings() : SpellingRecord(),
+                                         c.doc.FileLineEnds());
+    result->declared = DeclaredEncoding(text);
     if (out.unstorable && !StoresEveryCharacter(encoding)) {
         // A page that declares Shift_JIS gets a byte-order mark: browsers trust it over the
         // declaration, so the page is still read as what it is.
-        const bool declared = DeclaredEncoding(text).has_value();
+        const bool declared = result->declared.has_value();
         const QString question = declared
             ? QStringLiteral("「%1」には %2 で保存できない文字が含まれています。\n"
                              "UTF-8 (BOM 付き) で保存しますか？\n"
@@ -83,7 +88,7 @@ std::optional<EncodedDocument> EncodeForFile(const DocumentContext &c, const QSt
         if (!Agrees(c.window, question.arg(name, EncodingName(encoding))))
             return std::nullopt;
         encoding = declared ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
-        out = EncodeDocument(text, encoding);
+        out = EncodeDocument(text, encoding, {}, c.doc.FileLineEnds());
     }
     if (out.unstorable) {
         // Only unpaired surrogates are left: no encoding has bytes for them.
@@ -94,7 +99,7 @@ std::optional<EncodedDocument> EncodeForFile(const DocumentContext &c, const QSt
         if (!Agrees(c.window, question.arg(name, EncodingName(encoding))))
             return std::nullopt;
     }
-    *used = encoding;
+    result->encoding = encoding;
     return out;
 }
 
@@ -104,7 +109,7 @@ SaveResult WriteDocument(const DocumentContext &c, const QString &path)
 {
     SaveResult result;
     const std::optional<EncodedDocument> encoded =
-        EncodeForFile(c, c.pane.Text(), path, &result.encoding);
+        EncodeForFile(c, c.pane.Text(), path, &result);
     if (!encoded)
         return result;  // the user chose not to write
     WriteResult written = WriteFileSafely(path, encoded->bytes);
@@ -134,6 +139,7 @@ SaveResult Finish(DocumentContext &c, SaveResult result, const QString &path,
         return result;
     }
     c.doc.SetFile(path, title, result.encoding);
+    c.doc.SetFileDeclaration(result.declared);
     // The settings file reports its own failure; as with any failed write, a pending exit
     // is withdrawn and the program stays open.
     result.settingsWritten = c.font.SaveFontSettings(c.window);

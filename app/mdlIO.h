@@ -12,6 +12,7 @@ enum class SaveOutcome { Written, Cancelled, Failed };
 struct SaveResult {
     SaveOutcome outcome = SaveOutcome::Cancelled;
     TextEncoding encoding = TextEncoding::ShiftJis;  // what the file was written in
+    std::optional<TextEncoding> declared;            // what the written page declares
     QString reason;                                  // why a write failed, as reported
     bool settingsWritten = true;  // the font settings file followed (reported when not)
     bool written() const { return outcome == SaveOutcome::Written; }

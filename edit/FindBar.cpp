@@ -119,6 +119,14 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
             Close();
             return true;
         }
+        // Tab moves between the bar's texts (nothing else in it takes the focus). Let through,
+        // it would reach the pane, which has no use for Tab as a move and would type it over
+        // the match.
+        if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) {
+            if (replaceRow_->isVisible())
+                (watched == findEdit_ ? replaceEdit_ : findEdit_)->setFocus(Qt::TabFocusReason);
+            return true;
+        }
         if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
             if (watched == replaceEdit_)
                 ReplaceCurrent();

@@ -22,6 +22,8 @@ void Document::Restore(const QString &path, const QString &title,
     fileTitle_ = title;
     encoding_ = encoding;
     spellings_.clear();
+    lineEnds_ = {};
+    declaration_.reset();
     diskIdentity_ = diskIdentity;
     declinedIdentity_.reset();
     announce();
@@ -57,6 +59,8 @@ void Document::MakeUntitled()
     fileTitle_ = UntitledName;
     encoding_.reset();
     spellings_.clear();
+    lineEnds_ = {};
+    declaration_.reset();
     diskIdentity_.reset();
     declinedIdentity_.reset();
     announce();
@@ -66,6 +70,8 @@ void Document::TextChanged(int position, int removed, int added)
 {
     if (!spellings_.empty())
         ShiftSpellings(spellings_, position, removed, added);
+    if (!lineEnds_.others.empty())
+        ShiftSpellings(lineEnds_.others, position, removed, added);
 }
 
 QString Document::Caption() const

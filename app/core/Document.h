@@ -61,6 +61,13 @@ public:
     // with the pane's text, so an unedited part is written back with the bytes it had.
     const SpellingRecord &Spellings() const { return spellings_; }
     void SetSpellings(SpellingRecord spellings) { spellings_ = std::move(spellings); }
+    // How the file ends its lines, kept in step with the pane's text like the spellings.
+    const LineEnds &FileLineEnds() const { return lineEnds_; }
+    void SetLineEnds(LineEnds lineEnds) { lineEnds_ = std::move(lineEnds); }
+    // The encoding the page declared when it was last read or written: while it declares the
+    // same, it is written in the encoding it was read in, even where the declaration lies.
+    std::optional<TextEncoding> FileDeclaration() const { return declaration_; }
+    void SetFileDeclaration(std::optional<TextEncoding> declared) { declaration_ = declared; }
     // The pane's text changed at position: removed characters went, added came.
     void TextChanged(int position, int removed, int added);
 
@@ -81,6 +88,8 @@ private:
     QString fileTitle_ = UntitledName;
     std::optional<TextEncoding> encoding_;
     SpellingRecord spellings_;
+    LineEnds lineEnds_;
+    std::optional<TextEncoding> declaration_;
     std::optional<FileIdentity> diskIdentity_;
     std::optional<FileIdentity> declinedIdentity_;
 };

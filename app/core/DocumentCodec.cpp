@@ -6,6 +6,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 
 namespace {
@@ -19,9 +20,26 @@ constexpr qsizetype DeclarationWindow = 64 * 1024;
 
 bool IsLineBreak(char16_t c) { return c == u'\n' || c == u'\r'; }
 
+constexpr quint32 kCrLf = 0x0D0A, kLf = 0x0A, kCr = 0x0D;
+
+quint32 CodeOf(LineBreak style)
+{
+    switch (style) {
+    case LineBreak::Lf: return kLf;
+    case LineBreak::Cr: return kCr;
+    case LineBreak::CrLf: break;
+    }
+    return kCrLf;
+}
+
+LineBreak StyleOf(quint32 code)
+{
+    return code == kLf ? LineBreak::Lf : code == kCr ? LineBreak::Cr : LineBreak::CrLf;
+}
+
 // Replaces every CR LF, lone CR and lone LF by '\n' in place; moves the marks, which index
-// the text before, to the same characters after.
-void NormaliseLineBreaks(QString &text, SpellingRecord &marks)
+// the text before, to the same characters after. Returns how the breaks were spelled.
+LineEnds NormaliseLineBreaks(QString &text, SpellingRecord &marks)
 {
     QChar *const begin = text.data();
     const QChar *read = begin;
@@ -31,21 +49,62 @@ void NormaliseLineBreaks(QString &text, SpellingRecord &marks)
     // and an empty list, which holds no data, would be "detached" once for every character.
     SpellingMark *mark = marks.data();
     SpellingMark *const marksEnd = mark + marks.size();
+    // Breaks are recorded against the first one's style; the majority is settled after.
+    LineEnds ends;
+    quint32 first = 0;
+    qsizetype counts[3] = {};  // CR LF, LF, CR
+    auto recordBreak = [&](quint32 code) {
+        ++counts[code == kCrLf ? 0 : code == kLf ? 1 : 2];
+        if (first == 0)
+            first = code;
+        else if (code != first)
+            ends.others.append({write - begin, code});
+        *write++ = u'\n';
+    };
     while (read != end) {
         if (mark != marksEnd && mark->position == read - begin) {
             mark->position = write - begin;
             ++mark;
         }
         if (*read == u'\r') {
-            *write++ = u'\n';
             ++read;
-            if (read != end && *read == u'\n')
+            if (read != end && *read == u'\n') {
                 ++read;
+                recordBreak(kCrLf);
+            } else {
+                recordBreak(kCr);
+            }
+        } else if (*read == u'\n') {
+            ++read;
+            recordBreak(kLf);
         } else {
             *write++ = *read++;
         }
     }
     text.truncate(write - begin);
+    ends.finalBreak = !text.isEmpty() && text.back() == u'\n';
+    if (first == 0)
+        return ends;
+    ends.style = StyleOf(first);
+    const qsizetype firstCount = counts[first == kCrLf ? 0 : first == kLf ? 1 : 2];
+    const qsizetype *most = std::max_element(std::begin(counts), std::end(counts));
+    if (*most <= firstCount)
+        return ends;
+    // Most breaks are of another style than the first (a mixed file): record against that.
+    const LineBreak majority = std::array{LineBreak::CrLf, LineBreak::Lf, LineBreak::Cr}[most - counts];
+    SpellingRecord others;
+    const SpellingMark *old = ends.others.constData();
+    const SpellingMark *const oldEnd = old + ends.others.size();
+    for (qsizetype at = 0; (at = text.indexOf(u'\n', at)) >= 0; ++at) {
+        quint32 code = first;
+        if (old != oldEnd && old->position == at)
+            code = (old++)->code;
+        if (code != CodeOf(majority))
+            others.append({at, code});
+    }
+    ends.style = majority;
+    ends.others = std::move(others);
+    return ends;
 }
 
 std::optional<LegacyCodec> LegacyCodecFor(TextEncoding encoding)
@@ -251,6 +310,15 @@ DecodedDocument DetectAndDecode(QByteArrayView bytes)
     // Declarations are ASCII in every encoding they may name here.
     const QString head = QString::fromLatin1(bytes.first(std::min(bytes.size(), DeclarationWindow)));
     const std::optional<TextEncoding> declared = DeclaredEncoding(head);
+    // 7-bit text with ISO-2022-JP's escape sequences is that, whatever an 8-bit declaration
+    // says: read as Shift_JIS, the escapes would show as text. The check stops at the first
+    // 8-bit byte.
+    const bool ascii = IsAscii(bytes);
+    if (ascii && CountIso2022JpEscapes(bytes) > 0) {
+        DecodedDocument iso = DecodeRaw(bytes, TextEncoding::Iso2022Jp);
+        if (!iso.hadInvalidBytes)
+            return iso;
+    }
     std::optional<DecodedDocument> tried;
     if (declared && !StoresEveryCharacter(*declared)) {
         tried = DecodeRaw(bytes, *declared);
@@ -261,16 +329,8 @@ DecodedDocument DetectAndDecode(QByteArrayView bytes)
     }
 
     // The validity check stops at the first bad byte, so legacy files are not read twice.
-    if (bytes.isValidUtf8()) {
-        if (!IsAscii(bytes))
-            return DecodeRaw(bytes, TextEncoding::Utf8);
-        if (CountIso2022JpEscapes(bytes) > 0) {
-            DecodedDocument iso = DecodeRaw(bytes, TextEncoding::Iso2022Jp);
-            if (!iso.hadInvalidBytes)
-                return iso;
-        }
-        return DecodeRaw(bytes, TextEncoding::ShiftJis);
-    }
+    if (bytes.isValidUtf8())
+        return DecodeRaw(bytes, ascii ? TextEncoding::ShiftJis : TextEncoding::Utf8);
 
     const TextEncoding guess = GuessJapaneseLegacy(bytes) == JapaneseLegacy::EucJp
         ? TextEncoding::EucJp : TextEncoding::ShiftJis;
@@ -281,9 +341,16 @@ DecodedDocument DetectAndDecode(QByteArrayView bytes)
 
 DecodedDocument Finish(DecodedDocument doc)
 {
-    NormaliseLineBreaks(doc.text, doc.spellings);
+    doc.lineEnds = NormaliseLineBreaks(doc.text, doc.spellings);
     doc.text.squeeze(); // the legacy decoders size their buffer for the worst case
+    doc.declared = DeclaredEncoding(doc.text);
     return doc;
+}
+
+bool HasByteOrderMark(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf8Bom || encoding == TextEncoding::Utf16Le
+        || encoding == TextEncoding::Utf16Be;
 }
 
 } // namespace
@@ -356,6 +423,7 @@ DecodedDocument DecodeDocumentAs(QByteArrayView bytes, TextEncoding encoding)
 
 std::optional<TextEncoding> DeclaredEncoding(QStringView text)
 {
+    text = text.first(std::min(text.size(), DeclarationWindow));
     if (text.startsWith(u"<?xml", Qt::CaseSensitive) && text.size() > 5 && IsHtmlSpace(text[5])) {
         const qsizetype close = text.indexOf(u"?>");
         const QStringView declaration = text.sliced(0, close < 0 ? text.size() : close);
@@ -389,37 +457,54 @@ std::optional<TextEncoding> DeclaredEncoding(QStringView text)
     return std::nullopt;
 }
 
-TextEncoding ChooseWriteEncoding(QStringView text, std::optional<TextEncoding> readEncoding)
+TextEncoding ChooseWriteEncoding(QStringView text, std::optional<TextEncoding> readEncoding,
+                                 std::optional<TextEncoding> readDeclaration)
 {
-    if (const auto declared = DeclaredEncoding(text)) {
-        if (*declared == TextEncoding::Utf8 && readEncoding == TextEncoding::Utf8Bom)
-            return TextEncoding::Utf8Bom;
-        const bool readUtf16 = readEncoding == TextEncoding::Utf16Le || readEncoding == TextEncoding::Utf16Be;
-        if ((*declared == TextEncoding::Utf16Le || *declared == TextEncoding::Utf16Be) && readUtf16)
-            return *readEncoding;
-        return *declared;
-    }
-    return readEncoding.value_or(TextEncoding::ShiftJis);
+    if (readEncoding && HasByteOrderMark(*readEncoding))
+        return *readEncoding;
+    const std::optional<TextEncoding> declared = DeclaredEncoding(text);
+    if (declared && readEncoding && declared == readDeclaration)
+        return *readEncoding;
+    return declared.value_or(readEncoding.value_or(TextEncoding::ShiftJis));
 }
 
-EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const SpellingRecord &spellings)
+EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const SpellingRecord &spellings,
+                               const LineEnds &lineEnds)
 {
     const std::optional<LegacyCodec> legacy = LegacyCodecFor(encoding);
     const bool sjis = encoding == TextEncoding::ShiftJis;
     const bool endsWithBreak = !text.isEmpty() && IsLineBreak(text.back().unicode());
+    const bool addBreak = !endsWithBreak && lineEnds.finalBreak;
 
-    // Every line break becomes CR LF; one more CR LF ends a text without a final break.
+    // A break is written in at most two characters, so the laid-out text is at most one longer
+    // for each lone CR or LF, and two for a final break.
     const qsizetype n = text.size();
-    qsizetype size = n + (endsWithBreak ? 0 : 2);
+    qsizetype size = n + (addBreak ? 2 : 0);
     for (qsizetype i = 0; i < n; ++i) {
         if ((text[i] == u'\r' && (i + 1 == n || text[i + 1] != u'\n'))
             || (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')))
-            ++size; // a lone CR or LF grows into CR LF
+            ++size;
     }
     // The marks follow their characters into the laid-out text.
     SpellingRecord marks = legacy ? spellings : SpellingRecord();
     SpellingMark *mark = marks.data();  // once, as in NormaliseLineBreaks
     SpellingMark *const marksEnd = mark + marks.size();
+    const quint32 standard = CodeOf(lineEnds.style);
+    const SpellingMark *other = lineEnds.others.constData();
+    const SpellingMark *const othersEnd = other + lineEnds.others.size();
+    // The code of the break at position i; asked in increasing positions only.
+    auto breakCode = [&](qsizetype i) {
+        while (other != othersEnd && other->position < i)
+            ++other;
+        return other != othersEnd && other->position == i ? other->code : standard;
+    };
+    auto writeBreak = [](QChar *w, quint32 code) {
+        if (code != kLf)
+            *w++ = u'\r';
+        if (code != kCr)
+            *w++ = u'\n';
+        return w;
+    };
     QString lines(size, Qt::Uninitialized);
     QChar *w = lines.data();
     for (qsizetype i = 0; i < n; ++i) {
@@ -429,19 +514,21 @@ EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const Sp
             (mark++)->position = w - lines.data();
         const char16_t c = text[i].unicode();
         if (c == u'\r' || c == u'\n') {
-            *w++ = u'\r';
-            *w++ = u'\n';
+            quint32 code = breakCode(i);
             if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
                 ++i;
+            // A lone CR followed by a lone LF would read back as one CR LF.
+            if (code == kCr && i + 1 < n && IsLineBreak(text[i + 1].unicode()) && breakCode(i + 1) == kLf)
+                code = kCrLf;
+            w = writeBreak(w, code);
         } else {
             *w++ = QChar(sjis ? legacy_detail::ControlToIcu(c) : c);
         }
     }
-    if (!endsWithBreak) {
-        *w++ = u'\r';
-        *w++ = u'\n';
-    }
-    Q_ASSERT(w == lines.data() + size);
+    if (addBreak)
+        w = writeBreak(w, standard);
+    Q_ASSERT(w <= lines.data() + size);
+    lines.truncate(w - lines.data());
 
     EncodedDocument out;
     if (sjis) {

@@ -34,6 +34,8 @@ std::optional<TextEncoding> EncodingFromKey(const QString &key)
     return std::nullopt;
 }
 
+const QString LineBreakKeys[] = {QStringLiteral("crlf"), QStringLiteral("lf"), QStringLiteral("cr")};
+
 } // namespace
 
 // One line of JSON with the document's particulars, then the text in UTF-8.
@@ -41,7 +43,8 @@ QByteArray FormatRecovery(const RecoveredDocument &doc)
 {
     QJsonObject meta{{QStringLiteral("path"), doc.path},
                      {QStringLiteral("title"), doc.title},
-                     {QStringLiteral("encoding"), EncodingKey(doc.encoding)}};
+                     {QStringLiteral("encoding"), EncodingKey(doc.encoding)},
+                     {QStringLiteral("breaks"), LineBreakKeys[int(doc.lineBreak)]}};
     if (doc.diskIdentity) {
         meta.insert(QStringLiteral("disk"),
                     QJsonObject{{QStringLiteral("device"), QString::number(doc.diskIdentity->device)},
@@ -68,6 +71,10 @@ std::optional<RecoveredDocument> ParseRecovery(const QByteArray &bytes)
     if (doc.title.isEmpty())
         return std::nullopt;
     doc.encoding = EncodingFromKey(meta.value(QStringLiteral("encoding")).toString());
+    const QString breaks = meta.value(QStringLiteral("breaks")).toString();
+    for (LineBreak b : {LineBreak::CrLf, LineBreak::Lf, LineBreak::Cr})
+        if (breaks == LineBreakKeys[int(b)])
+            doc.lineBreak = b;
     const QJsonObject disk = meta.value(QStringLiteral("disk")).toObject();
     if (!disk.isEmpty()) {
         FileIdentity id;

@@ -21,6 +21,7 @@ struct RecoveredDocument {
     QString title;  // the display name
     std::optional<TextEncoding> encoding;
     std::optional<FileIdentity> diskIdentity;  // the version of the file the text was based on
+    LineBreak lineBreak = LineBreak::CrLf;     // how the file ends its lines
 };
 
 QByteArray FormatRecovery(const RecoveredDocument &doc);

@@ -5,6 +5,8 @@
 #include <QFontInfo>
 #include <QStringList>
 
+#include <tuple>
+
 QString InstalledFace(const QString &family)
 {
     // Not QFontDatabase::hasFamily: it also answers yes for names the system's font
@@ -21,4 +23,24 @@ QString InstalledFace(const QString &family)
             return face;
     // The face Qt falls back to for it.
     return QFontInfo(QFont(family)).family();
+}
+
+QString FaceStyle(const QString &face, bool bold, bool italic)
+{
+    const int weight = bold ? QFont::Bold : QFont::Normal;
+    QString best;
+    std::tuple<int, int, qsizetype> bestScore{};
+    for (const QString &style : QFontDatabase::styles(face)) {
+        const int w = QFontDatabase::weight(face, style);
+        // Bold and slant as asked first, then the weight nearest, then the shortest name
+        // ("Bold" before "Condensed Bold").
+        const std::tuple<int, int, qsizetype> score{
+            int((w >= QFont::Bold) != bold) + int(QFontDatabase::italic(face, style) != italic),
+            qAbs(w - weight), style.size()};
+        if (best.isEmpty() || score < bestScore) {
+            best = style;
+            bestScore = score;
+        }
+    }
+    return best;
 }

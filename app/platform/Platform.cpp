@@ -97,7 +97,10 @@ public:
     {
         // The dialog lists installed faces only: it starts at the one that shows the font.
         QFont shown = initial;
-        shown.setFamilies({InstalledFace(initial.family())});
+        const QString face = InstalledFace(initial.family());
+        shown.setFamilies({face});
+        // Named, the style is selected in the dialog's list; it leaves the chosen font.
+        shown.setStyleName(FaceStyle(face, initial.bold(), initial.italic()));
         QFontDialog dlg(shown, parent);
         dlg.setOption(QFontDialog::DontUseNativeDialog);
         // Only face, style and size are taken: the effects box (strike-out, underline) is not

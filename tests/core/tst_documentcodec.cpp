@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTest>
@@ -33,20 +34,26 @@ QByteArray ReadPage(const QString &name)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// What an unedited save should write: every line break as CR LF, a final one added.
-QByteArray WithCrLf(QByteArray bytes, TextEncoding encoding)
+bool IsUtf16(TextEncoding e) { return e == TextEncoding::Utf16Le || e == TextEncoding::Utf16Be; }
+
+// A file's code units as characters (bytes as Latin-1; UTF-16 without its mark), so a page
+// can be changed as a converter would change it, whatever its encoding.
+QString Units(const QByteArray &bytes, TextEncoding e)
 {
-    const bool utf16 = encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
-    if (!utf16) {
-        bytes.replace("\r\n", "\n").replace('\n', "\r\n");
-        return bytes.endsWith("\r\n") ? bytes : bytes + "\r\n";
-    }
-    const bool le = encoding == TextEncoding::Utf16Le;
-    QString text = QStringDecoder(le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
-                                  QStringDecoder::Flag::ConvertInitialBom)
-                       .decode(bytes);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\n', QLatin1String("\r\n"));
-    return QStringEncoder(le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE).encode(text);
+    if (!IsUtf16(e))
+        return QString::fromLatin1(bytes);
+    return QStringDecoder(e == TextEncoding::Utf16Le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                          QStringDecoder::Flag::ConvertInitialBom)
+        .decode(bytes);
+}
+
+QByteArray FromUnits(const QString &units, TextEncoding e)
+{
+    if (!IsUtf16(e))
+        return units.toLatin1();
+    const bool le = e == TextEncoding::Utf16Le;
+    return QByteArray(le ? "\xFF\xFE" : "\xFE\xFF") +
+        QStringEncoder(le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE).encode(units);
 }
 
 // The bytes of one code of a legacy encoding.
@@ -74,6 +81,7 @@ private slots:
     void reopenAndSaveKeepsBytes();
     void lineBreaks_data();
     void lineBreaks();
+    void keepsEveryBreakOneBreak();
     void writesEveryKindOfBreakAsCrLf();
     void detectsEncoding_data();
     void detectsEncoding();
@@ -180,7 +188,7 @@ void TestDocumentCodec::lineBreaks_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("written");
-    QTest::newRow("no final break gains one")
+    QTest::newRow("no final break")
         << QByteArray("a\r\nb") << QString("a\nb") << QByteArray("a\r\nb\r\n");
     QTest::newRow("lone CR") << QByteArray("a\rb\r") << QString("a\nb\n") << QByteArray("a\r\nb\r\n");
     QTest::newRow("lone LF") << QByteArray("a\nb\n") << QString("a\nb\n") << QByteArray("a\r\nb\r\n");
@@ -200,9 +208,24 @@ void TestDocumentCodec::lineBreaks()
     QFETCH(QByteArray, written);
     const DecodedDocument doc = DecodeDocument(file);
     QCOMPARE(doc.text, text);
+    // Unedited, the file's own breaks come back; the same text as a new document's is
+    // written with CR LF.
+    QCOMPARE(EncodeDocument(doc.text, doc.encoding, {}, doc.lineEnds).bytes, file);
     QCOMPARE(EncodeDocument(doc.text, doc.encoding).bytes, written);
     // Saving what was saved changes nothing more.
     QCOMPARE(EncodeDocument(DecodeDocument(written).text, doc.encoding).bytes, written);
+}
+
+void TestDocumentCodec::keepsEveryBreakOneBreak()
+{
+    // "a CR x LF b" with the x deleted: CR and LF side by side would read back as one break.
+    DecodedDocument doc = DecodeDocument("a\rx\nb\n");
+    QCOMPARE(doc.text, QString("a\nx\nb\n"));
+    doc.text.remove(2, 1);
+    ShiftSpellings(doc.lineEnds.others, 2, 1, 0);
+    const QByteArray written = EncodeDocument(doc.text, doc.encoding, {}, doc.lineEnds).bytes;
+    QCOMPARE(written, QByteArray("a\r\n\nb\n"));
+    QCOMPARE(DecodeDocument(written).text, doc.text);
 }
 
 void TestDocumentCodec::writesEveryKindOfBreakAsCrLf()
@@ -451,19 +474,25 @@ void TestDocumentCodec::choosesWriteEncoding_data()
     QTest::addColumn<QString>("html");
     QTest::addColumn<int>("readAs"); // -1: new document
     QTest::addColumn<TextEncoding>("writeAs");
+    QTest::addColumn<int>("declaredWhenRead"); // -1: none
 
     const QString utf8Meta = "<meta charset=\"utf-8\">", sjisMeta = "<meta charset=\"shift_jis\">",
                   noMeta = "<p>x</p>", otherMeta = "<meta charset=\"koi8-r\">";
     const int sjis = int(TextEncoding::ShiftJis), utf8 = int(TextEncoding::Utf8),
               bom = int(TextEncoding::Utf8Bom);
-    QTest::newRow("new document") << noMeta << -1 << TextEncoding::ShiftJis;
-    QTest::newRow("new document declaring utf-8") << utf8Meta << -1 << TextEncoding::Utf8;
-    QTest::newRow("read as shift_jis, declares utf-8") << utf8Meta << sjis << TextEncoding::Utf8;
-    QTest::newRow("read with mark, declares utf-8") << utf8Meta << bom << TextEncoding::Utf8Bom;
-    QTest::newRow("read as utf-8, declares shift_jis") << sjisMeta << utf8 << TextEncoding::ShiftJis;
-    QTest::newRow("read with mark, declares shift_jis") << sjisMeta << bom << TextEncoding::ShiftJis;
-    QTest::newRow("read as utf-8, no declaration") << noMeta << utf8 << TextEncoding::Utf8;
-    QTest::newRow("read with mark, other declaration") << otherMeta << bom << TextEncoding::Utf8Bom;
+    const int utf16be = int(TextEncoding::Utf16Be);
+    QTest::newRow("new document") << noMeta << -1 << TextEncoding::ShiftJis << -1;
+    QTest::newRow("new document declaring utf-8") << utf8Meta << -1 << TextEncoding::Utf8 << -1;
+    QTest::newRow("read as shift_jis, utf-8 declared since") << utf8Meta << sjis << TextEncoding::Utf8 << -1;
+    QTest::newRow("read as shift_jis, declaring utf-8 then") << utf8Meta << sjis << TextEncoding::ShiftJis << utf8;
+    QTest::newRow("declaration changed since") << utf8Meta << sjis << TextEncoding::Utf8 << sjis;
+    QTest::newRow("read with mark, declares utf-8") << utf8Meta << bom << TextEncoding::Utf8Bom << -1;
+    QTest::newRow("read as utf-8, shift_jis declared since") << sjisMeta << utf8 << TextEncoding::ShiftJis << -1;
+    QTest::newRow("read as utf-8, declaring shift_jis then") << sjisMeta << utf8 << TextEncoding::Utf8 << sjis;
+    QTest::newRow("read with mark, declares shift_jis") << sjisMeta << bom << TextEncoding::Utf8Bom << -1;
+    QTest::newRow("read as utf-16be, declares utf-8") << utf8Meta << utf16be << TextEncoding::Utf16Be << utf8;
+    QTest::newRow("read as utf-8, no declaration") << noMeta << utf8 << TextEncoding::Utf8 << -1;
+    QTest::newRow("read with mark, other declaration") << otherMeta << bom << TextEncoding::Utf8Bom << -1;
 }
 
 void TestDocumentCodec::choosesWriteEncoding()
@@ -471,7 +500,8 @@ void TestDocumentCodec::choosesWriteEncoding()
     QFETCH(QString, html);
     QFETCH(int, readAs);
     QFETCH(TextEncoding, writeAs);
-    QCOMPARE(ChooseWriteEncoding(html, OptionalEncoding(readAs)), writeAs);
+    QFETCH(int, declaredWhenRead);
+    QCOMPARE(ChooseWriteEncoding(html, OptionalEncoding(readAs), OptionalEncoding(declaredWhenRead)), writeAs);
 }
 
 void TestDocumentCodec::corpusPages_data()
@@ -479,18 +509,44 @@ void TestDocumentCodec::corpusPages_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<TextEncoding>("encoding");
     QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("declare");  // the label the page's declaration is changed to
+    QTest::addColumn<QString>("breaks");   // the line ends the page's LF are changed to
+    QTest::addColumn<QString>("typed");    // what a typed line break is written as
     const QStringList python{U("Python の開発は、1990 年ごろから開始されています。"), U("「ABC」")};
     const QStringList rbe{U("<title>変数束縛 - Rust By Example</title>"), U("静的な型付けによる型安全性を提供します。")};
-    QTest::newRow("python shift_jis") << "python-shift_jis.txt" << TextEncoding::ShiftJis << python;
-    QTest::newRow("python euc-jp") << "python-euc-jp.txt" << TextEncoding::EucJp << python;
-    QTest::newRow("python iso-2022-jp") << "python-iso-2022-jp.txt" << TextEncoding::Iso2022Jp << python;
-    QTest::newRow("python utf-8") << "python-utf-8.txt" << TextEncoding::Utf8 << python;
-    QTest::newRow("page shift_jis") << "rbe-shift_jis.html" << TextEncoding::ShiftJis << rbe;
-    QTest::newRow("page euc-jp") << "rbe-euc-jp.html" << TextEncoding::EucJp << rbe;
-    QTest::newRow("page iso-2022-jp") << "rbe-iso-2022-jp.html" << TextEncoding::Iso2022Jp << rbe;
-    QTest::newRow("page utf-8") << "rbe-utf-8.html" << TextEncoding::Utf8 << rbe;
-    QTest::newRow("page utf-16le") << "rbe-utf-16le.html" << TextEncoding::Utf16Le << rbe;
-    QTest::newRow("page utf-16be") << "rbe-utf-16be.html" << TextEncoding::Utf16Be << rbe;
+    const QString lf = "\n", crLf = "\r\n", cr = "\r";
+    auto page = [&](const char *name, const char *file, TextEncoding e, const QStringList &words,
+                    const QString &declare = QString(), const QString &breaks = "\n",
+                    const QString &typed = "\n") {
+        QTest::newRow(name) << file << e << words << declare << breaks << typed;
+    };
+    page("python shift_jis", "python-shift_jis.txt", TextEncoding::ShiftJis, python);
+    page("python euc-jp", "python-euc-jp.txt", TextEncoding::EucJp, python);
+    page("python iso-2022-jp", "python-iso-2022-jp.txt", TextEncoding::Iso2022Jp, python);
+    page("python utf-8", "python-utf-8.txt", TextEncoding::Utf8, python);
+    page("page shift_jis", "rbe-shift_jis.html", TextEncoding::ShiftJis, rbe);
+    page("page euc-jp", "rbe-euc-jp.html", TextEncoding::EucJp, rbe);
+    page("page iso-2022-jp", "rbe-iso-2022-jp.html", TextEncoding::Iso2022Jp, rbe);
+    page("page utf-8", "rbe-utf-8.html", TextEncoding::Utf8, rbe);
+    page("page utf-16le", "rbe-utf-16le.html", TextEncoding::Utf16Le, rbe);
+    page("page utf-16be", "rbe-utf-16be.html", TextEncoding::Utf16Be, rbe);
+    // Converted by a tool that left the declaration alone: the bytes decide.
+    page("utf-16le declaring utf-8", "rbe-utf-16le.html", TextEncoding::Utf16Le, rbe, "UTF-8");
+    page("utf-16be declaring utf-8", "rbe-utf-16be.html", TextEncoding::Utf16Be, rbe, "UTF-8");
+    page("iso-2022-jp declaring shift_jis", "rbe-iso-2022-jp.html", TextEncoding::Iso2022Jp, rbe, "Shift_JIS");
+    page("iso-2022-jp declaring utf-8", "rbe-iso-2022-jp.html", TextEncoding::Iso2022Jp, rbe, "UTF-8");
+    page("shift_jis declaring utf-8", "rbe-shift_jis.html", TextEncoding::ShiftJis, rbe, "UTF-8");
+    page("shift_jis declaring euc-jp", "rbe-shift_jis.html", TextEncoding::ShiftJis, rbe, "EUC-JP");
+    page("utf-8 declaring shift_jis", "rbe-utf-8.html", TextEncoding::Utf8, rbe, "Shift_JIS");
+    page("euc-jp declaring utf-8", "rbe-euc-jp.html", TextEncoding::EucJp, rbe, "UTF-8");
+    page("euc-jp declaring shift_jis", "rbe-euc-jp.html", TextEncoding::EucJp, rbe, "Shift_JIS");
+    // Line ends: lf is "line i ends as breaks[i % n]".
+    page("shift_jis CR LF", "rbe-shift_jis.html", TextEncoding::ShiftJis, rbe, {}, crLf, crLf);
+    page("euc-jp lone CR", "rbe-euc-jp.html", TextEncoding::EucJp, rbe, {}, cr, cr);
+    page("utf-16le CR LF", "rbe-utf-16le.html", TextEncoding::Utf16Le, rbe, {}, crLf, crLf);
+    page("utf-8 mixed, mostly LF", "rbe-utf-8.html", TextEncoding::Utf8, rbe, {}, "\r\n|\n|\n|\r", lf);
+    page("iso-2022-jp mixed, mostly CR", "python-iso-2022-jp.txt", TextEncoding::Iso2022Jp, python, {},
+         "\n|\r|\r", cr);
 }
 
 void TestDocumentCodec::corpusPages()
@@ -498,18 +554,43 @@ void TestDocumentCodec::corpusPages()
     QFETCH(QString, file);
     QFETCH(TextEncoding, encoding);
     QFETCH(QStringList, words);
-    const QByteArray bytes = ReadPage(file);
+    QFETCH(QString, declare);
+    QFETCH(QString, breaks);
+    QFETCH(QString, typed);
+    QByteArray bytes = ReadPage(file);
     QVERIFY(!bytes.isEmpty());
-    const DecodedDocument doc = DecodeDocument(bytes);
+    QString units = Units(bytes, encoding);
+    if (!declare.isEmpty()) {
+        const qsizetype at = units.indexOf(QStringLiteral("charset=")) + 9;
+        QVERIFY(at > 8);
+        units.replace(at, units.indexOf(u'"', at) - at, declare);
+    }
+    const QStringList ends = breaks.split(u'|');
+    QStringList lines = units.split(u'\n');
+    units = lines.takeFirst();
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        units += ends[i % ends.size()] + lines[i];
+    bytes = FromUnits(units, encoding);
+
+    DecodedDocument doc = DecodeDocument(bytes);
     QCOMPARE(doc.encoding, encoding);
     QVERIFY(!doc.hadInvalidBytes);
     for (const QString &word : words)
         QVERIFY2(doc.text.contains(word), qPrintable(word));
-    const TextEncoding writeAs = ChooseWriteEncoding(doc.text, doc.encoding);
+    const TextEncoding writeAs = ChooseWriteEncoding(doc.text, doc.encoding, doc.declared);
     QCOMPARE(writeAs, encoding);
-    const EncodedDocument out = EncodeDocument(doc.text, writeAs, doc.spellings);
+    const EncodedDocument out = EncodeDocument(doc.text, writeAs, doc.spellings, doc.lineEnds);
     QVERIFY(!out.unstorable);
-    QVERIFY(out.bytes == WithCrLf(bytes, encoding));
+    QVERIFY(out.bytes == bytes);
+
+    // A line break typed after the first one takes the file's style.
+    const qsizetype at = doc.text.indexOf(u'\n') + 1;
+    doc.text.insert(at, u'\n');
+    ShiftSpellings(doc.spellings, at, 0, 1);
+    ShiftSpellings(doc.lineEnds.others, at, 0, 1);
+    const qsizetype unitAt = units.indexOf(QRegularExpression("[\r\n]"));
+    units.insert(unitAt + (units.mid(unitAt, 2) == "\r\n" ? 2 : 1), typed);
+    QVERIFY(EncodeDocument(doc.text, writeAs, doc.spellings, doc.lineEnds).bytes == FromUnits(units, encoding));
 }
 
 void TestDocumentCodec::detectsUndeclaredPages_data()
@@ -523,7 +604,10 @@ void TestDocumentCodec::detectsUndeclaredPages()
     QFETCH(QString, file);
     QFETCH(TextEncoding, encoding);
     QFETCH(QStringList, words);
+    QFETCH(QString, declare);
     QByteArray bytes = ReadPage(file);
+    if (!declare.isEmpty())
+        QSKIP("the page as it is is enough");
     if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be)
         QSKIP("a byte-order mark decides");
     bytes.replace("charset", "charsex");

@@ -559,7 +559,8 @@ private slots:
 
         // A file nobody holds: an editor that was killed.
         const RecoveredDocument lost{QStringLiteral("<p>lost 日本語</p>\n"), d.path(QStringLiteral("p.html")),
-                                     QStringLiteral("p.htm"), TextEncoding::Utf8, std::nullopt};
+                                     QStringLiteral("p.htm"), TextEncoding::Utf8, std::nullopt,
+                                     LineBreak::Lf};
         writeFile(QDir(folder).filePath(QStringLiteral("dead.recovery")), FormatRecovery(lost));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         DocumentCommands::OfferRecovery(c, d.form().recovery());
@@ -573,6 +574,7 @@ private slots:
         // Saving ends the need: the file goes. So does a No at the offer.
         d.save();
         QVERIFY(d.lastSave.written());
+        QCOMPARE(fileBytes(lost.path), lost.text.toUtf8());  // the file's encoding and line ends
         QVERIFY(!QFile::exists(d.form().recovery().fileName()));
         writeFile(QDir(folder).filePath(QStringLiteral("dead2.recovery")), FormatRecovery(lost));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);

@@ -135,6 +135,10 @@ private slots:
         QCOMPARE(bar.FindEdit()->text(), QString());
         QTest::keyClick(bar.FindEdit(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(bar.FindEdit()->text(), QStringLiteral("<p>"));
+        // Tab stays in the bar: it never types over the match in the page.
+        QTest::keyClick(bar.FindEdit(), Qt::Key_Tab);
+        QTest::keyClick(bar.FindEdit(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(bar.FindEdit()->hasFocus());
         QCOMPARE(pane->Text(), QStringLiteral("<p>日本語</p>\n<P>ｶﾅ</P>\n<p>"));
         QTest::keyClick(bar.FindEdit(), Qt::Key_Escape);
         QVERIFY(!bar.isVisible());
@@ -153,6 +157,11 @@ private slots:
         startWith(form, text);
         form.mnuReplace_Click();
         FindBar &bar = FindBar::Of(pane);
+        // Tab and Shift+Tab move between the two texts.
+        QTest::keyClick(bar.FindEdit(), Qt::Key_Tab);
+        QVERIFY(bar.ReplaceEdit()->hasFocus());
+        QTest::keyClick(bar.ReplaceEdit(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(bar.FindEdit()->hasFocus());
         bar.FindEdit()->setText(QStringLiteral("<b>"));
         bar.ReplaceEdit()->setText(QStringLiteral("<strong>"));
         bar.ReplaceCurrent();  // finds the first

@@ -8,8 +8,11 @@
 #include "support/TestMain.h"
 #include "view/MDL.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QFile>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QLineEdit>
@@ -141,6 +144,9 @@ private slots:
         QTest::newRow("design font") << QStringLiteral("ＭＳ Ｐゴシック") << 12.0 << false << false;
         QTest::newRow("10.5 bold") << QStringLiteral("ＭＳ Ｐゴシック") << 10.5 << true << false;
         QTest::newRow("italic") << QStringLiteral("IPAGothic") << 9.0 << false << true;
+        // A face with many styles: the list selects the one drawn as bold and italic say.
+        QTest::newRow("bold, many styles") << QStringLiteral("DejaVu Sans") << 12.0 << true << false;
+        QTest::newRow("italic, many styles") << QStringLiteral("DejaVu Sans") << 12.0 << false << true;
     }
     void fontDialogStartsAtThePaneFontAndOkKeepsIt()
     {
@@ -174,6 +180,13 @@ private slots:
         QCOMPARE(seen.value(0), QFontInfo(before).family());
         QCOMPARE(seen.value(2), QString::number(size));
         QCOMPARE(seen.mid(3), QStringList({QString::number(bold), QString::number(italic)}));
+        const QString face = seen.value(0), style = seen.value(1);
+        const auto drawsAsStored = [&](const QString &s) {
+            return (QFontDatabase::weight(face, s) >= QFont::Bold) == bold && QFontDatabase::italic(face, s) == italic;
+        };
+        const QStringList styles = QFontDatabase::styles(face);
+        if (std::any_of(styles.begin(), styles.end(), drawsAsStored))
+            QVERIFY2(drawsAsStored(style), qPrintable(style));
         const QFont after = txtHTML(f.form())->font();
         QCOMPARE(after.family(), stored);
         QCOMPARE(after.pointSizeF(), size);
