@@ -20,7 +20,11 @@ public:
     // How long the page may take to answer before it counts as hung and is replaced.
     static constexpr int HangTimeoutMs = 700;
 
+    // The longest tooltip a page's title gives, in characters: it lays out in well under a frame.
+    static constexpr int LongestToolTip = 1000;
+
 protected:
+    bool event(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -37,6 +41,10 @@ private:
     QString encoding_;
     bool rendererGone_ = false;
 };
+
+// A page's tooltip as the view shows it: plain text, at most LongestToolTip characters and an
+// ellipsis. Applying it twice changes nothing more.
+QString ShortToolTip(const QString &tip);
 
 // Loads the file at path into web, always as it is on disk now (a second load of the same file
 // bypasses every cache). encoding ("shift_jis", "utf-8") is what the file was written in: the
