@@ -117,7 +117,7 @@ void PreviewView::ShowStoredFile(const QString &path, const QString &encoding)
         settings()->setDefaultTextEncoding(encoding);
     }
     const QUrl url = AddressOf(path);
-    whenResponsive([this, url] {
+    const auto load = [this, url] {
         if (!encoding_.isEmpty())
             settings()->setDefaultTextEncoding(encoding_);
         sandboxPage().BeginUserLoad();
@@ -127,6 +127,29 @@ void PreviewView::ShowStoredFile(const QString &path, const QString &encoding)
             triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
         else
             setUrl(url);
+    };
+    whenResponsive([this, load] {
+        load();
+        againIfLeavingHangs(load);
+    });
+}
+
+void PreviewView::againIfLeavingHangs(std::function<void()> load)
+{
+    // The page being left runs its unload handlers first; one that never ends keeps the new
+    // page from loading. A load that has not finished by the time the page should answer, on
+    // a page that then does not answer, is started again on a fresh page.
+    auto finished = std::make_shared<bool>(false);
+    QWebEnginePage *watched = page();
+    connect(watched, &QWebEnginePage::loadFinished, this, [finished] { *finished = true; },
+            Qt::SingleShotConnection);
+    QTimer::singleShot(HangTimeoutMs, this, [this, finished, watched, load] {
+        if (*finished || page() != watched)
+            return;
+        whenResponsive([this, watched, load] {
+            if (page() != watched)  // it was hung and has been replaced
+                load();
+        });
     });
 }
 

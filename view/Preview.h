@@ -34,6 +34,8 @@ private:
     // Runs then once the page answers, or on a fresh page when it does not (a script that never
     // ends, a renderer that died): whatever the last page did, the user's next load happens.
     void whenResponsive(std::function<void()> then);
+    // Runs load once more on a fresh page if the page being left hangs.
+    void againIfLeavingHangs(std::function<void()> load);
     // A load the user asked for from the context menu.
     void userLoad(QWebEnginePage::WebAction action);
 

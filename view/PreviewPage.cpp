@@ -89,17 +89,17 @@ SandboxPage::SandboxPage(QWidget *dialogParent, QObject *parent)
 void SandboxPage::BeginUserLoad()
 {
     dialogsLeft_ = DialogsPerLoad;
-    clickedLink_.clear();
+    clickPending_ = false;
 }
 
 void SandboxPage::NoteInputStarted()
 {
-    clickedLink_.clear();
+    clickPending_ = false;
 }
 
 void SandboxPage::NoteClick()
 {
-    clickedLink_ = hoveredLink_.isEmpty() ? QUrl() : QUrl(hoveredLink_);
+    clickPending_ = true;
 }
 
 bool SandboxPage::takeDialog()
@@ -113,12 +113,13 @@ bool SandboxPage::takeDialog()
 bool SandboxPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
     const QString scheme = url.scheme();
-    // The link the user's click landed on, if this is where it leads; the click is then spent,
-    // and whatever a script of the page starts after it is not the user's.
-    const bool clicked = isMainFrame && type == NavigationTypeLinkClicked && !clickedLink_.isEmpty()
-        && url == clickedLink_;
+    // The user's click, if it landed on a link to where this leads (the engine reports the
+    // link under the pointer before it hands on the click); the click is then spent, and
+    // whatever a script of the page starts after it is not the user's.
+    const bool clicked = isMainFrame && type == NavigationTypeLinkClicked && clickPending_
+        && !hoveredLink_.isEmpty() && url == QUrl(hoveredLink_);
     if (isMainFrame)
-        clickedLink_.clear();
+        clickPending_ = false;
     if (scheme == QLatin1String(SchemeName)) {
         // A page the user chose to go to; the ones scripts reach on their own do not count.
         if (clicked)

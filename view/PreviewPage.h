@@ -23,7 +23,7 @@ public:
     // The user pressed a mouse button or a key in the page: any earlier click is spent.
     void NoteInputStarted();
     // The user let go of the left mouse button in the page: the link under the pointer, if
-    // any, is the one address the click may open without asking.
+    // any, is the one address the next navigation may open without asking.
     void NoteClick();
 
     // Dialogs a page load may show before the rest are answered without asking.
@@ -49,7 +49,7 @@ private:
     QWidget *dialogParent_;
     int dialogsLeft_ = DialogsPerLoad;
     QString hoveredLink_;  // as the engine reports the link under the pointer
-    QUrl clickedLink_;     // the link of the last click, until a navigation or input spends it
+    bool clickPending_ = false;  // a click not yet spent by a navigation or other input
     bool asking_ = false;
 };
 

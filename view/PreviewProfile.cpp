@@ -3,6 +3,9 @@
 #include "view/PreviewScheme.h"
 
 #include <QCoreApplication>
+#include <QUrl>
+#include <algorithm>
+#include <initializer_list>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -21,12 +24,43 @@ bool IsAllowedScheme(const QString &scheme)
         || scheme == u"about";
 }
 
+// The engine's loader for a scheme of the program's own marks no response as cross-origin:
+// a page could read a picture through a canvas (refused by a switch below), or the rules of a
+// style sheet and the errors of a script. Whatever other file is loaded as a style sheet or a
+// script must therefore at least be named as one.
+bool NamedAs(const QUrl &url, std::initializer_list<QLatin1String> suffixes)
+{
+    const QString path = url.path();
+    return std::any_of(suffixes.begin(), suffixes.end(),
+                       [&](QLatin1String s) { return path.endsWith(s, Qt::CaseInsensitive); });
+}
+
 class LocalOnlyInterceptor final : public QWebEngineUrlRequestInterceptor {
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
-        info.block(!IsAllowedScheme(info.requestUrl().scheme()));
+        using R = QWebEngineUrlRequestInfo;
+        const QUrl &url = info.requestUrl();
+        if (!IsAllowedScheme(url.scheme())) {
+            info.block(true);
+            return;
+        }
+        if (url.scheme() != QLatin1String(SchemeName))
+            return;
+        switch (info.resourceType()) {
+        case R::ResourceTypeStylesheet:
+            info.block(!NamedAs(url, {QLatin1String(".css")}));
+            break;
+        case R::ResourceTypeScript:
+        case R::ResourceTypeWorker:
+        case R::ResourceTypeSharedWorker:
+        case R::ResourceTypeServiceWorker:
+            info.block(!NamedAs(url, {QLatin1String(".js"), QLatin1String(".mjs")}));
+            break;
+        default:
+            break;
+        }
     }
 };
 
@@ -48,7 +82,9 @@ void SetEngineSwitches()
     flags += {"--force-webrtc-ip-handling-policy=disable_non_proxied_udp",
               "--proxy-server=socks5://127.0.0.1:9", "--proxy-bypass-list=<-loopback>",
               // A CSS module would hand a script a style sheet's text through import().
-              "--disable-blink-features=CSSModules"};
+              "--disable-blink-features=CSSModules",
+              // The engine would not taint a canvas with a picture of the preview's scheme.
+              "--disable-reading-from-canvas"};
     qputenv(Name, flags.join(' '));
 }
 
