@@ -258,6 +258,17 @@ private slots:
         QCOMPARE(Preview::SourceHasAddress(source, QUrl(address)), holds);
     }
 
+    // A page's title becomes a short plain-text tooltip, and stays so when set again.
+    void tooltipsAreShortPlainText()
+    {
+        const QString wrap = QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>");
+        const QString huge = wrap.arg(QString(3'000'000, u'a') + QStringLiteral("&lt;"));
+        const QString cut = Preview::ShortToolTip(huge);
+        QCOMPARE(cut, wrap.arg(QString(Preview::PreviewView::LongestToolTip, u'a') + u'…'));
+        QCOMPARE(Preview::ShortToolTip(cut), cut);
+        QCOMPARE(Preview::ShortToolTip(QStringLiteral("<img src=x>")), wrap.arg(QStringLiteral("&lt;img src=x&gt;")));
+    }
+
     // The profile keeps nothing and grants nothing a page asks for.
     void nothingKeptNothingGranted()
     {

@@ -165,7 +165,7 @@ void SandboxPage::offerToBrowser(const QUrl &url, bool clicked)
 
 bool SourceHasAddress(const QByteArray &source, const QUrl &address)
 {
-    QByteArrayList written{address.toEncoded(), address.toString(QUrl::FullyDecoded).toUtf8()};
+    QByteArrayList written{address.toEncoded(), address.toString().toUtf8()};
     // The engine adds the slash of an empty path: "http://example.com" leads to ".../".
     if (address.path() == u"/" && !address.hasQuery() && !address.hasFragment())
         written += address.toEncoded().chopped(1);

@@ -478,7 +478,7 @@ expect_clip "before"
 xdotool mousemove --window "$win" $(pane_point 10 5) click --repeat 3 --delay 80 1; sleep 0.5
 xdotool click 3; sleep 0.8
 shot "$SHOTS/preview_copy_menu.png"
-keys Down Down Return
+keys Up Up Return
 sleep 0.5
 [ "$(clip_out)" = "visible words" ] || fail "コピー in the preview put '$(clip_out)' on the clipboard"
 nothing_escaped "clipboard.html"
