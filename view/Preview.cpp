@@ -143,7 +143,8 @@ void PreviewView::againIfLeavingHangs(std::function<void()> load)
     QWebEnginePage *watched = page();
     connect(watched, &QWebEnginePage::loadFinished, this, [finished] { *finished = true; },
             Qt::SingleShotConnection);
-    QTimer::singleShot(HangTimeoutMs, this, [this, finished, watched, load] {
+    // Asked later than a page to be left is: a big page still loading must not count as hung.
+    QTimer::singleShot(2 * HangTimeoutMs, this, [this, finished, watched, load] {
         if (*finished || page() != watched)
             return;
         whenResponsive([this, watched, load] {
