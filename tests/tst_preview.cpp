@@ -10,6 +10,9 @@
 #include "view/PreviewScheme.h"
 
 #include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+#include <sys/stat.h>
 #include <QImage>
 #include <QSignalSpy>
 #include <QWebEnginePage>
@@ -260,6 +263,26 @@ private slots:
         QFETCH(QString, address);
         QFETCH(bool, holds);
         QCOMPARE(Preview::SourceHasAddress(source, QUrl(address)), holds);
+    }
+
+    // The preview's scheme serves regular files with their type and nothing else; its
+    // addresses map back to the files.
+    void schemeServesRegularFilesOnly()
+    {
+        QTemporaryDir dir;
+        const QString page = dir.filePath(QStringLiteral("ページ #1.html"));
+        writeFile(page, "<p>x</p>");
+        QCOMPARE(Preview::FileOf(Preview::AddressOf(page)), page);
+        QCOMPARE(Preview::FileOf(QUrl::fromLocalFile(page)), QString());
+        QByteArray type;
+        std::unique_ptr<QIODevice> served(Preview::PageFiles::open(page, type));
+        QVERIFY(served);
+        QCOMPARE(type, QByteArray("text/html"));
+        QCOMPARE(served->readAll(), QByteArray("<p>x</p>"));
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString &refused : {fifo, dir.path(), QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("none"))})
+            QVERIFY2(!std::unique_ptr<QIODevice>(Preview::PageFiles::open(refused, type)), qPrintable(refused));
     }
 
     // A page's title becomes a short plain-text tooltip, and stays so when set again.

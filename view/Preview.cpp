@@ -137,15 +137,21 @@ void PreviewView::ShowStoredFile(const QString &path, const QString &encoding)
 void PreviewView::againIfLeavingHangs(std::function<void()> load)
 {
     // The page being left runs its unload handlers first; one that never ends keeps the new
-    // page from loading. A load that has not finished by the time the page should answer, on
-    // a page that then does not answer, is started again on a fresh page.
-    auto finished = std::make_shared<bool>(false);
+    // page from loading. A load that has made no progress past its start by the time the page
+    // should answer, on a page that then does not answer, is started again on a fresh page.
+    auto underWay = std::make_shared<bool>(false);
     QWebEnginePage *watched = page();
-    connect(watched, &QWebEnginePage::loadFinished, this, [finished] { *finished = true; },
-            Qt::SingleShotConnection);
-    // Asked later than a page to be left is: a big page still loading must not count as hung.
-    QTimer::singleShot(2 * HangTimeoutMs, this, [this, finished, watched, load] {
-        if (*finished || page() != watched)
+    const auto progressed = [underWay](int percent) {
+        if (percent > StartProgress)
+            *underWay = true;
+    };
+    const QList<QMetaObject::Connection> watches{
+        connect(watched, &QWebEnginePage::loadProgress, this, progressed),
+        connect(watched, &QWebEnginePage::loadFinished, this, [underWay] { *underWay = true; })};
+    QTimer::singleShot(HangTimeoutMs, this, [this, underWay, watched, load, watches] {
+        for (const QMetaObject::Connection &c : watches)
+            disconnect(c);
+        if (*underWay || page() != watched)
             return;
         whenResponsive([this, watched, load] {
             if (page() != watched)  // it was hung and has been replaced

@@ -19,6 +19,8 @@ public:
 
     // How long the page may take to answer before it counts as hung and is replaced.
     static constexpr int HangTimeoutMs = 700;
+    // The progress the engine reports as a load starts, before the page being left has gone.
+    static constexpr int StartProgress = 10;
 
     // The longest tooltip a page's title gives, in characters: it lays out in well under a frame.
     static constexpr int LongestToolTip = 1000;
