@@ -2,9 +2,12 @@
 
 #include "view/PreviewPage.h"
 #include "view/PreviewProfile.h"
+#include "view/PreviewScheme.h"
+#include "app/platform/Platform.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
@@ -17,6 +20,27 @@
 #include <signal.h>
 
 namespace Preview {
+
+QString ShortToolTip(const QString &tip)
+{
+    // The engine wraps plain text so; anything else it passes on as it came, which Qt would
+    // show as rich text. A title is plain text either way.
+    static const QString Before = QStringLiteral("<p style=\"white-space:pre-wrap\">");
+    static const QString After = QStringLiteral("</p>");
+    QString text = tip;
+    if (tip.startsWith(Before) && tip.endsWith(After)) {
+        text = tip.mid(Before.size(), tip.size() - Before.size() - After.size());
+        text.replace(QLatin1String("&lt;"), QLatin1String("<"))
+            .replace(QLatin1String("&gt;"), QLatin1String(">"))
+            .replace(QLatin1String("&quot;"), QLatin1String("\""))
+            .replace(QLatin1String("&amp;"), QLatin1String("&"));
+    }
+    if (text.size() > PreviewView::LongestToolTip) {
+        const qsizetype cut = text.at(PreviewView::LongestToolTip - 1).isHighSurrogate() ? PreviewView::LongestToolTip - 1 : PreviewView::LongestToolTip;
+        text = text.left(cut) + u'…';
+    }
+    return Before + text.toHtmlEscaped() + After;
+}
 
 // The profile first: the engine's switches must be set before the engine starts.
 PreviewView::PreviewView(QWidget *parent) : QWebEngineView(&SandboxProfile(), parent)
@@ -92,8 +116,8 @@ void PreviewView::ShowStoredFile(const QString &path, const QString &encoding)
         encoding_ = encoding;
         settings()->setDefaultTextEncoding(encoding);
     }
-    const QUrl url = QUrl::fromLocalFile(path);
-    whenResponsive([this, url] {
+    const QUrl url = AddressOf(path);
+    const auto load = [this, url] {
         if (!encoding_.isEmpty())
             settings()->setDefaultTextEncoding(encoding_);
         sandboxPage().BeginUserLoad();
@@ -103,6 +127,36 @@ void PreviewView::ShowStoredFile(const QString &path, const QString &encoding)
             triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
         else
             setUrl(url);
+    };
+    whenResponsive([this, load] {
+        load();
+        againIfLeavingHangs(load);
+    });
+}
+
+void PreviewView::againIfLeavingHangs(std::function<void()> load)
+{
+    // The page being left runs its unload handlers first; one that never ends keeps the new
+    // page from loading. A load that has made no progress past its start by the time the page
+    // should answer, on a page that then does not answer, is started again on a fresh page.
+    auto underWay = std::make_shared<bool>(false);
+    QWebEnginePage *watched = page();
+    const auto progressed = [underWay](int percent) {
+        if (percent > StartProgress)
+            *underWay = true;
+    };
+    const QList<QMetaObject::Connection> watches{
+        connect(watched, &QWebEnginePage::loadProgress, this, progressed),
+        connect(watched, &QWebEnginePage::loadFinished, this, [underWay] { *underWay = true; })};
+    QTimer::singleShot(HangTimeoutMs, this, [this, underWay, watched, load, watches] {
+        for (const QMetaObject::Connection &c : watches)
+            disconnect(c);
+        if (*underWay || page() != watched)
+            return;
+        whenResponsive([this, watched, load] {
+            if (page() != watched)  // it was hung and has been replaced
+                load();
+        });
     });
 }
 
@@ -124,21 +178,44 @@ void PreviewView::contextMenuEvent(QContextMenuEvent *event)
     add(QStringLiteral("進む"), history()->canGoForward(), [this] { userLoad(QWebEnginePage::Forward); });
     add(QStringLiteral("再読み込み"), !url().isEmpty(), [this] { userLoad(QWebEnginePage::Reload); });
     menu.addSeparator();
-    add(QStringLiteral("コピー"), hasSelection(), [this] { triggerPageAction(QWebEnginePage::Copy); });
+    // The selected text, taken from outside the page: the page's own copy handlers never run.
+    add(QStringLiteral("コピー"), hasSelection(), [this] { Platform().ClipboardSetText(selectedText()); });
     add(QStringLiteral("全て選択"), !url().isEmpty(),
         [this] { triggerPageAction(QWebEnginePage::SelectAll); });
     menu.exec(event->globalPos());
 }
 
+bool PreviewView::event(QEvent *event)
+{
+    // The engine sets the page's title text as this view's tooltip (up to a megabyte of it,
+    // which takes seconds to lay out): keep a short plain-text version instead.
+    if (event->type() == QEvent::ToolTipChange && !toolTip().isEmpty()) {
+        const QString shortTip = ShortToolTip(toolTip());
+        if (shortTip != toolTip()) {
+            setToolTip(shortTip);
+            return true;
+        }
+    }
+    return QWebEngineView::event(event);
+}
+
 bool PreviewView::eventFilter(QObject *watched, QEvent *event)
 {
     // The engine takes input in widgets of its own inside the view, made anew for each page.
+    // Only these events, which no script can make, count as the user's clicks.
+    const auto inPane = [&] {
+        return current_ && watched->isWidgetType() && isAncestorOf(static_cast<QWidget *>(watched));
+    };
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
     case QEvent::KeyPress:
-        if (current_ && watched->isWidgetType() && isAncestorOf(static_cast<QWidget *>(watched)))
-            current_->NoteUserInput();
+        if (inPane())
+            current_->NoteInputStarted();
+        break;
+    case QEvent::MouseButtonRelease:
+        if (inPane() && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+            current_->NoteClick();
         break;
     default:
         break;

@@ -2,9 +2,13 @@
 
 #include "app/platform/Platform.h"
 #include "view/PreviewProfile.h"
+#include "view/PreviewScheme.h"
 
 #include <QCoreApplication>
-#include <QUrl>
+#include <QFile>
+#include <QPointer>
+#include <QStringDecoder>
+#include <QTimer>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineQuotaRequest>
@@ -15,8 +19,39 @@ namespace {
 
 const QString DialogTitle = QStringLiteral("Tavro");
 
-// How long after a click or key press a navigation still counts as the user's.
-constexpr qint64 GestureMs = 1000;
+// A stored page larger than this is not searched for the address of a clicked link.
+constexpr qint64 LargestSourceSearched = 64 << 20;
+
+// Characters that end an address written in a page: quotes, white space, markup, a closing
+// parenthesis of url(...).
+bool EndsAddress(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ' || c == '"' || c == '\'' || c == '<' || c == '>'
+        || c == ')' || c == '`';
+}
+
+// The page's stored bytes, UTF-16 ones as UTF-8, so that an address is searched as ASCII.
+QByteArray StoredSource(const QUrl &address)
+{
+    QFile file(FileOf(address));
+    if (file.size() > LargestSourceSearched || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+        QStringDecoder utf16(bytes.startsWith("\xff") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        return QString(utf16(bytes)).toUtf8();
+    }
+    return bytes;
+}
+
+// The whole address, broken into lines the message box can show.
+QString InLines(const QString &address)
+{
+    QString lines;
+    for (qsizetype at = 0; at < address.size(); at += 80)
+        lines += address.mid(at, 80) + u'\n';
+    return lines;
+}
 
 QString FromPage(const QString &msg)
 {
@@ -46,6 +81,7 @@ SandboxPage::SandboxPage(QWidget *dialogParent, QObject *parent)
             [](QWebEngineQuotaRequest request) { request.reject(); });
     connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
             [](QWebEngineRegisterProtocolHandlerRequest request) { request.reject(); });
+    connect(this, &QWebEnginePage::linkHovered, this, [this](const QString &url) { hoveredLink_ = url; });
     connect(this, &QWebEnginePage::fullScreenRequested, this,
             [](QWebEngineFullScreenRequest request) { request.reject(); });
 }
@@ -53,19 +89,17 @@ SandboxPage::SandboxPage(QWidget *dialogParent, QObject *parent)
 void SandboxPage::BeginUserLoad()
 {
     dialogsLeft_ = DialogsPerLoad;
+    clickPending_ = false;
 }
 
-void SandboxPage::NoteUserInput()
+void SandboxPage::NoteInputStarted()
 {
-    lastInput_.start();
+    clickPending_ = false;
 }
 
-bool SandboxPage::takeUserGesture()
+void SandboxPage::NoteClick()
 {
-    if (!lastInput_.isValid() || lastInput_.elapsed() > GestureMs)
-        return false;
-    lastInput_.invalidate();  // one gesture, one navigation
-    return true;
+    clickPending_ = true;
 }
 
 bool SandboxPage::takeDialog()
@@ -79,22 +113,73 @@ bool SandboxPage::takeDialog()
 bool SandboxPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
     const QString scheme = url.scheme();
-    const bool clicked = type == NavigationTypeLinkClicked && isMainFrame && takeUserGesture();
-    if (scheme == u"file") {
+    // The user's click, if it landed on a link to where this leads (the engine reports the
+    // link under the pointer before it hands on the click); the click is then spent, and
+    // whatever a script of the page starts after it is not the user's.
+    const bool clicked = isMainFrame && type == NavigationTypeLinkClicked && clickPending_
+        && !hoveredLink_.isEmpty() && url == QUrl(hoveredLink_);
+    if (isMainFrame)
+        clickPending_ = false;
+    if (scheme == QLatin1String(SchemeName)) {
         // A page the user chose to go to; the ones scripts reach on their own do not count.
         if (clicked)
             BeginUserLoad();
         return true;
     }
     if (scheme == u"http" || scheme == u"https") {
-        if (clicked)
-            Platform().OpenInBrowser(url);
+        if (isMainFrame)
+            offerToBrowser(url, clicked);
         return false;
     }
     // Frames may be blank or hold inline content; nothing else is ever started.
     if (!isMainFrame && (scheme == u"about" || scheme == u"data" || scheme == u"blob"))
         return true;
     return url.toString() == u"about:blank";
+}
+
+void SandboxPage::offerToBrowser(const QUrl &url, bool clicked)
+{
+    if (clicked && SourceHasAddress(StoredSource(this->url()), url)) {
+        Platform().OpenInBrowser(url);
+        return;
+    }
+    // One question at a time; a page asks without a click only within its dialogs.
+    if (asking_ || url.toEncoded().size() > LongestAddressAsked || (!clicked && !takeDialog()))
+        return;
+    asking_ = true;
+    // Asked once the engine has had its answer: a modal box inside this call would hold it up.
+    QTimer::singleShot(0, this, [this, url] {
+        const QString prompt = QStringLiteral("プレビュー中のページが次のアドレスを開こうとしています。\n\n%1\n"
+                                              "ブラウザーで開きますか？")
+                                   .arg(InLines(QString::fromLatin1(url.toEncoded())));
+        QPointer<SandboxPage> self(this);
+        const MsgAnswer answer = Platform().MsgBox(dialogParent_, prompt,
+                                                   MsgStyle{MsgButtons::YesNo, MsgIcon::Question, true}, DialogTitle);
+        if (!self)
+            return;
+        asking_ = false;
+        if (answer == MsgAnswer::Yes)
+            Platform().OpenInBrowser(url);
+    });
+}
+
+bool SourceHasAddress(const QByteArray &source, const QUrl &address)
+{
+    QByteArrayList written{address.toEncoded(), address.toString().toUtf8()};
+    // The engine adds the slash of an empty path: "http://example.com" leads to ".../".
+    if (address.path() == u"/" && !address.hasQuery() && !address.hasFragment())
+        written += address.toEncoded().chopped(1);
+    for (const QByteArray &plain : QByteArrayList(written))
+        if (plain.contains('&'))
+            written += QByteArray(plain).replace("&", "&amp;");
+    for (const QByteArray &text : written) {
+        for (qsizetype at = source.indexOf(text); at >= 0; at = source.indexOf(text, at + 1)) {
+            const qsizetype end = at + text.size();
+            if (end == source.size() || EndsAddress(source.at(end)))
+                return true;
+        }
+    }
+    return false;
 }
 
 QWebEnginePage *SandboxPage::createWindow(WebWindowType)

