@@ -36,6 +36,24 @@ const HtmlVocabulary &vocabulary()
     return HtmlVocabulary::standard();
 }
 
+// Shift and the like, pressed on their own before the key they change: no key for the aids.
+bool modifierOnly(const QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_CapsLock:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool inTagState(int state)
 {
     const int s = state & 7;
@@ -108,6 +126,10 @@ bool TagAssist::composing() const
 
 bool TagAssist::takeKey(QKeyEvent *event)
 {
+    if (modifierOnly(event))
+        return false;
+    if (echo_.start >= 0 && typeOver(event))
+        return true;
     if (!list_->isVisible() || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
     const int row = list_->currentRow(), rows = list_->count();
@@ -131,8 +153,46 @@ bool TagAssist::takeKey(QKeyEvent *event)
     }
 }
 
+// The key after a completed end tag: the next character of it is taken as typed; a name's
+// character that differs replaces the completion's untyped rest; any other key leaves it.
+bool TagAssist::typeOver(QKeyEvent *event)
+{
+    Echo echo = std::exchange(echo_, Echo());
+    const QTextCursor caret = pane_->textCursor();
+    if (caret.hasSelection() || caret.position() != echo.start + echo.expected.size()
+        || pane_->document()->revision() != echo.revision)
+        return false;
+    const QString text = event->text();
+    if (text.size() != 1 || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        || !text[0].isPrint())
+        return false;
+    const QChar c = text[0];
+    if (c == echo.expected[echo.typed]) {
+        if (++echo.typed < echo.expected.size())
+            echo_ = echo;
+        return true;
+    }
+    // Another character than a name's (the next tag's '<', a space, a line break): the end
+    // tag stays as completed and typing goes on after it.
+    const bool nameChar = c.unicode() < 128 && (c.isLetterOrNumber() || c == u'-' || c == u':' || c == u'_');
+    if (!nameChar || echo.typed >= echo.inserted)
+        return false;
+    // Another name: the rest of the completion goes, and the key is typed where it ended.
+    const int from = echo.start + echo.typed;
+    QTextCursor rest(pane_->document());
+    rest.setPosition(from);
+    rest.setPosition(std::max(from, echo.start + echo.inserted), QTextCursor::KeepAnchor);
+    rest.removeSelectedText();
+    QTextCursor moved = pane_->textCursor();
+    moved.setPosition(from);
+    pane_->setTextCursor(moved);
+    return false;
+}
+
 void TagAssist::keyHandled(QKeyEvent *event)
 {
+    if (modifierOnly(event))
+        return;
     if (!enabled_ || pane_->isReadOnly() || composing() || pane_->textCursor().hasSelection()) {
         hideList();
         return;
@@ -152,8 +212,15 @@ void TagAssist::keyHandled(QKeyEvent *event)
         hideList();
         const int caret = pane_->textCursor().position();
         const Piece piece = pieceAround(caret, Reach, 0);
-        if (const auto e = TypingAids::closeTag(piece.text, piece.state, caret - piece.start, vocabulary()))
+        if (const auto e = TypingAids::closeTag(piece.text, piece.state, caret - piece.start, vocabulary())) {
             edit(piece, *e);
+            const int end = pane_->textCursor().position();
+            echo_.start = piece.start + e->start;
+            echo_.inserted = int(e->text.size());
+            for (int i = echo_.start; i < end; ++i)
+                echo_.expected += pane_->document()->characterAt(i);
+            echo_.revision = pane_->document()->revision();
+        }
         return;
     }
     if (c.unicode() < 128 && (c.isLetterOrNumber() || c == u'-'))

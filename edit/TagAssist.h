@@ -1,7 +1,9 @@
 #pragma once
 // The pane's help while HTML is typed: "</" completes the end tag of the element open at the
 // caret, a small list offers element and attribute names, and the tag at the caret and its
-// partner are marked. The list never takes a key it does not use (Up, Down, Enter, Tab, Esc),
+// partner are marked. Someone who types every character gets what they type: the characters of
+// a completed end tag typed next are taken as typed already, and another name typed replaces
+// the rest of the completion. The list never takes a key it does not use (Up, Down, Enter, Tab, Esc),
 // and opens only on a key typed outside comments, <script> and <style>, never while an input
 // method composes. What to offer is worked out in edit/core/TypingAids on the lines around the
 // caret; a line too long to colour is read only as far as it is drawn.
@@ -59,11 +61,21 @@ private:
     void placeList();
     void markMatchingTag();
     void edit(const Piece &piece, const TextEdit &e);
+    bool typeOver(QKeyEvent *event);
 
     TextBox *pane_;
     QListWidget *list_;
     bool enabled_ = true;
     NameCompletion completion_;  // what the list offers, at document positions
     std::optional<TypingAids::TagPair> marked_;
+    // A completed end tag not yet typed over: the characters [start, start + expected.size())
+    // before the caret, of which the first `inserted` came from the completion.
+    struct Echo {
+        int start = -1;
+        QString expected;
+        int inserted = 0;
+        int typed = 0;
+        int revision = -1;
+    } echo_;
     QTimer markTimer_;
 };

@@ -53,7 +53,9 @@ std::optional<TextEdit> closeTag(QStringView text, int startState, int caret, co
         return std::nullopt;
     const QString name = tags[nesting.open.last()].name;
     const bool closed = caret < text.size() && text[caret] == u'>';
-    TextEdit edit{caret, caret, closed ? name : name + u'>', caret + int(name.size()) + 1};
+    // Before a '>' already there the caret stays before it: what is typed next then lands
+    // where it would have without the completion.
+    TextEdit edit{caret, caret, closed ? name : name + u'>', caret + int(name.size()) + (closed ? 0 : 1)};
     return edit;
 }
 

@@ -59,7 +59,7 @@ private slots:
         QTest::newRow("a stray end tag is ignored") << "<p>a</b>|" << "</" << "<p>a</b></p>|";
         QTest::newRow("as the start tag was written") << "<P>本文|" << "</" << "<P>本文</P>|";
         QTest::newRow("Japanese around") << "<p>日本語の<b>文章|です" << "</" << "<p>日本語の<b>文章</b>|です";
-        QTest::newRow("before a >") << "<b>x|>" << "</" << "<b>x</b>|";
+        QTest::newRow("before a >") << "<b>x|>" << "</" << "<b>x</b|>";
         QTest::newRow("before a name") << "<b>x|b>" << "</" << "<b>x</|b>";
         QTest::newRow("nothing open") << "text|" << "</" << "text</|";
         QTest::newRow("in a comment") << "<div><!-- |" << "</" << "<div><!-- </|";

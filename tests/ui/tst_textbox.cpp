@@ -93,7 +93,13 @@ void typeKeys(TextBox &pane, const QString &keys)
         } else {
             const Qt::Key key = k == u'\t' ? Qt::Key_Tab : k == u'\n' ? Qt::Key_Return : k == 0x1b ? Qt::Key_Escape
                                 : k == 0x1f ? Qt::Key_Down : Qt::Key(QChar(k).toUpper().unicode());
-            QTest::keyClick(&pane, key, QChar(k).isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
+            // As a keyboard sends them: Shift goes down on its own first.
+            const bool shifted = QChar(k).isUpper() || QStringView(u"<>\"!:").contains(QChar(k));
+            if (shifted)
+                QTest::keyPress(&pane, Qt::Key_Shift);
+            QTest::keyClick(&pane, key, shifted ? Qt::ShiftModifier : Qt::NoModifier);
+            if (shifted)
+                QTest::keyRelease(&pane, Qt::Key_Shift, Qt::ShiftModifier);
         }
     }
 }
@@ -417,6 +423,11 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("listShown");
         QTest::newRow("an end tag") << "|" << "<ul><li>x</" << "<ul><li>x</li>|" << false;
+        QTest::newRow("typed in full, as typed") << "|" << "<ul><li>x</li></ul>" << "<ul><li>x</li></ul>|" << false;
+        QTest::newRow("an optional end tag left out") << "<ul><li>x|" << "</ul>" << "<ul><li>x</ul>|" << false;
+        QTest::newRow("typing goes on after it") << "<ul><li>x|" << "</<b>" << "<ul><li>x</li><b>|" << false;
+        QTest::newRow("another name typed") << "<div><p>x|" << "</div>" << "<div><p>x</div>|" << false;
+        QTest::newRow("before a >, typed in full") << "<b>x|>" << "</b>" << "<b>x</b>|>" << false;
         QTest::newRow("undone, the typed </ stays") << "<ul><li>x|" << "</\x1a" << "<ul><li>x</|" << false;
         QTest::newRow("the list opens") << "<p>|</p>" << "<t" << "<p><t|</p>" << true;
         QTest::newRow("Tab accepts") << "|" << "<ta\t" << "<table|" << false;
