@@ -23,6 +23,7 @@ constexpr int Reach = 100000;
 // Back from a name being typed: enough for a start tag over several lines.
 constexpr int NameReach = 4000;
 constexpr int Rows = 8;
+constexpr int MarkDelay = 120;  // milliseconds
 
 const QColor MarkColour(0xFF, 0xE9, 0x9E);  // light, and distinct from the selection
 
@@ -85,8 +86,10 @@ TagAssist::TagAssist(TextBox *pane) : QObject(pane), pane_(pane), list_(new QLis
     });
     pane->installEventFilter(this);
     pane->setKeyAid(this);
+    // The mark follows the caret once it rests, not on every key of a run of typing: finding a
+    // partner reads up to Reach characters both ways.
     markTimer_.setSingleShot(true);
-    markTimer_.setInterval(0);
+    markTimer_.setInterval(MarkDelay);
     connect(&markTimer_, &QTimer::timeout, this, &TagAssist::markMatchingTag);
     connect(pane, &QPlainTextEdit::cursorPositionChanged, this, [this] {
         if (list_->isVisible() && pane_->textCursor().position() != completion_.end)
@@ -232,7 +235,10 @@ void TagAssist::keyHandled(QKeyEvent *event)
 void TagAssist::offerNames()
 {
     const int caret = pane_->textCursor().position();
-    const Piece piece = pieceAround(caret, NameReach, 0);
+    // The caret's line alone, unless it starts inside a tag whose name is further up.
+    Piece piece = pieceAround(caret, 0, 0);
+    if (inTagState(piece.state))
+        piece = pieceAround(caret, NameReach, 0);
     NameCompletion c = TypingAids::completionAt(piece.text, piece.state, caret - piece.start, vocabulary());
     const QStringView typed = QStringView(piece.text).mid(c.start, c.end - c.start);
     // Nothing to offer, or only the name already typed: Enter then stays a line break.

@@ -3,6 +3,8 @@
 #include "edit/core/HtmlScanner.h"
 #include "edit/core/HtmlVocabulary.h"
 
+#include <algorithm>
+
 QList<HtmlSpan> scanHtmlText(QStringView text, int startState, int *endState)
 {
     QList<HtmlSpan> spans, line;
@@ -40,6 +42,7 @@ QList<HtmlTagRef> htmlTagsOf(QStringView text, const QList<HtmlSpan> &spans)
             tag.start = s.start;
             tag.closing = piece.startsWith(u"</");
             tag.name = piece.mid(tag.closing ? 2 : 1).toString();
+            tag.key = tag.name.toLower();
             tags << tag;
             inTag = true;
         } else if (inTag) {
@@ -56,20 +59,6 @@ QList<HtmlTagRef> readHtmlTags(QStringView text, int startState)
     return htmlTagsOf(text, scanHtmlText(text, startState));
 }
 
-namespace {
-
-bool sameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-bool named(const QStringList &names, const QString &name)
-{
-    return names.contains(name, Qt::CaseInsensitive);
-}
-
-} // namespace
-
 HtmlNesting nestHtmlTags(const QList<HtmlTagRef> &tags, const HtmlVocabulary &names, int count)
 {
     if (count < 0 || count > tags.size())
@@ -82,8 +71,9 @@ HtmlNesting nestHtmlTags(const QList<HtmlTagRef> &tags, const HtmlVocabulary &na
         if (tag.closing) {
             // Closes its element and what is still open inside it; an end tag of nothing open
             // is ignored, as browsers do.
-            for (int k = int(open.size()) - 1; k >= 0; --k) {
-                if (sameName(tags[open[k]].name, tag.name)) {
+            const int deepest = std::max(0, int(open.size()) - MaxDepth);
+            for (int k = int(open.size()) - 1; k >= deepest; --k) {
+                if (tags[open[k]].key == tag.key) {
                     n.partner[open[k]] = i;
                     n.partner[i] = open[k];
                     open.resize(k);
@@ -97,24 +87,25 @@ HtmlNesting nestHtmlTags(const QList<HtmlTagRef> &tags, const HtmlVocabulary &na
         for (bool ended = true; ended;) {
             ended = false;
             for (const HtmlImpliedEnd &rule : names.impliedEnds()) {
-                if (!named(rule.by, tag.name))
+                if (!rule.by.contains(tag.key))
                     continue;
-                for (int k = int(open.size()) - 1; k >= 0; --k) {
-                    const QString &openName = tags[open[k]].name;
-                    if (named(rule.ended, openName)) {
+                const int deepest = std::max(0, int(open.size()) - MaxDepth);
+                for (int k = int(open.size()) - 1; k >= deepest; --k) {
+                    const QString &openName = tags[open[k]].key;
+                    if (rule.ended.contains(openName)) {
                         open.resize(k);
                         ended = true;
                         break;
                     }
-                    if (named(rule.within, openName))
+                    if (rule.within.contains(openName))
                         break;
                 }
             }
         }
-        const bool known = names.element(tag.name) != nullptr;
+        const HtmlElementInfo *known = names.element(tag.key);
         // A "/>" ends only elements the file does not know (those of SVG and MathML): browsers
         // read <div/> as an open <div>.
-        if (names.isVoid(tag.name) || (tag.selfClosing && !known))
+        if ((known && known->isVoid) || (tag.selfClosing && !known))
             continue;
         open << i;
     }

@@ -15,6 +15,7 @@ struct HtmlTagRef {
     int start = 0;
     int end = -1;        // after its '>'; -1 while the tag is not closed
     QString name;        // as written
+    QString key;         // the name in lower case, as the names of HTML are kept
     bool closing = false;   // </name>
     bool selfClosing = false;  // ends in "/>"
 };
@@ -32,7 +33,9 @@ struct HtmlNesting {
     QList<int> partner;  // for each tag, the tag that ends or opens its element; -1 if none
 };
 
-// Walks tags[0, count) (all when count < 0).
+// Walks tags[0, count) (all when count < 0). An element more than MaxDepth levels down is not
+// looked for: real pages nest far less, and a hostile one cannot make the walk take long.
+constexpr int MaxDepth = 256;
 HtmlNesting nestHtmlTags(const QList<HtmlTagRef> &tags, const HtmlVocabulary &names, int count = -1);
 
 // The tag in which position lies, from just before its '<' to just after its '>'; one that

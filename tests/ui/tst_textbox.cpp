@@ -465,7 +465,7 @@ private slots:
         TextBox &pane = *f.form().txtHTML;
         auto marks = [&pane](int caret) {
             pane.SetSelStart(caret);
-            QTest::qWait(10);
+            QTest::qWait(200);  // the mark follows once the caret rests
             QStringList marked;
             for (const QTextEdit::ExtraSelection &s : pane.extraSelections())
                 marked << paneLineBreaks(s.cursor.selectedText());
