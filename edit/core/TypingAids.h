@@ -33,8 +33,9 @@ struct NameCompletion {
 namespace TypingAids {
 
 // After "</" was typed, ending at caret: the rest of the end tag of the innermost element still
-// open there ("li>"), written as its start tag was. None inside a comment, a quoted value,
-// <script> or <style>, when nothing is open, or when a name follows the caret.
+// open there ("li>"), written as its start tag was; before a '>' already there, the name alone,
+// the caret staying before the '>'. None inside a comment, a quoted value, <script> or <style>,
+// when nothing is open, or when a name follows the caret.
 std::optional<TextEdit> closeTag(QStringView text, int startState, int caret, const HtmlVocabulary &names);
 
 // The names to offer with the caret at the end of a name being typed just after "<", or at an
