@@ -145,6 +145,14 @@ bool TagAssist::takeKey(QKeyEvent *event)
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // After a name typed in full, Enter is the line break it would be without the list.
+        if (row >= 0 && row < completion_.names.size()
+            && completion_.names[row].compare(typedName(), Qt::CaseInsensitive) == 0) {
+            hideList();
+            return false;
+        }
+        accept();
+        return true;
     case Qt::Key_Tab:
         accept();
         return true;
@@ -277,6 +285,14 @@ void TagAssist::placeList()
     at.setX(std::clamp(at.x(), 0, std::max(0, pane_->width() - width)));
     at.setY(std::max(0, at.y()));
     list_->setGeometry(at.x(), at.y(), width, height);
+}
+
+QString TagAssist::typedName() const
+{
+    QString name;
+    for (int i = completion_.start; i < completion_.end; ++i)
+        name += pane_->document()->characterAt(i);
+    return name;
 }
 
 void TagAssist::hideList()

@@ -58,6 +58,7 @@ private:
     void offerNames();
     void accept();
     void hideList();
+    QString typedName() const;
     void placeList();
     void markMatchingTag();
     void edit(const Piece &piece, const TextEdit &e);

@@ -431,6 +431,7 @@ private slots:
         QTest::newRow("the list opens") << "<p>|</p>" << "<t" << "<p><t|</p>" << true;
         QTest::newRow("Tab accepts") << "|" << "<ta\t" << "<table|" << false;
         QTest::newRow("Down and Enter") << "|" << "<t\x1f\n" << "<tbody|" << false;
+        QTest::newRow("Enter after a whole name is a line break") << "|" << "<b\n" << "<b\n|" << false;
         QTest::newRow("Esc, then Enter is a line break") << "|" << "<ta\x1b\n" << "<ta\n|" << false;
         QTest::newRow("other keys go on typing") << "|" << "<b>x" << "<b>x|" << false;
         QTest::newRow("an attribute") << "<a |>" << "hr\t" << "<a href=\"|\">" << false;
