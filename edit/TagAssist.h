@@ -3,9 +3,9 @@
 // caret, a small list offers element and attribute names, and the tag at the caret and its
 // partner are marked. Someone who types every character gets what they type: the characters of
 // a completed end tag typed next are taken as typed already, and another name typed replaces
-// the rest of the completion. The list never takes a key it does not use (Up, Down, Enter, Tab, Esc),
-// and opens only on a key typed outside comments, <script> and <style>, never while an input
-// method composes. What to offer is worked out in edit/core/TypingAids on the lines around the
+// the rest of the completion. The list never takes a key it does not use (Up, Down, Enter, Tab,
+// Esc), and opens only on a key typed outside comments, <script> and <style>, never while an
+// input method composes. What to offer is worked out in edit/core/TypingAids on the lines around the
 // caret; a line too long to colour is read only as far as it is drawn.
 #include "edit/core/TypingAids.h"
 #include "edit/pane/PaneKeyAid.h"
