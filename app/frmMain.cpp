@@ -6,8 +6,10 @@
 #include "edit/core/PaneText.h"
 #include "edit/EditCommands.h"
 #include "edit/HtmlHighlighter.h"
+#include "edit/TagAssist.h"
 #include "view/ViewCommands.h"
 #include "windows/WindowCommands.h"
+#include "windows/core/HelpFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,6 +69,7 @@ const MenuEntry MenuTable[] = {
     {1, "mnuReplace", u"置換(&E)...", ctrl(Qt::Key_R), &frmMain::mnuReplace_Click},
     {1, "mnuH13", u"-", none, nullptr},
     {1, "mnuSyntaxColor", u"タグを色分け(&L)", none, &frmMain::mnuSyntaxColor_Click},
+    {1, "mnuTypingAids", u"入力補完(&I)", none, &frmMain::mnuTypingAids_Click},
     {0, "mnuOption", u"オプション(&O)", none, nullptr},
     {1, "mnuWeb", u"Web確認(&W)", QKeyCombination(Qt::Key_F5), &frmMain::mnuWeb_Click},
     {1, "mnuH6", u"-", none, nullptr},
@@ -81,6 +84,8 @@ const MenuEntry MenuTable[] = {
     {1, "mnuTopic", u"タグヘルプ(&T)", ctrl(Qt::Key_T), &frmMain::mnuTopic_Click},
     {1, "mnuH5", u"-", none, nullptr},
     {1, "mnuVersion", u"バージョン情報(&A)", none, &frmMain::mnuVersion_Click},
+    {1, "mnuH14", u"-", none, nullptr},
+    {1, "mnuTopicAtCaret", u"カーソル位置のタグのヘルプ(&C)", QKeyCombination(Qt::Key_F1), &frmMain::mnuTopicAtCaret_Click},
 };
 
 // The toolbar's 17 positions, each the action of a menu item; the order is fixed, since a
@@ -145,6 +150,10 @@ frmMain::frmMain()
     colour->setCheckable(true);
     colour->setChecked(EditCommands::TagColouring());
     txtHTML->setSyntaxColouring(colour->isChecked());
+    QAction *aids = actionOf(&frmMain::mnuTypingAids_Click);
+    aids->setCheckable(true);
+    aids->setChecked(EditCommands::TypingAids());
+    TagAssist::of(*txtHTML).setEnabled(aids->isChecked());
     setTabOrder(txtHTML, Web);
     setTabOrder(Web, Toolbar1);
 
@@ -366,6 +375,10 @@ void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(panes(), viewMode_); }
 void frmMain::mnuBrouser_Click() { MDL::ApplyBrowserLayout(panes(), viewMode_); }
 void frmMain::mnuTopic_Click() { WindowCommands::ShowTagHelp(); }
 void frmMain::mnuVersion_Click() { WindowCommands::ShowVersion(); }
+void frmMain::mnuTopicAtCaret_Click()
+{
+    WindowCommands::ShowTagHelp(TagAssist::of(*txtHTML).helpEntryAtCaret(TagHelpEntries()));
+}
 void frmMain::mnuUndo_Click() { txtHTML->undo(); }
 void frmMain::mnuRedo_Click() { txtHTML->redo(); }
 void frmMain::mnuFind_Click() { EditCommands::Find(*txtHTML); }
@@ -377,6 +390,12 @@ void frmMain::mnuSyntaxColor_Click()
     const bool on = !EditCommands::TagColouring();
     EditCommands::SetTagColouring(*txtHTML, on);
     actionOf(&frmMain::mnuSyntaxColor_Click)->setChecked(on);
+}
+void frmMain::mnuTypingAids_Click()
+{
+    const bool on = !EditCommands::TypingAids();
+    EditCommands::SetTypingAids(*txtHTML, on);
+    actionOf(&frmMain::mnuTypingAids_Click)->setChecked(on);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

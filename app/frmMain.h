@@ -71,6 +71,8 @@ public:
     void mnuFindPrevious_Click();
     void mnuReplace_Click();
     void mnuSyntaxColor_Click();
+    void mnuTypingAids_Click();
+    void mnuTopicAtCaret_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -4,11 +4,12 @@
 // the end of the text, a page of scrolling, and keystrokes typed at the end of the text, as fast
 // as they are handled and at a person's pace.
 // Run by hand: build/bin/bench_longlines [megabytes...] (default 1 10); with BENCH_SLOW set, each
-// keystroke over 8 ms is printed as it comes.
+// keystroke over 8 ms is printed as it comes; with BENCH_NO_AIDS set, the typing aids are off.
 #include "bench/BenchApp.h"
 #include "app/frmMain.h"
 #include "support/Controls.h"
 #include "app/platform/Platform.h"
+#include "edit/TagAssist.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -77,6 +78,7 @@ void measure(BenchPlatform &platform, const QString &folder, qsizetype megabytes
 
     frmMain form;
     form.show();
+    TagAssist::of(*txtHTML(form)).setEnabled(!qEnvironmentVariableIsSet("BENCH_NO_AIDS"));
     QApplication::setActiveWindow(&form);
     QTest::qWait(200);
 

@@ -8,14 +8,22 @@
 // 100 at a time: a neighbour's load on the machine then falls on both alike, and their ratio
 // holds where the times themselves vary. Beside the wall time, the main thread's own CPU time
 // per key is printed: it counts only what the editor does.
+// Then the typing aids, off and on (both in colour), the same way: HTML typed in the middle of
+// the document, " <em>text</em>" over and over, every character typed, so both panes end with the
+// same text (with the aids a list opens on "<e", "</" completes the end tag and the "em>" typed
+// after it is taken as typed); with the time from a key to the completion list it opens.
 #include "bench/BenchApp.h"
 #include "app/frmMain.h"
 #include "support/Controls.h"
+#include "edit/TagAssist.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QTest>
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -48,16 +56,27 @@ double median(std::vector<double> v)
 
 struct Pane {
     bool colour;
+    bool aids;
+    const char *keys;
     std::unique_ptr<frmMain> form = std::make_unique<frmMain>();
-    std::vector<double> wall, cpu;
+    std::vector<double> wall, cpu, listOpened;
     int typed = 0;
 
-    Pane(bool colour_, const QString &text) : colour(colour_)
+    Pane(bool colour_, const QString &text, bool aids_ = false, const char *keys_ = "abcdefghij")
+        : colour(colour_), aids(aids_), keys(keys_)
     {
         form->show();
         txtHTML(*form)->setSyntaxColouring(colour);
+        TagAssist::of(*txtHTML(*form)).setEnabled(aids);
         txtHTML(*form)->SetText(text);
-        txtHTML(*form)->moveCursor(QTextCursor::Start);
+        if (aids_ || keys_ != std::string_view("abcdefghij")) {
+            // The aids read around the caret: from the middle of the document, both ways.
+            QTextCursor c = txtHTML(*form)->textCursor();
+            c.setPosition(txtHTML(*form)->document()->findBlockByNumber(txtHTML(*form)->document()->blockCount() / 2).position());
+            txtHTML(*form)->setTextCursor(c);
+        } else {
+            txtHTML(*form)->moveCursor(QTextCursor::Start);
+        }
     }
 
     void type(int keys)
@@ -66,14 +85,19 @@ struct Pane {
         txtHTML(*form)->setFocus();
         QCoreApplication::processEvents();
         QElapsedTimer t;
+        const QListWidget *list = TagAssist::of(*txtHTML(*form)).list();
+        const size_t cycle = std::strlen(this->keys);
         for (int i = 0; i < keys; ++i, ++typed) {
-            const char c = "abcdefghij"[typed % 10];
+            const char c = this->keys[typed % cycle];
+            const bool listBefore = list->isVisible();
             const double cpuStart = threadMicroseconds();
             t.start();
             QTest::keyClick(txtHTML(*form), c);
             QCoreApplication::processEvents();  // let the pane lay out and paint what changed
             wall.push_back(t.nsecsElapsed() / 1000.0);
             cpu.push_back(threadMicroseconds() - cpuStart);
+            if (!listBefore && list->isVisible())
+                listOpened.push_back(wall.back());
         }
     }
 
@@ -81,9 +105,13 @@ struct Pane {
     {
         std::vector<double> sorted = wall;
         std::sort(sorted.begin(), sorted.end());
-        std::printf("%-14s %-10s %8lld chars  median %7.1f us (cpu %7.1f)  p99 %8.1f us  worst %8.1f us  caption \"%s\"\n",
-                    label, colour ? "colour" : "no colour", (long long)chars, median(wall), median(cpu),
-                    sorted[sorted.size() * 99 / 100], sorted.back(), qPrintable(form->windowTitle()));
+        std::printf("%-14s %-10s %-8s %8lld chars  median %7.1f us (cpu %7.1f)  p99 %8.1f us  worst %8.1f us  caption \"%s\"\n",
+                    label, colour ? "colour" : "no colour", aids ? "aids" : "no aids", (long long)chars, median(wall),
+                    median(cpu), sorted[sorted.size() * 99 / 100], sorted.back(), qPrintable(form->windowTitle()));
+        if (!listOpened.empty())
+            std::printf("%-14s   completion list opened %zu times: median %.1f us, worst %.1f us after the key\n", label,
+                        listOpened.size(), median(listOpened),
+                        *std::max_element(listOpened.begin(), listOpened.end()));
     }
 };
 
@@ -113,8 +141,28 @@ int main(int argc, char **argv)
             std::fflush(stdout);
         }
     }
+    // The typing aids off and on, both in colour, HTML typed in the middle of the document.
+    const char *html = " <em>text</em>";
+    std::vector<double> aidRatios[2][2];
+    for (int round = 0; round < rounds; ++round) {
+        for (int d = 0; d < 2; ++d) {
+            Pane off(true, documents[d].text, false, html), on(true, documents[d].text, true, html);
+            for (int block = 0; block < 10; ++block) {
+                off.type(100);
+                on.type(100);
+            }
+            off.print(documents[d].label, documents[d].text.size());
+            on.print(documents[d].label, documents[d].text.size());
+            aidRatios[d][0].push_back(median(on.wall) / median(off.wall));
+            aidRatios[d][1].push_back(median(on.cpu) / median(off.cpu));
+            std::fflush(stdout);
+        }
+    }
     std::printf("\ncolour / no colour, median over %d rounds:\n", rounds);
     for (int d = 0; d < 2; ++d)
         std::printf("%-14s wall %.2fx  cpu %.2fx\n", documents[d].label, median(ratios[d][0]), median(ratios[d][1]));
+    std::printf("typing aids on / off (in colour), median over %d rounds:\n", rounds);
+    for (int d = 0; d < 2; ++d)
+        std::printf("%-14s wall %.2fx  cpu %.2fx\n", documents[d].label, median(aidRatios[d][0]), median(aidRatios[d][1]));
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "edit/EditorSettings.h"
 #include "edit/core/PaneText.h"
 #include "edit/FindBar.h"
+#include "edit/TagAssist.h"
 
 namespace EditCommands {
 
@@ -65,6 +66,17 @@ void SetTagColouring(TextBox &pane, bool on)
 {
     EditorSettings::SetSyntaxColouring(on);
     pane.setSyntaxColouring(on);
+}
+
+bool TypingAids()
+{
+    return EditorSettings::TypingAids();
+}
+
+void SetTypingAids(TextBox &pane, bool on)
+{
+    EditorSettings::SetTypingAids(on);
+    TagAssist::of(pane).setEnabled(on);
 }
 
 }

@@ -21,4 +21,8 @@ void FindPrevious(TextBox &pane);
 // Tags in colour, as the user last chose (on unless turned off); the choice is remembered.
 bool TagColouring();
 void SetTagColouring(TextBox &pane, bool on);
+
+// Closing tags and completion while typing, as the user last chose; remembered the same way.
+bool TypingAids();
+void SetTypingAids(TextBox &pane, bool on);
 }

@@ -6,6 +6,7 @@
 
 namespace {
 const QString ColouringKey = QStringLiteral("editor/syntaxColouring");
+const QString AidsKey = QStringLiteral("editor/typingAids");
 
 QString storePath()
 {
@@ -24,6 +25,16 @@ bool SyntaxColouring()
 void SetSyntaxColouring(bool on)
 {
     QSettings(storePath(), QSettings::IniFormat).setValue(ColouringKey, on);
+}
+
+bool TypingAids()
+{
+    return QSettings(storePath(), QSettings::IniFormat).value(AidsKey, true).toBool();
+}
+
+void SetTypingAids(bool on)
+{
+    QSettings(storePath(), QSettings::IniFormat).setValue(AidsKey, on);
 }
 
 }

@@ -4,4 +4,6 @@
 namespace EditorSettings {
 bool SyntaxColouring();  // on unless the user turned it off
 void SetSyntaxColouring(bool on);
+bool TypingAids();  // closing tags and completion: on unless the user turned them off
+void SetTypingAids(bool on);
 }

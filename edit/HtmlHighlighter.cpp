@@ -51,6 +51,11 @@ QColor HtmlHighlighter::colourOf(HtmlRole role)
     return Qt::black;
 }
 
+int HtmlHighlighter::stateAtEnd(const QTextBlock &block)
+{
+    return block.isValid() ? scannerState(block.userState()) : Unread;
+}
+
 QList<HtmlRole> HtmlHighlighter::roles()
 {
     QList<HtmlRole> roles;

@@ -25,6 +25,9 @@ public:
     void showBlocks(int first, int last) override;
     bool applying() const override { return applying_; }
 
+    // The scanner's state at the end of block; -1 while the block is unread (or invalid).
+    static int stateAtEnd(const QTextBlock &block);
+
     static QColor colourOf(HtmlRole role);
     static QList<HtmlRole> roles();
 

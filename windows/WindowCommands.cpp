@@ -4,6 +4,8 @@
 #include "windows/frmColor.h"
 #include "windows/frmHelp.h"
 
+#include <QListWidget>
+
 namespace {
 void ShowSecondary(QWidget &window)
 {
@@ -18,5 +20,11 @@ void ShowSecondary(QWidget &window)
 namespace WindowCommands {
 void ShowColorPicker() { ShowSecondary(ColorForm()); }
 void ShowTagHelp() { ::ShowTagHelp(); }
+void ShowTagHelp(int entry)
+{
+    frmHelp *help = ::ShowTagHelp();
+    if (entry >= 0 && entry < help->List->count())
+        help->List->setCurrentRow(entry);  // shows the entry's file
+}
 void ShowVersion() { ShowSecondary(AboutForm()); }
 }

@@ -4,5 +4,7 @@
 namespace WindowCommands {
 void ShowColorPicker();
 void ShowTagHelp();
+// The tag help window showing entry (its position in the list); entry -1 shows it as it is.
+void ShowTagHelp(int entry);
 void ShowVersion();
 }

@@ -9,6 +9,7 @@
 #include <functional>
 
 class PaneColouring;
+class PaneKeyAid;
 class PaneLayout;
 
 class TextBox : public QPlainTextEdit {
@@ -42,6 +43,14 @@ public:
     // Whether the whole of block is in view, with a pixel to spare.
     bool lineInView(const QTextBlock &block) const;
 
+    // A helper that sees every key before and after the pane handles it (the typing aids).
+    void setKeyAid(PaneKeyAid *aid);
+    // The first and last character positions of block that are drawn; -1, -1 out of view.
+    std::pair<int, int> drawnCharacters(const QTextBlock &block) const;
+    // After an edit made with a cursor of its own at the caret: the caret shown where it went,
+    // without laying a long line out whole.
+    void showCaretAfterEdit();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -74,12 +83,14 @@ private:
     QTextBlock findInView(const std::function<bool(const QTextBlock &, qreal, qreal)> &found) const;
     qreal caretX(const QTextCursor &cursor) const;
     void placeCaretAtX(const QTextBlock &target, qreal x, bool select);
+    void typeKey(QKeyEvent *event);
     bool editLongLine(QKeyEvent *event);
     void showCaret();
 
     PaneLayout *layout_ = nullptr;
     QWidget *topPanel_ = nullptr;
     PaneColouring *colouring_ = nullptr;
+    PaneKeyAid *keyAid_ = nullptr;
     QTimer colourTimer_;
     bool draggingInLongLine_ = false;
     enum class EditKind { None, Typing, Backspace, Delete };

@@ -42,8 +42,8 @@ void TextBox::placeCaretAtX(const QTextBlock &target, qreal x, bool select)
 }
 
 // A line up or down keeps the caret's x; the toolkit takes it from the lines' own layouts, which
-// long lines do not have.
-void TextBox::keyPressEvent(QKeyEvent *event)
+// long lines do not have. (The key reaches the key aid first, in TextBoxAids.)
+void TextBox::typeKey(QKeyEvent *event)
 {
     const bool up = event->key() == Qt::Key_Up, down = event->key() == Qt::Key_Down;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # As a user: New, type, Save As page.htm (stored as page.html, shown as page.htm); the questions
 # of New, Open and Exit answered Yes, No and Cancel; the close box with and without a previous
-# Exit; a cancelled Save As keeps both the program and the unsaved text.
+# Exit; a cancelled Save As keeps both the program and the unsaved text; "</" typed completes the
+# end tag into the saved bytes.
 source "${E2E_LIB:-$(dirname "$0")/lib.sh}" "$@"
 WORK=$E2E_DIR/work
 SKELETON='<html>\r\n<head>\r\n<title>\r\n\r\n</title>\r\n</head>\r\n<body>\r\n\r\n\r\n\r\n</body>\r\n</html>\r\n'
@@ -66,7 +67,9 @@ wait_window "Tavro - README" 15 >/dev/null
 keys ctrl+n
 wait_window "Tavro - 無題" 10 >/dev/null
 
-type_text "<p>kept</p>"
+# "</" completes the end tag of the open element; an end tag typed in full stays as typed.
+type_text '<ul><li>x</'
+type_text '</ul><p>kept</p>'
 wait_window "Tavro - 無題 *" 10 >/dev/null
 keys alt+f x; answer Return             # Exit, Yes: the save dialog ...
 dialog "Tavro - 無題 *"                 # ... cancelled: the program and the star stay
@@ -74,5 +77,5 @@ stays "Tavro - 無題 *"
 keys alt+f x; answer Return             # asked again; Yes, a name: written, then the end
 dialog "Tavro - 無題 *" "$WORK/kept.html"
 wait_end
-expect_bytes "$WORK/kept.html" "<p>kept</p>$SKELETON"
+expect_bytes "$WORK/kept.html" "<ul><li>x</li></ul><p>kept</p>$SKELETON"
 echo "documents: ok"

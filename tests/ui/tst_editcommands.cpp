@@ -77,7 +77,7 @@ private slots:
                                                 "削除(&D) Del", "-", "全て選択 Ctrl+A", "-"}));
         QCOMPARE(items.mid(7), QStringList({"元に戻す(&U) Ctrl+Z", "やり直し(&R) Ctrl+Y", "-", "検索(&F)... Ctrl+F",
                                              "次を検索(&N) F3", "前を検索(&V) Shift+F3", "置換(&E)... Ctrl+R", "-",
-                                             "タグを色分け(&L) "}));
+                                             "タグを色分け(&L) ", "入力補完(&I) "}));
         QVERIFY(MenuItem(f.form(), QStringLiteral("mnuSyntaxColor"))->isChecked());
     }
 

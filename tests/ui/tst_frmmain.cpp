@@ -105,6 +105,7 @@ private slots:
             {"mnuBrouser", "ブラウザ優先(&B)", QKeySequence("Ctrl+K")},
             {"mnuTopic", "タグヘルプ(&T)", QKeySequence("Ctrl+T")},
             {"mnuVersion", "バージョン情報(&A)", none},
+            {"mnuTopicAtCaret", "カーソル位置のタグのヘルプ(&C)", QKeySequence("F1")},
         };
         for (const auto &item : items) {
             QAction *a = MenuItem(f.form(), QLatin1String(item.name));
@@ -124,6 +125,11 @@ private slots:
             fileItems << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(fileItems, QStringList({"新規作成(&N)", "開く(&O)", "-", "上書き保存(&S)",
                                          "名前を付けて保存(&A)", "-", "終了(&X)"}));
+        // New items come after the old ones.
+        QStringList helpItems;
+        for (QAction *a : f.form().findChild<QMenu *>("mnuHelp")->actions())
+            helpItems << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+        QCOMPARE(helpItems, QStringList({"mnuTopic", "-", "mnuVersion", "-", "mnuTopicAtCaret"}));
         auto *display = f.form().findChild<QMenu *>("mnuDisplay");
         QVERIFY(display);
         QCOMPARE(display->title(), QStringLiteral("画面比率(&D)"));

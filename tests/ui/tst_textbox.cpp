@@ -1,12 +1,17 @@
 // The editing pane's HTML features without a window around them: finding and replacing in the
 // text as one string, the colouring of HTML (its states across lines, what it colours while a
 // large document is open, the contrast of its colours), and characters the pane holds by a
-// stand-in coming back out exactly, through open, edit and save.
+// stand-in coming back out exactly, through open, edit and save; the typing aids as keys reach
+// them (closing, the completion list, undo, an input method, the mark, F1, the switch).
 #include "app/core/Document.h"
 #include "app/frmMain.h"
 #include "edit/pane/TextBox.h"
 #include "edit/HtmlHighlighter.h"
 #include "edit/core/TextSearch.h"
+#include "edit/TagAssist.h"
+#include "edit/core/PaneText.h"
+#include "windows/core/HelpFile.h"
+#include "windows/frmHelp.h"
 #include "support/Files.h"
 #include "support/MainFormFixture.h"
 #include "support/TestMain.h"
@@ -15,6 +20,8 @@
 #include <QApplication>
 #include <QMimeData>
 #include <QImage>
+#include <QInputMethodEvent>
+#include <QListWidget>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTextBlock>
@@ -60,6 +67,45 @@ HtmlRole roleAt(const QList<HtmlSpan> &spans, int position)
         if (position >= s.start && position < s.start + s.length)
             return s.role;
     return HtmlRole(-1);
+}
+
+// Keys as a user types them: '\t' Tab, '\n' Enter, '\x1b' Esc, '\x1f' Down, '\x1a' undo;
+// between two '\x0e' an input method composes the letters one by one, then commits them.
+void typeKeys(TextBox &pane, const QString &keys)
+{
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const char16_t k = keys[i].unicode();
+        if (k == u'\x0e') {
+            const qsizetype end = keys.indexOf(QChar(u'\x0e'), i + 1);
+            const QString composed = keys.mid(i + 1, end - i - 1);
+            for (qsizetype n = 1; n <= composed.size(); ++n) {
+                QInputMethodEvent compose(composed.left(n), {});
+                QApplication::sendEvent(&pane, &compose);
+                QVERIFY(!TagAssist::of(pane).list()->isVisible());
+            }
+            QInputMethodEvent commit;
+            commit.setCommitString(composed);
+            QApplication::sendEvent(&pane, &commit);
+            i = end;
+        } else if (k == u'\x1a') {
+            pane.undo();
+        } else {
+            const Qt::Key key = k == u'\t' ? Qt::Key_Tab : k == u'\n' ? Qt::Key_Return : k == 0x1b ? Qt::Key_Escape
+                                : k == 0x1f ? Qt::Key_Down : Qt::Key(QChar(k).toUpper().unicode());
+            // As a keyboard sends them: Shift goes down on its own first.
+            const bool shifted = QChar(k).isUpper() || QStringView(u"<>\"!:").contains(QChar(k));
+            if (shifted)
+                QTest::keyPress(&pane, Qt::Key_Shift);
+            QTest::keyClick(&pane, key, shifted ? Qt::ShiftModifier : Qt::NoModifier);
+            if (shifted)
+                QTest::keyRelease(&pane, Qt::Key_Shift, Qt::ShiftModifier);
+        }
+    }
+}
+
+QString withCaret(const TextBox &pane)
+{
+    return pane.Text().insert(pane.SelStart(), u'|');
 }
 
 } // namespace
@@ -367,6 +413,119 @@ private slots:
             QCOMPARE(pane.textCursor().positionInBlock(), 5);
             QVERIFY(pane.SelLength() > 0);
         }
+    }
+
+    void typingAids_data()
+    {
+        QTest::addColumn<QString>("text");  // '|' is the caret
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("listShown");
+        QTest::newRow("an end tag") << "|" << "<ul><li>x</" << "<ul><li>x</li>|" << false;
+        QTest::newRow("typed in full, as typed") << "|" << "<ul><li>x</li></ul>" << "<ul><li>x</li></ul>|" << false;
+        QTest::newRow("an optional end tag left out") << "<ul><li>x|" << "</ul>" << "<ul><li>x</ul>|" << false;
+        QTest::newRow("typing goes on after it") << "<ul><li>x|" << "</<b>" << "<ul><li>x</li><b>|" << false;
+        QTest::newRow("another name typed") << "<div><p>x|" << "</div>" << "<div><p>x</div>|" << false;
+        QTest::newRow("before a >, typed in full") << "<b>x|>" << "</b>" << "<b>x</b>|>" << false;
+        QTest::newRow("undone, the typed </ stays") << "<ul><li>x|" << "</\x1a" << "<ul><li>x</|" << false;
+        QTest::newRow("the list opens") << "<p>|</p>" << "<t" << "<p><t|</p>" << true;
+        QTest::newRow("Tab accepts") << "|" << "<ta\t" << "<table|" << false;
+        QTest::newRow("Down and Enter") << "|" << "<t\x1f\n" << "<tbody|" << false;
+        QTest::newRow("Enter after a whole name is a line break") << "|" << "<b\n" << "<b\n|" << false;
+        QTest::newRow("Esc, then Enter is a line break") << "|" << "<ta\x1b\n" << "<ta\n|" << false;
+        QTest::newRow("other keys go on typing") << "|" << "<b>x" << "<b>x|" << false;
+        QTest::newRow("an attribute") << "<a |>" << "hr\t" << "<a href=\"|\">" << false;
+        QTest::newRow("undone, the typed name stays") << "|" << "<ta\t\x1a" << "<ta|" << false;
+        QTest::newRow("in a comment") << "<!-- |" << "<t" << "<!-- <t|" << false;
+        QTest::newRow("in a script") << "<script>|" << "<t" << "<script><t|" << false;
+        QTest::newRow("an input method composing") << "|" << "<t\x0e" "a\x0e" << "<ta|" << false;
+    }
+
+    void typingAids()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, keys);
+        QFETCH(QString, expected);
+        QFETCH(bool, listShown);
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *txtHTML(f.form());
+        pane.SetText(QString(text).remove(u'|'));
+        pane.SetSelStart(int(text.indexOf(u'|')));
+        typeKeys(pane, keys);
+        QCOMPARE(withCaret(pane), expected);
+        QCOMPARE(TagAssist::of(pane).list()->isVisible(), listShown);
+    }
+
+    // The tag at the caret and its partner are marked; in a long line only while both are drawn.
+    void marksTheMatchingTag()
+    {
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *txtHTML(f.form());
+        auto marks = [&pane](int caret) {
+            pane.SetSelStart(caret);
+            QTest::qWait(200);  // the mark follows once the caret rests
+            QStringList marked;
+            for (const QTextEdit::ExtraSelection &s : pane.extraSelections())
+                marked << paneLineBreaks(s.cursor.selectedText());
+            return marked;
+        };
+        pane.SetText(QStringLiteral("<ul>\n<li>日本語</li>\n</ul>"));
+        QCOMPARE(marks(1), QStringList({"<ul>", "</ul>"}));
+        QCOMPARE(marks(11), QStringList());
+        const QString filler(30000, u'x');
+        pane.SetText(QStringLiteral("<b>y</b>") + filler);
+        QCOMPARE(marks(1), QStringList({"<b>", "</b>"}));
+        pane.SetText(QStringLiteral("<b>") + filler + QStringLiteral("</b>"));
+        QCOMPARE(marks(1), QStringList());
+    }
+
+    // F1 shows the entry of the tag at the caret; on text or a tag no entry covers, the window
+    // as Ctrl+T shows it.
+    void helpForTheTagAtTheCaret()
+    {
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *txtHTML(f.form());
+        const QStringList entries = TagHelpEntries();
+        auto entryOf = [&entries](const QString &tag) {
+            for (int i = 0; i < entries.size(); ++i)
+                if (entries[i].startsWith(tag))
+                    return i;
+            return -1;
+        };
+        pane.SetText(QStringLiteral("<ol><li>項目</li></ol><span>x</span>"));
+        pane.SetSelStart(5);
+        QTest::keyClick(&pane, Qt::Key_F1);
+        QVERIFY(TagHelpIfLoaded() && TagHelpIfLoaded()->isVisible());
+        QCOMPARE(TagHelpIfLoaded()->List->currentRow(), entryOf(QStringLiteral("<OL>")));
+        TagHelpIfLoaded()->close();
+        QTest::qWait(10);
+        for (const int caret : {9, 24}) {  // on text, on <span>
+            pane.SetSelStart(caret);
+            f.form().mnuTopicAtCaret_Click();
+            QVERIFY(TagHelpIfLoaded() && TagHelpIfLoaded()->isVisible());
+            QCOMPARE(TagHelpIfLoaded()->List->currentRow(), -1);
+        }
+        TagHelpIfLoaded()->close();
+    }
+
+    // One switch, on at first and remembered, turns closing and completion off.
+    void typingAidsSwitch()
+    {
+        MainFormFixture f;
+        f.showActive();
+        QAction *item = MenuItem(f.form(), QStringLiteral("mnuTypingAids"));
+        QVERIFY(item->isCheckable() && item->isChecked());
+        f.form().mnuTypingAids_Click();
+        QVERIFY(!item->isChecked());
+        TextBox &pane = *txtHTML(f.form());
+        typeKeys(pane, QStringLiteral("<ul><li>x</<t"));
+        QCOMPARE(pane.Text(), QStringLiteral("<ul><li>x</<t"));
+        QVERIFY(!TagAssist::of(pane).list()->isVisible());
+        frmMain next;  // the next start
+        QVERIFY(!MenuItem(next, QStringLiteral("mnuTypingAids"))->isChecked());
     }
 
     void hiddenCharactersSurviveOpenEditAndSave()
