@@ -16,6 +16,8 @@
 #include <QMimeData>
 #include <QImage>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QInputMethodEvent>
 #include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -367,6 +369,103 @@ private slots:
             QCOMPARE(pane.textCursor().positionInBlock(), 5);
             QVERIFY(pane.SelLength() > 0);
         }
+    }
+
+    // What an input method sends, straight to the pane: an empty pre-edit (sent on every focus
+    // change), a composition with its underline and highlighted segment, a cancel and a commit,
+    // on the last line (coloured, text after the caret) and in a long line.
+    void inputMethodComposes_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("last line") << QStringLiteral("<p>x</p><b>after</b>") << 8;
+        QTest::newRow("long line") << QStringLiteral("<a href=\"/x\">日本語</a>").repeated(3000) << 40000;
+    }
+    void inputMethodComposes()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, caret);
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *f.form().txtHTML;
+        const QString path = f.path(QStringLiteral("page.html"));
+        writeFile(path, line.toUtf8());
+        f.platform().openAnswers.enqueue(path);
+        f.form().mnuOpen_Click();
+        pane.setFocus();
+        pane.SetSelStart(caret);
+        QTest::qWait(50);
+        QSignalSpy changes(&pane, &TextBox::Change);
+        auto send = [&pane](const QString &preedit, const QString &commit = QString()) {
+            QList<QInputMethodEvent::Attribute> attributes;
+            if (!preedit.isEmpty()) {
+                QTextCharFormat underline;
+                underline.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+                underline.setUnderlineColor(QColor(0x00, 0xA0, 0x00));
+                QTextCharFormat segment;
+                segment.setBackground(QColor(0x30, 0x60, 0xC0));
+                attributes << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, int(preedit.size()), underline)
+                           << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, 2, segment)
+                           << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, 2, 1);
+            }
+            QInputMethodEvent event(preedit, attributes);
+            if (!commit.isNull())
+                event.setCommitString(commit);
+            QApplication::sendEvent(&pane, &event);
+            QTest::qWait(20);
+        };
+        auto inkOf = [&pane](QRgb colour) {
+            const QImage shot = pane.viewport()->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < qMin(shot.height(), 40); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    count += (shot.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+            return count;
+        };
+
+        send(QString());
+        QVERIFY(!f.doc().IsModified());
+        const QRect caretRect = static_cast<QWidget &>(pane).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        send(QStringLiteral("にほんご"));
+        QVERIFY(!f.doc().IsModified());
+        QCOMPARE(changes.count(), 0);
+        QVERIFY(!f.form().windowTitle().endsWith(QLatin1String(" *")));
+        // Drawn at the caret, underlined, the segment highlighted; the caret and the candidate
+        // window go to the composition's cursor.
+        QVERIFY(inkOf(qRgb(0x30, 0x60, 0xC0)) > 100);
+        QVERIFY(inkOf(qRgb(0x00, 0xA0, 0x00)) > 20);
+        const QRect composing = static_cast<QWidget &>(pane).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        QVERIFY(composing.left() > caretRect.left() + 10 && composing.left() < caretRect.left() + 3 * pane.fontMetrics().maxWidth());
+        QCOMPARE(composing.top(), caretRect.top());
+        if (line.size() < HtmlHighlighter::LongLine) {
+            // The text after the caret keeps its colours, after the composition.
+            const QTextBlock block = pane.document()->lastBlock();
+            QCOMPARE(colourAt(block, 8 + 4), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+            QCOMPARE(colourAt(block, 8 + 4 + 3), QColor(Qt::black));
+            QCOMPARE(colourAt(block, 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+        }
+
+        send(QString());  // cancelled
+        QVERIFY(!f.doc().IsModified());
+        QCOMPARE(pane.Text(), line);
+        QCOMPARE(changes.count(), 0);
+
+        send(QStringLiteral("にほんご"));
+        send(QString(), QStringLiteral("日本語"));
+        QVERIFY(f.doc().IsModified());
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(pane.Text(), line.left(caret) + QStringLiteral("日本語") + line.mid(caret));
+        QCOMPARE(pane.SelStart(), caret + 3);
+        QVERIFY(pane.cursorRect().left() >= 0 && pane.cursorRect().right() < pane.viewport()->width());
+
+        // Over a selection, the candidate window stands where the caret is drawn.
+        pane.SetSelStart(caret - 10);
+        pane.SetSelLength(10);
+        QTest::qWait(20);
+        QCOMPARE(static_cast<QWidget &>(pane).inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), pane.cursorRect().left());
+        send(QStringLiteral("ご"));
+        send(QString(), QStringLiteral("語"));
+        QCOMPARE(pane.Text(), line.left(caret - 10) + QStringLiteral("語日本語") + line.mid(caret));
     }
 
     void hiddenCharactersSurviveOpenEditAndSave()
