@@ -41,6 +41,9 @@ public:
 
     // Whether the whole of block is in view, with a pixel to spare.
     bool lineInView(const QTextBlock &block) const;
+    // The x of the cursor of an input method's composition in block, a long line, from the
+    // composition's start; 0 without one.
+    qreal compositionX(const QTextBlock &block) const;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -51,6 +54,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
@@ -58,8 +62,9 @@ protected:
     bool canInsertFromMimeData(const QMimeData *source) const override;
 
 signals:
-    // Fires for every change of the text, typed or assigned; formatting changes do not count.
-    void Change();
+    // Fires for every change of the text, typed or assigned, with the characters removed and
+    // added at from; formatting changes and an input method's composition do not count.
+    void Change(int from, int removed, int added);
     // Files were dropped on the pane (a dragged text is inserted as text instead).
     void filesDropped(const QStringList &paths);
 
@@ -94,6 +99,8 @@ private:
     QObject *control_ = nullptr;
     bool caretOn_ = true;  // the blink of a long line's caret
     QElapsedTimer doubleClicked_;
+    int compositionCursor_ = 0;  // the composition's cursor, as the input method last placed it
+    bool compositionCursorHidden_ = false;
 };
 
 // The local files a drag carries, if any.

@@ -1,12 +1,54 @@
-// What input methods ask of the pane.
+// What input methods send to the pane and ask of it.
 #include "edit/pane/TextBox.h"
 
 #include "edit/pane/LongLine.h"
 #include "edit/pane/PaneLayout.h"
+#include "edit/core/PaneText.h"
 
+#include <QInputMethodEvent>
 #include <QTextDocument>
 
 #include <algorithm>
+
+// A commit is made here as an edit of its own, so that it is told as the characters it adds, not
+// as a change of the whole line: the composition shown with it is then only a change of how the
+// line is shown. The composition's cursor is kept to draw it in a long line.
+void TextBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    compositionCursor_ = int(event->preeditString().size());
+    compositionCursorHidden_ = false;
+    for (const QInputMethodEvent::Attribute &a : event->attributes()) {
+        if (a.type == QInputMethodEvent::Cursor) {
+            compositionCursor_ = a.start;
+            compositionCursorHidden_ = a.length == 0;
+        }
+    }
+    if (isReadOnly() || (event->commitString().isEmpty() && event->replacementLength() == 0)) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    QTextCursor c = textCursor();
+    c.beginEditBlock();
+    c.removeSelectedText();
+    c.setPosition(std::clamp(c.position() + event->replacementStart(), 0, textLength()));
+    c.setPosition(std::clamp(c.position() + event->replacementLength(), c.position(), textLength()),
+                  QTextCursor::KeepAnchor);
+    c.insertText(toPaneText(event->commitString()));
+    c.endEditBlock();
+    QInputMethodEvent rest(event->preeditString(), event->attributes());
+    QPlainTextEdit::inputMethodEvent(&rest);
+    event->accept();
+    caretHeld_.start();  // a long line's caret stays on, as after a keystroke
+    ensureCursorVisible();
+}
+
+qreal TextBox::compositionX(const QTextBlock &block) const
+{
+    if (!LongLine::isLong(block) || !block.contains(textCursor().position()))
+        return 0;
+    const QString composition = block.layout()->preeditAreaText();
+    return composition.isEmpty() ? 0 : layout_->lineOf(block)->compositionX(composition, compositionCursor_);
+}
 
 QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const
 {
@@ -23,7 +65,7 @@ QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImCursorRectangle:
     case Qt::ImAnchorRectangle: {
         const QRect band = caretBand();
-        const int x = int(contentOffset().x() + document()->documentMargin() + caretX(c));
+        const int x = qRound(contentOffset().x() + document()->documentMargin() + caretX(c) + compositionX(block));
         return QRect(x, band.top(), cursorWidth(), std::max(1, band.height() - 1));
     }
     case Qt::ImSurroundingText:

@@ -6,6 +6,7 @@
 #include "app/frmMain.h"
 #include "edit/pane/TextBox.h"
 #include "edit/HtmlHighlighter.h"
+#include "edit/core/PaneText.h"
 #include "edit/core/TextSearch.h"
 #include "support/Files.h"
 #include "support/MainFormFixture.h"
@@ -437,12 +438,12 @@ private slots:
         const QRect composing = static_cast<QWidget &>(pane).inputMethodQuery(Qt::ImCursorRectangle).toRect();
         QVERIFY(composing.left() > caretRect.left() + 10 && composing.left() < caretRect.left() + 3 * pane.fontMetrics().maxWidth());
         QCOMPARE(composing.top(), caretRect.top());
-        if (line.size() < HtmlHighlighter::LongLine) {
+        if (line.size() < LongLineLength) {
             // The text after the caret keeps its colours, after the composition.
             const QTextBlock block = pane.document()->lastBlock();
-            QCOMPARE(colourAt(block, 8 + 4), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+            QCOMPARE(colourAt(block, 8 + 4), HtmlHighlighter::colourOf(HtmlRole::Tag));
             QCOMPARE(colourAt(block, 8 + 4 + 3), QColor(Qt::black));
-            QCOMPARE(colourAt(block, 0), HtmlHighlighter::ColourOf(HtmlRole::Tag));
+            QCOMPARE(colourAt(block, 0), HtmlHighlighter::colourOf(HtmlRole::Tag));
         }
 
         send(QString());  // cancelled
@@ -459,13 +460,13 @@ private slots:
         QVERIFY(pane.cursorRect().left() >= 0 && pane.cursorRect().right() < pane.viewport()->width());
 
         // Over a selection, the candidate window stands where the caret is drawn.
-        pane.SetSelStart(caret - 10);
-        pane.SetSelLength(10);
+        pane.SetSelStart(caret - 4);
+        pane.SetSelLength(4);
         QTest::qWait(20);
         QCOMPARE(static_cast<QWidget &>(pane).inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), pane.cursorRect().left());
         send(QStringLiteral("ご"));
         send(QString(), QStringLiteral("語"));
-        QCOMPARE(pane.Text(), line.left(caret - 10) + QStringLiteral("語日本語") + line.mid(caret));
+        QCOMPARE(pane.Text(), line.left(caret - 4) + QStringLiteral("語日本語") + line.mid(caret));
     }
 
     void hiddenCharactersSurviveOpenEditAndSave()
