@@ -10,36 +10,67 @@
 
 #include <algorithm>
 
-// A commit is made here as an edit of its own, so that it is told as the characters it adds, not
-// as a change of the whole line: the composition shown with it is then only a change of how the
-// line is shown. The composition's cursor is kept to draw it in a long line.
+// What the input method changes in the text is done here as edits of their own (the selection a
+// composition replaces, then each commit), so that each is told as the characters it changes:
+// the toolkit would report them together with the composition, as a change of the whole line.
+// The composition itself only changes how the line is shown. In a long line it is set here too:
+// the toolkit's own handling then works out the caret's x by laying the whole line out.
 void TextBox::inputMethodEvent(QInputMethodEvent *event)
 {
     compositionCursor_ = int(event->preeditString().size());
     compositionCursorHidden_ = false;
+    bool selects = false;
     for (const QInputMethodEvent::Attribute &a : event->attributes()) {
         if (a.type == QInputMethodEvent::Cursor) {
             compositionCursor_ = a.start;
             compositionCursorHidden_ = a.length == 0;
         }
+        selects |= a.type == QInputMethodEvent::Selection;
     }
-    if (isReadOnly() || (event->commitString().isEmpty() && event->replacementLength() == 0)) {
+    const bool commits = !event->commitString().isEmpty() || event->replacementLength() > 0;
+    const bool input = commits || event->preeditString() != textCursor().block().layout()->preeditAreaText();
+    if (isReadOnly() || selects) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
     QTextCursor c = textCursor();
-    c.beginEditBlock();
-    c.removeSelectedText();
-    c.setPosition(std::clamp(c.position() + event->replacementStart(), 0, textLength()));
-    c.setPosition(std::clamp(c.position() + event->replacementLength(), c.position(), textLength()),
-                  QTextCursor::KeepAnchor);
-    c.insertText(toPaneText(event->commitString()));
-    c.endEditBlock();
-    QInputMethodEvent rest(event->preeditString(), event->attributes());
-    QPlainTextEdit::inputMethodEvent(&rest);
+    if (input && c.hasSelection())
+        c.removeSelectedText();
+    if (commits) {
+        c.beginEditBlock();
+        c.setPosition(std::clamp(c.position() + event->replacementStart(), 0, textLength()));
+        c.setPosition(std::clamp(c.position() + event->replacementLength(), c.position(), textLength()),
+                      QTextCursor::KeepAnchor);
+        c.insertText(toPaneText(event->commitString()));
+        c.endEditBlock();
+    }
+    const QTextBlock block = textCursor().block();
+    if (!LongLine::isLong(block)) {
+        QInputMethodEvent rest(event->preeditString(), event->attributes());
+        QPlainTextEdit::inputMethodEvent(&rest);
+    } else {
+        // As the toolkit does it, on the line's own layout, which the document reports as a
+        // change of the line when the edit block ends.
+        QTextLayout *layout = block.layout();
+        const int at = textCursor().position() - block.position();
+        QList<QTextLayout::FormatRange> formats;
+        for (const QInputMethodEvent::Attribute &a : event->attributes()) {
+            const QTextCharFormat f = qvariant_cast<QTextFormat>(a.value).toCharFormat();
+            if (a.type == QInputMethodEvent::TextFormat && f.isValid())
+                formats.append({at + a.start, a.length, f});
+        }
+        QTextCursor edit(document());
+        edit.beginEditBlock();
+        layout->setPreeditArea(at, event->preeditString());
+        layout->setFormats(formats);
+        edit.endEditBlock();
+        updateMicroFocus();
+    }
     event->accept();
-    caretHeld_.start();  // a long line's caret stays on, as after a keystroke
-    ensureCursorVisible();
+    if (commits || !event->preeditString().isEmpty() || !event->attributes().isEmpty()) {
+        caretHeld_.start();  // a long line's caret stays on, as after a keystroke
+        showCaret();
+    }
 }
 
 qreal TextBox::compositionX(const QTextBlock &block) const
