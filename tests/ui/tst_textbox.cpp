@@ -374,23 +374,28 @@ private slots:
 
     // What an input method sends, straight to the pane: an empty pre-edit (sent on every focus
     // change), a composition with its underline and highlighted segment, a cancel and a commit,
-    // on the last line (coloured, text after the caret) and in a long line.
+    // on the last line (coloured, text after the caret) and in a long line. Until the commit the
+    // file is unedited: saved, it keeps its bytes (a character's second code among them).
     void inputMethodComposes_data()
     {
+        QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("line");
         QTest::addColumn<int>("caret");
-        QTest::newRow("last line") << QStringLiteral("<p>x</p><b>after</b>") << 8;
-        QTest::newRow("long line") << QStringLiteral("<a href=\"/x\">日本語</a>").repeated(3000) << 40000;
+        QTest::newRow("last line") << QByteArray("\x87\x90<p>x</p><b>after</b>")
+                                   << QStringLiteral("≒<p>x</p><b>after</b>") << 9;
+        const QString longLine = QStringLiteral("<a href=\"/x\">日本語</a>").repeated(3000);
+        QTest::newRow("long line") << longLine.toUtf8() << longLine << 40000;
     }
     void inputMethodComposes()
     {
+        QFETCH(QByteArray, file);
         QFETCH(QString, line);
         QFETCH(int, caret);
         MainFormFixture f;
         f.showActive();
         TextBox &pane = *f.form().txtHTML;
         const QString path = f.path(QStringLiteral("page.html"));
-        writeFile(path, line.toUtf8());
+        writeFile(path, file);
         f.platform().openAnswers.enqueue(path);
         f.form().mnuOpen_Click();
         pane.setFocus();
@@ -441,15 +446,17 @@ private slots:
         if (line.size() < LongLineLength) {
             // The text after the caret keeps its colours, after the composition.
             const QTextBlock block = pane.document()->lastBlock();
-            QCOMPARE(colourAt(block, 8 + 4), HtmlHighlighter::colourOf(HtmlRole::Tag));
-            QCOMPARE(colourAt(block, 8 + 4 + 3), QColor(Qt::black));
-            QCOMPARE(colourAt(block, 0), HtmlHighlighter::colourOf(HtmlRole::Tag));
+            QCOMPARE(colourAt(block, caret + 4), HtmlHighlighter::colourOf(HtmlRole::Tag));
+            QCOMPARE(colourAt(block, caret + 4 + 3), QColor(Qt::black));
+            QCOMPARE(colourAt(block, 1), HtmlHighlighter::colourOf(HtmlRole::Tag));
         }
 
         send(QString());  // cancelled
         QVERIFY(!f.doc().IsModified());
         QCOMPARE(pane.Text(), line);
         QCOMPARE(changes.count(), 0);
+        f.form().mnuSave_Click();
+        QCOMPARE(fileBytes(path), file + "\r\n");
 
         send(QStringLiteral("にほんご"));
         send(QString(), QStringLiteral("日本語"));
