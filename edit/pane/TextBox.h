@@ -81,6 +81,9 @@ private:
     void placeCaretAtX(const QTextBlock &target, qreal x, bool select);
     bool editLongLine(QKeyEvent *event);
     void showCaret();
+    // Ends an input method's composition before a click moves the caret, as the toolkit does:
+    // the input method commits it, or it is dropped. False if there was none.
+    bool endComposition();
 
     PaneLayout *layout_ = nullptr;
     QWidget *topPanel_ = nullptr;

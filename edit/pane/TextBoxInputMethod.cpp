@@ -5,6 +5,8 @@
 #include "edit/pane/PaneLayout.h"
 #include "edit/core/PaneText.h"
 
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QTextDocument>
 
@@ -71,6 +73,22 @@ void TextBox::inputMethodEvent(QInputMethodEvent *event)
         caretHeld_.start();  // a long line's caret stays on, as after a keystroke
         showCaret();
     }
+}
+
+bool TextBox::endComposition()
+{
+    if (textCursor().block().layout()->preeditAreaText().isEmpty())
+        return false;
+    QGuiApplication::inputMethod()->commit();
+    const QTextBlock block = textCursor().block();
+    if (!block.layout()->preeditAreaText().isEmpty()) {
+        QTextCursor edit(document());
+        edit.beginEditBlock();
+        block.layout()->setPreeditArea(-1, QString());
+        block.layout()->setFormats({});
+        edit.endEditBlock();
+    }
+    return true;
 }
 
 qreal TextBox::compositionX(const QTextBlock &block) const

@@ -466,6 +466,13 @@ private slots:
         QCOMPARE(pane.SelStart(), caret + 3);
         QVERIFY(pane.cursorRect().left() >= 0 && pane.cursorRect().right() < pane.viewport()->width());
 
+        // A click ends a composition: none is left behind where the caret was.
+        send(QStringLiteral("に"));
+        QTest::mouseClick(pane.viewport(), Qt::LeftButton, {}, QPoint(30, pane.cursorRect().center().y()));
+        QVERIFY(pane.document()->lastBlock().layout()->preeditAreaText().isEmpty());
+        QCOMPARE(pane.Text(), line.left(caret) + QStringLiteral("日本語") + line.mid(caret));
+        pane.SetSelStart(caret + 3);
+
         // Over a selection, the candidate window stands where the caret is drawn.
         pane.SetSelStart(caret - 4);
         pane.SetSelLength(4);
