@@ -186,18 +186,20 @@ wait_main long.html
 xdotool windowactivate --sync "$win" 2>/dev/null || true
 sleep 1
 [ "$(title_now long.html)" = "Tavro - long.html" ] || problem "a clean long page shows '$(title_now long.html 0)' after its start"
-# A composition cancelled first, so that the view has followed it there before the picture
-# the next one is compared with.
-keys ctrl+End; sleep 0.5
-type_text "nihongo"; keys Escape Escape; sleep 0.5
-[ "$(title_now long.html)" = "Tavro - long.html" ] || problem "a cancelled composition made a clean long page '$(title_now long.html 0)'"
+# At the line's start (the view does not move): the composition is drawn with its underline, and
+# its cancel leaves the page clean.
+keys ctrl+Home; sleep 0.5
 pane_shot "$E2E_DIR/long-before.png"
 type_text "nihongo"; sleep 0.8
 pane_shot "$E2E_DIR/long-preedit.png"
-keys space; sleep 0.8
-shot "$SHOTS/ime-long-line.png"
 [ "$(underlined "$E2E_DIR/long-before.png" "$E2E_DIR/long-preedit.png")" -gt 0 ] \
-  || problem "the composition in a long line is not drawn with its underline (see $SHOTS/ime-long-line.png)"
+  || problem "the composition in a long line is not drawn with its underline (see $E2E_DIR/long-preedit.png)"
+keys Escape Escape; sleep 0.5
+[ "$(title_now long.html)" = "Tavro - long.html" ] || problem "a cancelled composition made a clean long page '$(title_now long.html 0)'"
+# At its end, converted and committed.
+keys ctrl+End; sleep 0.5
+type_text "nihongo"; sleep 0.5; keys space; sleep 0.8
+shot "$SHOTS/ime-long-line.png"
 # With the caret in sight after the commit, End (the caret is at the end) scrolls nothing: only
 # the caret's blink may differ.
 keys Return; sleep 0.5
