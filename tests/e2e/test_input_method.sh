@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Japanese typed through a real input method (ibus with Mozc), as users type it: a clean file
 # stays clean through focus changes and a cancelled composition; `nihongo`, space, Return gives
-# 日本語 in the saved bytes; a composition at the end of a one-line page (a short and a long
-# line) is drawn with its underline, and one over a selection replaces it.
+# 日本語 in the saved bytes; a composition at the end of a one-line page is drawn with its
+# underline, and one over a selection replaces it; in a long line (a minified page) one is drawn
+# with its underline, and one committed at its end is saved and stays in view.
 # Mozc refuses to run as root: when run as root, the input method and the program run as
 # `nobody` with a private home, runtime folder and D-Bus session.
 source "${E2E_LIB:-$(dirname "$0")/lib.sh}" "$@"
