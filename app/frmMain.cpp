@@ -179,7 +179,9 @@ frmMain::frmMain()
         if (!recoveryTimer_.isActive())
             recoveryTimer_.start();
     });
-    connect(txtHTML->document(), &QTextDocument::contentsChange, &doc_, &Document::TextChanged);
+    // Only the characters: an input method's composition changes how a line is shown, and must
+    // not make the document forget how an unedited character was written.
+    connect(txtHTML, &TextBox::Change, &doc_, &Document::TextChanged);
     connect(&doc_, &Document::captionChanged, this, &QWidget::setWindowTitle);
     // A file dropped on the window or the pane is opened, after the drop has finished.
     setAcceptDrops(true);

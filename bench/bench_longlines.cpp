@@ -1,8 +1,9 @@
 // Long lines: a page whose text is on one line (as minified pages are) beside the same text
 // broken into many lines, through the real main window. For each: the open through the File
 // menu (to the first paint), the CPU used while it sits open for 5 s with the caret blinking at
-// the end of the text, a page of scrolling, and keystrokes typed at the end of the text, as fast
-// as they are handled and at a person's pace.
+// the end of the text, a page of scrolling, keystrokes typed at the end of the text, as fast
+// as they are handled and at a person's pace, and an input method composing there (each update
+// of its composition, and its commits), sent as the input method sends them.
 // Run by hand: build/bin/bench_longlines [megabytes...] (default 1 10); with BENCH_SLOW set, each
 // keystroke over 8 ms is printed as it comes; with BENCH_NO_AIDS set, the typing aids are off.
 #include "bench/BenchApp.h"
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -139,11 +141,44 @@ void measure(BenchPlatform &platform, const QString &folder, qsizetype megabytes
             std::printf("  paced key %d: %.1f ms\n", i, paced.back());
     }
     const double pacedCpu = (cpuSeconds() - pacedFrom) / (clock.elapsed() / 1000.0) * 100;
+    // An input method composing にほんご a character at a time, converting it to 日本語 (a
+    // highlighted segment) and committing it, 20 times: 100 updates of the composition.
+    std::vector<double> composing, commits;
+    auto send = [&form](const QString &preedit, const QString &commit, int highlighted) {
+        QTextCharFormat underline;
+        underline.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+        QTextCharFormat segment;
+        segment.setBackground(Qt::darkBlue);
+        segment.setForeground(Qt::white);
+        QList<QInputMethodEvent::Attribute> attributes;
+        if (!preedit.isEmpty()) {
+            attributes << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, int(preedit.size()), underline)
+                       << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, int(preedit.size()), 1);
+            if (highlighted > 0)
+                attributes << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, highlighted, segment);
+        }
+        QInputMethodEvent event(preedit, attributes);
+        event.setCommitString(commit);
+        QElapsedTimer t;
+        t.start();
+        QApplication::sendEvent(txtHTML(form), &event);
+        QCoreApplication::processEvents();
+        return t.nsecsElapsed() / 1e6;
+    };
+    const QString reading = QStringLiteral("にほんご");
+    for (int round = 0; round < 20; ++round) {
+        for (int n = 1; n <= reading.size(); ++n)
+            composing.push_back(send(reading.left(n), QString(), 0));
+        composing.push_back(send(QStringLiteral("日本語"), QString(), 3));
+        commits.push_back(send(QString(), QStringLiteral("日本語"), 0));
+    }
     std::printf("%3lld MB %-9s open %7.0f ms  idle CPU %5.2f s in 5 s (%4.1f%%)  scroll p50 %7.1f ms  "
-                "key p50 %7.2f ms  p99 %7.2f ms (%d keys)  paced: worst %6.1f ms, CPU %4.1f%%\n",
+                "key p50 %7.2f ms  p99 %7.2f ms (%d keys)  paced: worst %6.1f ms, CPU %4.1f%%\n"
+                "           composition update p50 %7.2f ms  p99 %7.2f ms  commit p50 %7.2f ms  p99 %7.2f ms\n",
                 (long long)megabytes, oneLine ? "one line" : "lines", openMs, idleCpu, idleCpu / 5 * 100,
                 percentile(scroll, 50), percentile(keys, 50), percentile(keys, 99), int(keys.size()),
-                *std::max_element(paced.begin(), paced.end()), pacedCpu);
+                *std::max_element(paced.begin(), paced.end()), pacedCpu, percentile(composing, 50),
+                percentile(composing, 99), percentile(commits, 50), percentile(commits, 99));
     std::fflush(stdout);
     form.document().SetModified(false);  // no question about the typed keys when the window goes
 }

@@ -1,5 +1,6 @@
 #include "edit/HtmlHighlighter.h"
 
+#include "edit/core/CharacterChanges.h"
 #include "edit/core/PaneText.h"
 
 #include <QScopedValueRollback>
@@ -40,6 +41,31 @@ const RoleColour Colours[] = {
     {HtmlRole::Style, QColor(0x00, 0x60, 0x7A)},
     {HtmlRole::HiddenCharacter, hiddenCharacterFormat().foreground().color()},
 };
+
+// The colours of a line that shows an input method's composition (kept on the line's layout,
+// counted in its positions): the composition keeps the formats the input method gave it, and
+// the colours of the text after it move past it.
+void keepComposition(const QTextLayout *layout, QList<QTextLayout::FormatRange> &ranges)
+{
+    const int at = layout->preeditAreaPosition(), length = int(layout->preeditAreaText().size());
+    if (length == 0)
+        return;
+    QList<QTextLayout::FormatRange> kept;
+    for (const QTextLayout::FormatRange &r : std::as_const(ranges)) {
+        if (r.start >= at) {
+            kept.append({r.start + length, r.length, r.format});
+        } else if (r.start + r.length > at) {
+            kept.append({r.start, at - r.start, r.format});
+            kept.append({at + length, r.start + r.length - at, r.format});
+        } else {
+            kept.append(r);
+        }
+    }
+    for (const QTextLayout::FormatRange &f : layout->formats())
+        if (f.start >= at && f.start + f.length <= at + length)
+            kept.append(f);
+    ranges = kept;
+}
 
 } // namespace
 
@@ -130,6 +156,11 @@ void HtmlHighlighter::contentsChanged(int from, int removed, int added)
         return;
     if (!last.isValid())
         last = document()->lastBlock();
+    // A composition shown in a long line (reported as a change of the whole line) changes
+    // nothing to read, and such a line has no colours to move.
+    if (const CharacterChanges *changes = CharacterChanges::of(document());
+        changes && !changes->current() && first.length() > LongLineLength)
+        return;
     QScopedValueRollback<bool> guard(applying_, true);
     if (last.blockNumber() - first.blockNumber() > LargeEdit) {
         for (QTextBlock b = first; b.isValid() && b.userState() != Unread; b = b.next())
@@ -158,6 +189,7 @@ void HtmlHighlighter::contentsChanged(int from, int removed, int added)
         for (const HtmlSpan &span : spans)
             if (tagColouring_ || span.role == HtmlRole::HiddenCharacter)
                 ranges.append({span.start, span.length, formats_[int(span.role)]});
+        keepComposition(first.layout(), ranges);
         // Setting formats marks the block changed again, which widens the edit the document
         // reports and repaints the whole view: it is done only when there is something to set.
         if (!ranges.isEmpty() || !first.layout()->formats().isEmpty())

@@ -1,5 +1,7 @@
 #include "app/core/TextSnapshot.h"
 
+#include "edit/core/CharacterChanges.h"
+
 #include <QElapsedTimer>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -13,6 +15,9 @@ TextSnapshot::TextSnapshot(QTextDocument *document, QObject *parent)
     connect(&sliceTimer_, &QTimer::timeout, this, &TextSnapshot::slice);
     connect(document, &QTextDocument::contentsChange, this, [this](int from, int removed, int added) {
         if (!running_ || (!removed && !added) || from >= next_ || !document_)
+            return;
+        // A composition shown in a line (an input method's) changes none of its characters.
+        if (const CharacterChanges *changes = CharacterChanges::of(document_); changes && !changes->current())
             return;
         // The copy holds the text up to next_ position for position (a line break is one
         // character in both): what lies before the changed line stays, the rest is copied again.

@@ -199,29 +199,103 @@ int LongLine::positionAt(qreal x, const TextReader &text) const
     return starts_[piece] + (line.isValid() ? line.xToCursor(x - lefts_[piece]) : 0);
 }
 
+LongLine::Composition LongLine::compositionOf(const QTextBlock &block, int cursor)
+{
+    Composition composition;
+    const QTextLayout *layout = block.isValid() ? block.layout() : nullptr;
+    if (!layout || layout->preeditAreaText().isEmpty())
+        return composition;
+    composition.at = layout->preeditAreaPosition();
+    composition.text = layout->preeditAreaText();
+    composition.cursor = cursor;
+    const int end = composition.at + int(composition.text.size());
+    for (const QTextLayout::FormatRange &f : layout->formats()) {
+        const int from = std::max(f.start, composition.at), to = std::min(f.start + f.length, end);
+        if (to > from)
+            composition.formats.append({from - composition.at, to - from, f.format});
+    }
+    return composition;
+}
+
+qreal LongLine::compositionX(const QString &composition, int upTo) const
+{
+    QTextLayout layout(composition, font_);
+    layout.setTextOption(option_);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    return line.isValid() ? line.cursorToX(std::clamp(upTo, 0, int(composition.size()))) : 0;
+}
+
 void LongLine::draw(QPainter &painter, const QPointF &origin, qreal left, qreal right,
                     const QList<QTextLayout::FormatRange> &selections, int cursor, int cursorWidth,
-                    const TextReader &text) const
+                    const TextReader &text, const Composition &composition) const
 {
     if (pieces_.empty())
         return;
     sum();
     const int lastPiece = int(pieces_.size()) - 1;
-    const auto after = std::upper_bound(lefts_.begin(), lefts_.end(), left);
-    for (int i = std::max(0, int(after - lefts_.begin()) - 1); i <= lastPiece && lefts_[i] < right; ++i) {
+    const bool composing = composition.at >= 0 && composition.at <= length_ && !composition.text.isEmpty();
+    const int composedIn = composing ? pieceAt(composition.at) : -1;
+    const int composedLength = composing ? int(composition.text.size()) : 0;
+    // The piece that holds the composition is laid out with it, for this drawing only; the
+    // pieces after it stand its width further right.
+    std::unique_ptr<QTextLayout> composed;
+    qreal shift = 0;
+    if (composing) {
+        const int start = starts_[composedIn], at = composition.at - start;
+        composed = std::make_unique<QTextLayout>(text(start, start + pieces_[composedIn].length), font_);
+        composed->setTextOption(option_);
+        composed->setPreeditArea(at, composition.text);
+        // Formats count the composition's characters in: the line's own ones after it move on.
+        QList<QTextLayout::FormatRange> formats;
+        for (QTextLayout::FormatRange f : hiddenMarks(composed->text())) {
+            if (f.start >= at)
+                f.start += composedLength;
+            formats.append(f);
+        }
+        for (QTextLayout::FormatRange f : composition.formats) {
+            f.start += at;
+            formats.append(f);
+        }
+        composed->setFormats(formats);
+        composed->beginLayout();
+        QTextLine line = composed->createLine();
+        if (line.isValid()) {
+            line.setLeadingIncluded(true);
+            line.setNumColumns(int(composed->text().size()) + composedLength);
+        }
+        composed->endLayout();
+        if (line.isValid())
+            shift = line.naturalTextWidth() - pieces_[composedIn].width;
+    }
+    auto leftOf = [&](int i) { return lefts_[i] + (i > composedIn && composing ? shift : 0); };
+    const auto after = std::upper_bound(lefts_.begin(), lefts_.end(), left - std::max<qreal>(0, shift));
+    for (int i = std::max(0, int(after - lefts_.begin()) - 1); i <= lastPiece && leftOf(i) < right; ++i) {
         const int start = starts_[i];
         const int end = start + pieces_[i].length;
+        const bool withComposition = i == composedIn;
+        const int at = composition.at - start;
         QList<QTextLayout::FormatRange> shown;
         for (const QTextLayout::FormatRange &s : selections) {
-            const int a = std::max(s.start, start), b = std::min(s.start + s.length, end);
-            if (b > a)
-                shown.append({a - start, b - a, s.format});
+            int a = std::max(s.start, start) - start, b = std::min(s.start + s.length, end) - start;
+            if (b <= a)
+                continue;
+            if (withComposition && a >= at)
+                a += composedLength;
+            if (withComposition && b > at)
+                b += composedLength;
+            shown.append({a, b - a, s.format});
         }
-        QTextLayout *layout = laidOut(i, text);
+        QTextLayout *layout = withComposition ? composed.get() : laidOut(i, text);
         // Pieces in other fonts (a fallback for some characters) share the line's baseline.
-        const QPointF at = origin + QPointF(lefts_[i], ascent_ - pieces_[i].ascent);
-        layout->draw(&painter, at, shown);
-        if (cursor >= start && (cursor < end || i == lastPiece))
-            layout->drawCursor(&painter, at, cursor - start, cursorWidth);
+        const QPointF place = origin + QPointF(leftOf(i), ascent_ - pieces_[i].ascent);
+        layout->draw(&painter, place, shown);
+        if (composing) {
+            if (withComposition && composition.cursor >= 0)
+                layout->drawCursor(&painter, place, at + std::min(composition.cursor, composedLength), cursorWidth);
+        } else if (cursor >= start && (cursor < end || i == lastPiece)) {
+            layout->drawCursor(&painter, place, cursor - start, cursorWidth);
+        }
     }
 }

@@ -41,12 +41,27 @@ public:
     // The caret position nearest to x.
     int positionAt(qreal x, const TextReader &text) const;
 
+    // An input method's composition shown in the line (not part of its text): at a position,
+    // with formats from its own start, and its cursor (none drawn when negative).
+    struct Composition {
+        int at = -1;
+        QString text;
+        QList<QTextLayout::FormatRange> formats;
+        int cursor = -1;
+    };
+    // The composition the toolkit keeps on block's own layout (its formats counted from the
+    // line's start there), with cursor as its cursor.
+    static Composition compositionOf(const QTextBlock &block, int cursor);
+    // The composition's width up to its character upTo, in the line's font.
+    qreal compositionX(const QString &composition, int upTo) const;
+
     // Draws the pieces that meet [left, right) (x from the line's start) with the line's top left
     // at origin; `selections` are ranges of the whole line; the caret is drawn at cursor unless
-    // it is negative.
+    // it is negative. A composition is drawn in the piece it stands in, the pieces after it
+    // moved right by its width; its own cursor stands for the caret.
     void draw(QPainter &painter, const QPointF &origin, qreal left, qreal right,
               const QList<QTextLayout::FormatRange> &selections, int cursor, int cursorWidth,
-              const TextReader &text) const;
+              const TextReader &text, const Composition &composition) const;
 
     static qreal widest(const Register &lines);
     // Whether the pane keeps block in pieces: a line too long to colour.

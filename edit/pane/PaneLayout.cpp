@@ -1,6 +1,7 @@
 #include "edit/pane/PaneLayout.h"
 
 #include "edit/pane/TextBox.h"
+#include "edit/core/CharacterChanges.h"
 
 #include <QScopeGuard>
 #include <QScopedValueRollback>
@@ -47,7 +48,8 @@ QRectF PaneLayout::blockBoundingRect(const QTextBlock &block) const
         // The view takes a line without a layout of its own as having the caret at the left
         // of its rectangle: the rectangle is placed there.
         if (own->lineCount() == 0)
-            r.moveLeft(margin + line->xOf(view_->textCursor().position() - block.position(), LongLine::readerOf(block)));
+            r.moveLeft(margin + line->xOf(view_->textCursor().position() - block.position(), LongLine::readerOf(block))
+                       + view_->compositionX(block));
     }
     return r;
 }
@@ -55,7 +57,15 @@ QRectF PaneLayout::blockBoundingRect(const QTextBlock &block) const
 QSizeF PaneLayout::documentSize() const
 {
     const QSizeF size = QPlainTextDocumentLayout::documentSize();
-    return {std::max(size.width(), LongLine::widest(lines_) + 2 * document()->documentMargin()), size.height()};
+    qreal widest = LongLine::widest(lines_);
+    // A composition at the end of a long line reaches past it, and is scrolled to.
+    if (view_ && !lines_->empty()) {
+        const QTextBlock block = view_->textCursor().block();
+        const QString composition = LongLine::isLong(block) ? block.layout()->preeditAreaText() : QString();
+        if (!composition.isEmpty())
+            widest = std::max(widest, lineOf(block)->width() + lineOf(block)->compositionX(composition, int(composition.size())));
+    }
+    return {std::max(size.width(), widest + 2 * document()->documentMargin()), size.height()};
 }
 
 void PaneLayout::documentChanged(int from, int removed, int added)
@@ -64,6 +74,14 @@ void PaneLayout::documentChanged(int from, int removed, int added)
     const auto forget = qScopeGuard([this] { edited_ = {}; });
     QTextDocument *doc = document();
     const QTextBlock block = doc->findBlock(from);
+    // An input method's composition in a long line changes how it is shown, not what it holds:
+    // nothing is measured again, the composition is drawn with the line.
+    if (const CharacterChanges *changes = CharacterChanges::of(doc);
+        changes && !changes->current() && LongLine::isLong(block) && doc->blockCount() == blockCount_) {
+        emit updateBlock(block);
+        emit documentSizeChanged(documentSize());
+        return;
+    }
     const bool oneBlock = doc->blockCount() == blockCount_ && block.isValid()
                           && from + added <= block.position() + block.length() - 1;
     if (oneBlock && LongLine::isLong(block)) {

@@ -5,6 +5,7 @@
 
 #include "edit/pane/LongLine.h"
 #include "edit/pane/PaneLayout.h"
+#include "edit/core/CharacterChanges.h"
 #include "edit/core/PaneColouring.h"
 #include "edit/core/PaneText.h"
 
@@ -13,6 +14,7 @@
 TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
 {
     auto *doc = new QTextDocument(this);
+    auto *changes = new CharacterChanges(doc);  // before the layout and the colours listen
     layout_ = new PaneLayout(doc, this);
     doc->setDocumentLayout(layout_);
     setDocument(doc);
@@ -31,11 +33,9 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
             control_ = child;
     if (control_)
         control_->installEventFilter(this);
-    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
-        if (!removed && !added)
-            return;
+    connect(changes, &CharacterChanges::changed, this, [this](int from, int removed, int added) {
         if (!colouring_ || !colouring_->applying())
-            emit Change();
+            emit Change(from, removed, added);
     });
     // Colours follow what is shown: after a scroll, an edit or a new text, once the pane has
     // settled, the blocks in view are coloured.

@@ -42,6 +42,9 @@ public:
 
     // Whether the whole of block is in view, with a pixel to spare.
     bool lineInView(const QTextBlock &block) const;
+    // The x of the cursor of an input method's composition in block, a long line, from the
+    // composition's start; 0 without one.
+    qreal compositionX(const QTextBlock &block) const;
 
     // A helper that sees every key before and after the pane handles it (the typing aids).
     void setKeyAid(PaneKeyAid *aid);
@@ -60,6 +63,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
@@ -67,8 +71,9 @@ protected:
     bool canInsertFromMimeData(const QMimeData *source) const override;
 
 signals:
-    // Fires for every change of the text, typed or assigned; formatting changes do not count.
-    void Change();
+    // Fires for every change of the text, typed or assigned, with the characters removed and
+    // added at from; formatting changes and an input method's composition do not count.
+    void Change(int from, int removed, int added);
     // Files were dropped on the pane (a dragged text is inserted as text instead).
     void filesDropped(const QStringList &paths);
 
@@ -86,6 +91,9 @@ private:
     void typeKey(QKeyEvent *event);
     bool editLongLine(QKeyEvent *event);
     void showCaret();
+    // Ends an input method's composition before a click moves the caret, as the toolkit does:
+    // the input method commits it, or it is dropped. False if there was none.
+    bool endComposition();
 
     PaneLayout *layout_ = nullptr;
     QWidget *topPanel_ = nullptr;
@@ -105,6 +113,8 @@ private:
     QObject *control_ = nullptr;
     bool caretOn_ = true;  // the blink of a long line's caret
     QElapsedTimer doubleClicked_;
+    int compositionCursor_ = 0;  // the composition's cursor, as the input method last placed it
+    bool compositionCursorHidden_ = false;
 };
 
 // The local files a drag carries, if any.

@@ -162,7 +162,7 @@ void TextBox::showCaret()
         ensureCursorVisible();
         return;
     }
-    const int x = int(document()->documentMargin() + caretX(c));
+    const int x = int(document()->documentMargin() + caretX(c) + compositionX(block));
     const int shownFrom = horizontalScrollBar()->value();
     const int width = viewport()->width();
     if (x < shownFrom || x + cursorWidth() > shownFrom + width)

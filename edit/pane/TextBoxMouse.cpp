@@ -73,11 +73,13 @@ void TextBox::mousePressEvent(QMouseEvent *event)
     const bool left = event->button() == Qt::LeftButton;
     const bool paste = event->button() == Qt::MiddleButton && !isReadOnly()
                        && QGuiApplication::clipboard()->supportsSelection();
-    const int position = left || paste ? positionAt(event->position().toPoint()) : -1;
+    int position = left || paste ? positionAt(event->position().toPoint()) : -1;
     if (position < 0 || !LongLine::isLong(document()->findBlock(position))) {
         QPlainTextEdit::mousePressEvent(event);
         return;
     }
+    if (endComposition())  // its commit may have moved what was clicked
+        position = positionAt(event->position().toPoint());
     setFocus(Qt::MouseFocusReason);
     QTextCursor c = textCursor();
     if (paste) {  // the selection of the desktop, pasted where it is clicked

@@ -91,9 +91,11 @@ void TextBox::paintLongLines(QPaintEvent *event)
                                 && (caretOn_ || (caretHeld_.isValid() && caretHeld_.elapsed() < 600));
                 cursor = on ? caret - blpos : -1;
                 const qreal left = -offset.x() - margin;
+                const LongLine::Composition composition = LongLine::compositionOf(
+                    block, on && !compositionCursorHidden_ ? compositionCursor_ : -1);
                 layout_->lineOf(block)->draw(painter, QPointF(offset.x() + margin, offset.y()), left,
                                              left + viewportRect.width(), selections, cursor, cursorWidth(),
-                                             LongLine::readerOf(block));
+                                             LongLine::readerOf(block), composition);
             } else {
                 QTextLayout *layout = block.layout();
                 layout->draw(&painter, offset, selections, er);

@@ -7,9 +7,9 @@
 #include "app/frmMain.h"
 #include "edit/pane/TextBox.h"
 #include "edit/HtmlHighlighter.h"
+#include "edit/core/PaneText.h"
 #include "edit/core/TextSearch.h"
 #include "edit/TagAssist.h"
-#include "edit/core/PaneText.h"
 #include "windows/core/HelpFile.h"
 #include "windows/frmHelp.h"
 #include "support/Files.h"
@@ -23,6 +23,8 @@
 #include <QInputMethodEvent>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QInputMethodEvent>
 #include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -526,6 +528,117 @@ private slots:
         QVERIFY(!TagAssist::of(pane).list()->isVisible());
         frmMain next;  // the next start
         QVERIFY(!MenuItem(next, QStringLiteral("mnuTypingAids"))->isChecked());
+    }
+
+    // What an input method sends, straight to the pane: an empty pre-edit (sent on every focus
+    // change), a composition with its underline and highlighted segment, a cancel and a commit,
+    // on the last line (coloured, text after the caret) and in a long line. Until the commit the
+    // file is unedited: saved, it keeps its bytes (a character's second code among them).
+    void inputMethodComposes_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("last line") << QByteArray("\x87\x90<p>x</p><b>after</b>")
+                                   << QStringLiteral("≒<p>x</p><b>after</b>") << 9;
+        const QString longLine = QStringLiteral("<a href=\"/x\">日本語</a>").repeated(3000);
+        QTest::newRow("long line") << longLine.toUtf8() << longLine << 40000;
+    }
+    void inputMethodComposes()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, line);
+        QFETCH(int, caret);
+        MainFormFixture f;
+        f.showActive();
+        TextBox &pane = *txtHTML(f.form());
+        const QString path = f.path(QStringLiteral("page.html"));
+        writeFile(path, file);
+        f.platform().openAnswers.enqueue(path);
+        f.form().mnuOpen_Click();
+        pane.setFocus();
+        pane.SetSelStart(caret);
+        QTest::qWait(50);
+        QSignalSpy changes(&pane, &TextBox::Change);
+        auto send = [&pane](const QString &preedit, const QString &commit = QString()) {
+            QList<QInputMethodEvent::Attribute> attributes;
+            if (!preedit.isEmpty()) {
+                QTextCharFormat underline;
+                underline.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+                underline.setUnderlineColor(QColor(0x00, 0xA0, 0x00));
+                QTextCharFormat segment;
+                segment.setBackground(QColor(0x30, 0x60, 0xC0));
+                attributes << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, int(preedit.size()), underline)
+                           << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, 2, segment)
+                           << QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, 2, 1);
+            }
+            QInputMethodEvent event(preedit, attributes);
+            if (!commit.isNull())
+                event.setCommitString(commit);
+            QApplication::sendEvent(&pane, &event);
+            QTest::qWait(20);
+        };
+        auto inkOf = [&pane](QRgb colour) {
+            const QImage shot = pane.viewport()->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < qMin(shot.height(), 40); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    count += (shot.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+            return count;
+        };
+
+        send(QString());
+        QVERIFY(!f.doc().IsModified());
+        const QRect caretRect = static_cast<QWidget &>(pane).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        send(QStringLiteral("にほんご"));
+        QVERIFY(!f.doc().IsModified());
+        QCOMPARE(changes.count(), 0);
+        QVERIFY(!f.form().windowTitle().endsWith(QLatin1String(" *")));
+        // Drawn at the caret, underlined, the segment highlighted; the caret and the candidate
+        // window go to the composition's cursor.
+        QVERIFY(inkOf(qRgb(0x30, 0x60, 0xC0)) > 100);
+        QVERIFY(inkOf(qRgb(0x00, 0xA0, 0x00)) > 20);
+        const QRect composing = static_cast<QWidget &>(pane).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        QVERIFY(composing.left() > caretRect.left() + 10 && composing.left() < caretRect.left() + 3 * pane.fontMetrics().maxWidth());
+        QCOMPARE(composing.top(), caretRect.top());
+        if (line.size() < LongLineLength) {
+            // The text after the caret keeps its colours, after the composition.
+            const QTextBlock block = pane.document()->lastBlock();
+            QCOMPARE(colourAt(block, caret + 4), HtmlHighlighter::colourOf(HtmlRole::Tag));
+            QCOMPARE(colourAt(block, caret + 4 + 3), QColor(Qt::black));
+            QCOMPARE(colourAt(block, 1), HtmlHighlighter::colourOf(HtmlRole::Tag));
+        }
+
+        send(QString());  // cancelled
+        QVERIFY(!f.doc().IsModified());
+        QCOMPARE(pane.Text(), line);
+        QCOMPARE(changes.count(), 0);
+        f.form().mnuSave_Click();
+        QCOMPARE(fileBytes(path), file + "\r\n");
+
+        send(QStringLiteral("にほんご"));
+        send(QString(), QStringLiteral("日本語"));
+        QVERIFY(f.doc().IsModified());
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(pane.Text(), line.left(caret) + QStringLiteral("日本語") + line.mid(caret));
+        QCOMPARE(pane.SelStart(), caret + 3);
+        QVERIFY(pane.cursorRect().left() >= 0 && pane.cursorRect().right() < pane.viewport()->width());
+
+        // A click ends a composition: none is left behind where the caret was.
+        send(QStringLiteral("に"));
+        QTest::mouseClick(pane.viewport(), Qt::LeftButton, {}, QPoint(30, pane.cursorRect().center().y()));
+        QVERIFY(pane.document()->lastBlock().layout()->preeditAreaText().isEmpty());
+        QCOMPARE(pane.Text(), line.left(caret) + QStringLiteral("日本語") + line.mid(caret));
+        pane.SetSelStart(caret + 3);
+
+        // Over a selection, the candidate window stands where the caret is drawn.
+        pane.SetSelStart(caret - 4);
+        pane.SetSelLength(4);
+        QTest::qWait(20);
+        QCOMPARE(static_cast<QWidget &>(pane).inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), pane.cursorRect().left());
+        send(QStringLiteral("ご"));
+        send(QString(), QStringLiteral("語"));
+        QCOMPARE(pane.Text(), line.left(caret - 4) + QStringLiteral("語日本語") + line.mid(caret));
     }
 
     void hiddenCharactersSurviveOpenEditAndSave()
