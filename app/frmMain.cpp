@@ -19,7 +19,6 @@
 #include <QToolBar>
 #include <QTextDocument>
 #include <QToolButton>
-#include <QWebEngineView>
 
 namespace {
 
@@ -373,7 +372,7 @@ void frmMain::mnuColor_Click() { WindowCommands::ShowColorPicker(); }
 void frmMain::mnuFont_Click() { ChooseEditorFont(*txtHTML, cmd); }
 void frmMain::mnuDText_Click() { MDL::ApplyTextLayout(panes(), doc_); }
 void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(panes(), doc_); }
-void frmMain::mnuBrouser_Click() { MDL::ApplyBrowserLayout(panes(), doc_); }
+void frmMain::mnuBrouser_Click() { ViewCommands::BrowserPriority(panes(), doc_, *Web); }
 void frmMain::mnuTopic_Click() { WindowCommands::ShowTagHelp(); }
 void frmMain::mnuVersion_Click() { WindowCommands::ShowVersion(); }
 void frmMain::mnuUndo_Click() { txtHTML->undo(); }

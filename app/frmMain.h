@@ -11,12 +11,12 @@
 #include "app/platform/CommonDialog.h"
 #include "app/platform/TextBox.h"
 #include "view/MDL.h"
+#include "view/PreviewPane.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
 class QToolBar;
-class QWebEngineView;
 class QMenu;
 class QAction;
 
@@ -30,7 +30,7 @@ public:
 
     // Controls.
     TextBox *txtHTML = nullptr;
-    QWebEngineView *Web = nullptr;
+    PreviewPane *Web = nullptr;  // white until a page is first shown
     QToolBar *Toolbar1 = nullptr;
     CommonDialog cmd{this};
     QWidget *Client = nullptr;  // the client area: menu bar excluded, toolbar inside

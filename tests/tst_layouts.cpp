@@ -81,7 +81,7 @@ private slots:
         f.form().show();
         QVERIFY(setClientSize(f.form(), 800, 600));
         TextBox *txt = f.form().txtHTML;
-        QWebEngineView *web = f.form().Web;
+        QWidget *web = f.form().Web;
         txt->SetText(QStringLiteral("<p>kept</p>"));
         txt->SetSelStart(3);
         txt->SetSelLength(4);

@@ -72,8 +72,8 @@ void writeFile(const QString &path, const QByteArray &bytes)
 bool showPage(MainFormFixture &f, const QString &name, const QByteArray &html)
 {
     writeFile(f.path(name), html);
-    QSignalSpy loaded(f.form().Web, &QWebEngineView::loadFinished);
-    Preview::ShowStoredFile(*f.form().Web, f.path(name), QStringLiteral("utf-8"));
+    QSignalSpy loaded(&f.previewView(), &QWebEngineView::loadFinished);
+    Preview::ShowStoredFile(f.previewView(), f.path(name), QStringLiteral("utf-8"));
     return waitLoaded(loaded, 0);
 }
 
@@ -91,7 +91,7 @@ private slots:
         QVERIFY(picture.save(f.path(QStringLiteral("pic.png"))));
         giveFile(f, QStringLiteral("page.html"),
                  QStringLiteral("<html><body><p>最初の版 first</p><img src=\"pic.png\"></body></html>"));
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = f.previewView();
         QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
 
         QTest::keyClick(f.form().txtHTML, Qt::Key_F5);
@@ -130,7 +130,7 @@ private slots:
         f.platform().msgBoxAnswers.enqueue(vb::OK);
         f.platform().inputAnswers.enqueue(QStringLiteral("答え"));
         QVERIFY(showPage(f, QStringLiteral("d.html"), "<p>dialogs</p>"));
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = f.previewView();
         const QString script = QStringLiteral(
             "[confirm('one'), prompt('two', 'x'), alert('three'), confirm('four'), prompt('five')]");
         QCOMPARE(runScript(web, script).toList(),
@@ -159,7 +159,7 @@ private slots:
         f.showActive();
         QVERIFY(showPage(f, QStringLiteral("stay.html"),
                          "<script>onbeforeunload = e => { e.preventDefault(); e.returnValue = ''; }</script>"));
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = f.previewView();
         QTest::qWait(300);
         QTest::mouseClick(web.focusProxy(), Qt::LeftButton);  // the engine asks only after a click
         f.platform().msgBoxAnswers.enqueue(vb::Cancel);
@@ -202,7 +202,7 @@ private slots:
         QVERIFY(showPage(f, QStringLiteral("links.html"),
                          QStringLiteral("<a id=a href='%1' style='position:fixed;inset:0'>x</a>")
                              .arg(href).toUtf8()));
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = f.previewView();
         if (click) {
             QTest::qWait(300);  // the pane has painted and takes input
             QWidget *input = web.focusProxy();
@@ -221,7 +221,7 @@ private slots:
         MainFormFixture f;
         f.showActive();
         QVERIFY(showPage(f, QStringLiteral("ask.html"), "<p>asking</p>"));
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = f.previewView();
         QVERIFY(web.page()->profile()->isOffTheRecord());
         QCOMPARE(web.page()->profile()->httpCacheType(), QWebEngineProfile::NoCache);
         runScript(web, QStringLiteral(
@@ -255,7 +255,7 @@ private slots:
     {
         MainFormFixture f;
         f.showActive();
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = f.previewView();
         QVERIFY(showPage(f, QStringLiteral("hang.html"),
                          "<script>setTimeout(function () { while (true) {} }, 50)</script>"));
         QTest::qWait(300);
@@ -281,7 +281,7 @@ private slots:
         file.write(bytes);
         file.close();
 
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = f.previewView();
         QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
         Preview::ShowStoredFile(web, path, QStringLiteral("shift_jis"));
         QVERIFY(waitLoaded(loaded, 0));
@@ -296,7 +296,7 @@ private slots:
         f.form().show();
         giveFile(f, QStringLiteral("hidden.html"), QStringLiteral("<p>loaded while hidden</p>"));
         f.form().mnuDText_Click();
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = f.previewView();
         QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
 
         f.form().mnuWeb_Click();
@@ -318,7 +318,7 @@ private slots:
     {
         MainFormFixture f;
         f.form().show();
-        QWebEngineView &web = *f.form().Web;
+        QWebEngineView &web = f.previewView();
         QSignalSpy started(&web, &QWebEngineView::loadStarted);
         QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
 

@@ -3,25 +3,29 @@
 #include "app/Document.h"
 #include "app/DocumentCommands.h"
 #include "app/mdlIO.h"
-#include "view/Preview.h"
-
-#include <QWebEngineView>
+#include "view/PreviewPane.h"
 
 namespace ViewCommands {
 
-QWebEngineView *CreatePreviewPane(QWidget *parent)
+PreviewPane *CreatePreviewPane(QWidget *parent)
 {
-    return new Preview::PreviewView(parent);
+    return new PreviewPane(parent);
 }
 
-void Preview(DocumentContext &c, QWebEngineView &web)
+void Preview(DocumentContext &c, PreviewPane &web)
 {
     const SaveResult saved = mdlIO::SaveDocument(c);
     // Without a freshly written file the stored path would show some other document than the
     // one being edited (an earlier file, or nothing at all): leave the pane as it is.
     if (!saved.written())
         return;
-    Preview::ShowStoredFile(web, c.doc.FilePath(), WebEncodingName(saved.encoding));
+    web.showStoredFile(c.doc.FilePath(), WebEncodingName(saved.encoding));
+}
+
+void BrowserPriority(const MDL::Panes &panes, Document &doc, PreviewPane &web)
+{
+    web.view();
+    MDL::ApplyBrowserLayout(panes, doc);
 }
 
 }

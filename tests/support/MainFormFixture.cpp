@@ -1,6 +1,7 @@
 #include "support/MainFormFixture.h"
 
 #include "support/Files.h"
+#include "view/PreviewPane.h"
 
 #include <QAction>
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QFile>
 #include <QTest>
+#include <QWebEngineView>
 
 MainFormFixture::MainFormFixture(std::optional<QByteArray> fnDat)
 {
@@ -77,4 +79,9 @@ void DocumentFixture::haveFile(const QString &name, const QByteArray &bytes)
     QVERIFY(open(name));
     QVERIFY(!doc().IsModified());
     platform().openRequests.clear();
+}
+
+QWebEngineView &MainFormFixture::previewView()
+{
+    return *static_cast<QWebEngineView *>(form_->Web->view());
 }

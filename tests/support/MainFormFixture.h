@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+class QWebEngineView;
+
 class MainFormFixture {
 public:
     // fnDat: bytes of a settings file to place before the window loads.
@@ -22,6 +24,9 @@ public:
     ScriptedPlatform &platform() { return scripted_.platform; }
     QString dir() const { return dir_.path(); }       // a scratch folder for documents
     QString path(const QString &name) const { return dir_.filePath(name); }
+
+    // The preview pane's browser view, the engine started for it if it was not yet.
+    QWebEngineView &previewView();
 
     // Shows the window and makes it active, so shortcut keys reach it.
     void showActive();
