@@ -301,7 +301,7 @@ private slots:
 
         f.form().mnuWeb_Click();
         QVERIFY(waitLoaded(loaded, 0));
-        QVERIFY(web.isHidden());
+        QVERIFY(!web.isVisible());
         QCOMPARE(f.doc().viewMode(), ViewMode::TextPriority);
         QCOMPARE(web.url(), QUrl::fromLocalFile(f.doc().FilePath()));
         QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
