@@ -92,7 +92,7 @@ int main(int argc, char *argv[])
         // Alternate the text so each run writes and shows a changed file.
         form.txtHTML->SetText(i % 2 ? page + QStringLiteral("\n") : page);
         double a = 0, b = 0;
-        if (!timed(*form.Web, [&] { form.mnuWeb_Click(); }, a)
+        if (!timed(*static_cast<QWebEngineView *>(form.Web->view()), [&] { form.mnuWeb_Click(); }, a)
             || !timed(plain, [&] { PlainPreview(form, plain); }, b)) {
             std::printf("run %d: load failed or timed out\n", i);
             return 1;
