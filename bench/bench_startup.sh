@@ -3,6 +3,8 @@
 # bench_startup_floor), each launched $RUNS times (default 5) on a display of its own with a
 # window manager, medians printed side by side:
 #   shown  launch -> the main window mapped (Tavro's includes its 500 ms splash)
+#   late   for Tavro: how long after the splash's half second the main window came, counted
+#          from the moment the splash was seen on the screen
 #   key    launch -> a key typed as soon as the window is shown is echoed (the caption's " *")
 #   PSS    all the program's processes together, 4 s after launch
 # then, for each Tavro: the run's first F5 of a small page (the engine started by it) to the
@@ -57,24 +59,36 @@ find_window() {
   done
   return 1
 }
+# The first visible window of process $1 (the splash), polled for up to 30 s.
+find_pid_window() {
+  local end=$(( $(now) + 30 * 1000000000 )) id
+  while [ "$(now)" -lt "$end" ]; do
+    id=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n1 || true)
+    [ -n "$id" ] && return 0
+  done
+  return 1
+}
 # The colour (RRGGBB) at x,y in window $1.
 pixel() { import -window "$1" "$WORK/px.png" 2>/dev/null \
   && convert "$WORK/px.png" -format "%[hex:p{$2,$3}]" info: 2>/dev/null | cut -c1-6 || echo none; }
 stop() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; rm -rf "$XDG_CONFIG_HOME"/* "$HOME/.local"; }
 
-# One launch of $1 (titled $2 when shown, $2" *" once typed into): "shown key pss processes".
+# One launch of $1 (titled $2 when shown, $2" *" once typed into), with a splash first when $3
+# is given: "shown key pss processes late".
 launch() {
-  local bin=$1 title=$2 t0 t1 t2 app w
+  local bin=$1 title=$2 t0 t1 t2 ts app w late=-
   t0=$(now)
   (cd "$WORK/docs" && exec "$bin") >"$WORK/app.log" 2>&1 & app=$!
+  if [ -n "${3:-}" ]; then find_pid_window $app; ts=$(now); fi
   w=$(find_window "$title" 30) || { echo "$bin: no window '$title'" >&2; stop $app; return 1; }
   t1=$(now)
+  [ -n "${3:-}" ] && late=$(( $(ms "$ts" "$t1") - 500 ))
   xdotool windowactivate --sync "$w" 2>/dev/null || true
   xdotool key a
   find_window "$title *" 10 >/dev/null || { echo "$bin: the key was not echoed" >&2; stop $app; return 1; }
   t2=$(now)
   sleep "$(awk -v t="$(ms "$t0" "$(now)")" 'BEGIN {s = 4 - t / 1000; print (s > 0 ? s : 0)}')"
-  echo "$(ms "$t0" "$t1") $(ms "$t0" "$t2") $(pss_mb $app) $(count $app)"
+  echo "$(ms "$t0" "$t1") $(ms "$t0" "$t2") $(pss_mb $app) $(count $app) $late"
   stop $app
 }
 
@@ -124,23 +138,23 @@ while size < 39 * 1000 * 1000:
 out.write('</body>\r\n</html>\r\n')
 PY
 
-declare -A shown key pss procs
+declare -A shown key pss procs lates
 labels=(floor)
 for i in "${!TAVROS[@]}"; do labels+=("tavro$i"); done
 for run in $(seq "$RUNS"); do  # interleaved, so that the machine's load falls on all alike
   for label in "${labels[@]}"; do
-    if [ "$label" = floor ]; then r=$(launch "$FLOOR" floor); else r=$(launch "${TAVROS[${label#tavro}]}" "Tavro - 無題"); fi
-    read -r a b c d <<<"$r"
-    shown[$label]+="$a "; key[$label]+="$b "; pss[$label]+="$c "; procs[$label]+="$d "
-    echo "run $run $label: shown $a ms, key echoed $b ms, PSS $c MB in $d processes"
+    if [ "$label" = floor ]; then r=$(launch "$FLOOR" floor); else r=$(launch "${TAVROS[${label#tavro}]}" "Tavro - 無題" splash); fi
+    read -r a b c d e <<<"$r"
+    shown[$label]+="$a "; key[$label]+="$b "; pss[$label]+="$c "; procs[$label]+="$d "; lates[$label]+="$e "
+    echo "run $run $label: shown $a ms, key echoed $b ms, PSS $c MB in $d processes, late $e ms"
   done
 done
 echo
-printf '%-52s %9s %9s %9s %6s\n' "medians of $RUNS" "shown ms" "key ms" "PSS MB" "procs"
+printf '%-52s %9s %9s %9s %6s %8s\n' "medians of $RUNS" "shown ms" "key ms" "PSS MB" "procs" "late ms"
 for label in "${labels[@]}"; do
-  name=$FLOOR; [ "$label" = floor ] || name=${TAVROS[${label#tavro}]}
-  printf '%-52s %9s %9s %9s %6s\n' "$name" "$(median <<<"${shown[$label]}")" \
-    "$(median <<<"${key[$label]}")" "$(median <<<"${pss[$label]}")" "$(median <<<"${procs[$label]}")"
+  name=$FLOOR; late=-; [ "$label" = floor ] || { name=${TAVROS[${label#tavro}]}; late=$(median <<<"${lates[$label]}"); }
+  printf '%-52s %9s %9s %9s %6s %8s\n' "$name" "$(median <<<"${shown[$label]}")" \
+    "$(median <<<"${key[$label]}")" "$(median <<<"${pss[$label]}")" "$(median <<<"${procs[$label]}")" "$late"
 done
 echo
 for t in "${TAVROS[@]}"; do
