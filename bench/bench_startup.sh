@@ -6,7 +6,8 @@
 #   late   for Tavro: how long after the splash's half second the main window came, counted
 #          from the moment the splash was seen on the screen
 #   key    launch -> a key typed as soon as the window is shown is echoed (the caption's " *")
-#   PSS    all the program's processes together, 4 s after launch
+#   PSS    all the program's processes together, 4 s after launch (shared pages divided among
+#          the processes that map them, other programs' too), and their RSS beside it
 # then, for each Tavro: the run's first F5 of a small page (the engine started by it) to the
 # page on the screen, and a 39 MB page named on the command line: launch -> its caption, CPU
 # time, and the peak RSS of the program's processes by then and after a keystroke has been
@@ -45,6 +46,9 @@ tree() { local p=$1 c; echo "$p"; for c in $(pgrep -P "$p" || true); do tree "$c
 pss_mb() { local t=0 p v; for p in $(tree "$1"); do
   v=$(awk '/^Pss:/ {print $2}' "/proc/$p/smaps_rollup" 2>/dev/null || echo 0); t=$((t + ${v:-0})); done
   echo $((t / 1024)); }
+rss_mb() { local t=0 p v; for p in $(tree "$1"); do
+  v=$(awk '/^VmRSS:/ {print $2}' "/proc/$p/status" 2>/dev/null || echo 0); t=$((t + ${v:-0})); done
+  echo $((t / 1024)); }
 count() { tree "$1" | wc -l; }
 hwm_mb() { local t=0 p v; for p in $(tree "$1"); do
   v=$(awk '/^VmHWM:/ {print $2}' "/proc/$p/status" 2>/dev/null || echo 0); t=$((t + ${v:-0})); done
@@ -74,7 +78,7 @@ pixel() { import -window "$1" "$WORK/px.png" 2>/dev/null \
 stop() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; rm -rf "$XDG_CONFIG_HOME"/* "$HOME/.local"; }
 
 # One launch of $1 (titled $2 when shown, $2" *" once typed into), with a splash first when $3
-# is given: "shown key pss processes late".
+# is given: "shown key pss processes late rss".
 launch() {
   local bin=$1 title=$2 t0 t1 t2 ts app w late=-
   t0=$(now)
@@ -88,7 +92,7 @@ launch() {
   find_window "$title *" 10 >/dev/null || { echo "$bin: the key was not echoed" >&2; stop $app; return 1; }
   t2=$(now)
   sleep "$(awk -v t="$(ms "$t0" "$(now)")" 'BEGIN {s = 4 - t / 1000; print (s > 0 ? s : 0)}')"
-  echo "$(ms "$t0" "$t1") $(ms "$t0" "$t2") $(pss_mb $app) $(count $app) $late"
+  echo "$(ms "$t0" "$t1") $(ms "$t0" "$t2") $(pss_mb $app) $(count $app) $late $(rss_mb $app)"
   stop $app
 }
 
@@ -138,23 +142,25 @@ while size < 39 * 1000 * 1000:
 out.write('</body>\r\n</html>\r\n')
 PY
 
-declare -A shown key pss procs lates
+declare -A shown key pss procs lates rss
 labels=(floor)
 for i in "${!TAVROS[@]}"; do labels+=("tavro$i"); done
 for run in $(seq "$RUNS"); do  # interleaved, so that the machine's load falls on all alike
   for label in "${labels[@]}"; do
     if [ "$label" = floor ]; then r=$(launch "$FLOOR" floor); else r=$(launch "${TAVROS[${label#tavro}]}" "Tavro - 無題" splash); fi
-    read -r a b c d e <<<"$r"
+    read -r a b c d e f <<<"$r"
     shown[$label]+="$a "; key[$label]+="$b "; pss[$label]+="$c "; procs[$label]+="$d "; lates[$label]+="$e "
-    echo "run $run $label: shown $a ms, key echoed $b ms, PSS $c MB in $d processes, late $e ms"
+    rss[$label]+="$f "
+    echo "run $run $label: shown $a ms, key echoed $b ms, PSS $c MB (RSS $f MB) in $d processes, late $e ms"
   done
 done
 echo
-printf '%-52s %9s %9s %9s %6s %8s\n' "medians of $RUNS" "shown ms" "key ms" "PSS MB" "procs" "late ms"
+printf '%-52s %9s %9s %9s %9s %6s %8s\n' "medians of $RUNS" "shown ms" "key ms" "PSS MB" "RSS MB" "procs" "late ms"
 for label in "${labels[@]}"; do
   name=$FLOOR; late=-; [ "$label" = floor ] || { name=${TAVROS[${label#tavro}]}; late=$(median <<<"${lates[$label]}"); }
-  printf '%-52s %9s %9s %9s %6s %8s\n' "$name" "$(median <<<"${shown[$label]}")" \
-    "$(median <<<"${key[$label]}")" "$(median <<<"${pss[$label]}")" "$(median <<<"${procs[$label]}")" "$late"
+  printf '%-52s %9s %9s %9s %9s %6s %8s\n' "$name" "$(median <<<"${shown[$label]}")" \
+    "$(median <<<"${key[$label]}")" "$(median <<<"${pss[$label]}")" "$(median <<<"${rss[$label]}")" \
+    "$(median <<<"${procs[$label]}")" "$late"
 done
 echo
 for t in "${TAVROS[@]}"; do
