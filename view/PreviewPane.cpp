@@ -4,6 +4,7 @@
 #include "view/PreviewEngine.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QLibrary>
 #include <QPalette>
 #include <QStackedLayout>
@@ -26,7 +27,8 @@ void withoutLateStartNotices(QtMsgType type, const QMessageLogContext &context, 
 
 PreviewEngine *loadEngine(QString &error)
 {
-    QLibrary module(QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(TAVRO_PREVIEW_MODULE));
+    QLibrary module(QDir::cleanPath(QCoreApplication::applicationDirPath() + u'/'
+                                    + QStringLiteral(TAVRO_PREVIEW_MODULE)));
     previousHandler = qInstallMessageHandler(withoutLateStartNotices);
     using Entry = PreviewEngine *(*)();
     const auto entry = module.load() ? reinterpret_cast<Entry>(module.resolve(PreviewEngineEntry)) : nullptr;
@@ -72,7 +74,6 @@ QWidget *PreviewPane::view()
     setFocusProxy(view_);
     if (hadFocus)
         view_->setFocus();
-    emit viewStarted(view_);
     return view_;
 }
 

@@ -16,13 +16,8 @@ public:
     // The sandboxed view (a QWebEngineView), made and the engine started on the first call;
     // null when the preview module cannot be loaded (the user has been told).
     QWidget *view();
-    // Null until view() has made it.
-    QWidget *startedView() const { return view_; }
     // Shows the stored file at path (see Preview::ShowStoredFile), starting the engine first.
     void showStoredFile(const QString &path, const QString &encoding);
-
-signals:
-    void viewStarted(QWidget *view);
 
 private:
     PreviewEngine *engine_ = nullptr;
