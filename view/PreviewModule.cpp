@@ -30,6 +30,10 @@ extern "C" Q_DECL_EXPORT PreviewEngine *tavroPreviewEngine()
         // anew, under another window id, and load the graphics stack into the program: the
         // page is composed in software instead.
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        // The engine wants a shared context to exist even when it draws in software; made
+        // without the platform's OpenGL, it costs no graphics driver.
+        if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
+            qputenv("QT_XCB_GL_INTEGRATION", "none");
         QtWebEngineCore::initialize();
         return new Engine;
     }();

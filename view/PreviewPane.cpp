@@ -14,12 +14,14 @@ namespace {
 QtMessageHandler previousHandler = nullptr;
 
 // Started after the application object exists, the engine warns that it should have been set
-// up before it; it sets itself up now (see tavroPreviewEngine) and the preview needs no more.
+// up before it, and its shared context finds no OpenGL; it sets itself up now, drawing in
+// software (see tavroPreviewEngine), and the preview needs no more.
 void withoutLateStartNotices(QtMsgType type, const QMessageLogContext &context, const QString &msg)
 {
     if (type == QtWarningMsg
         && (msg.startsWith(u"Qt WebEngine seems to be initialized from a plugin")
-            || msg.startsWith(u"Attribute Qt::AA_ShareOpenGLContexts must be set before")))
+            || msg.startsWith(u"Attribute Qt::AA_ShareOpenGLContexts must be set before")
+            || msg.startsWith(u"QXcbIntegration: Cannot create platform OpenGL context")))
         return;
     if (previousHandler)
         previousHandler(type, context, msg);
