@@ -22,7 +22,6 @@
 #include <QToolBar>
 #include <QTextDocument>
 #include <QToolButton>
-#include <QWebEngineView>
 
 namespace {
 
@@ -374,7 +373,7 @@ void frmMain::mnuColor_Click() { WindowCommands::ShowColorPicker(); }
 void frmMain::mnuFont_Click() { ChooseEditorFont(*txtHTML, cmd); }
 void frmMain::mnuDText_Click() { MDL::ApplyTextLayout(panes(), viewMode_); }
 void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(panes(), viewMode_); }
-void frmMain::mnuBrouser_Click() { MDL::ApplyBrowserLayout(panes(), viewMode_); }
+void frmMain::mnuBrouser_Click() { ViewCommands::BrowserPriority(panes(), viewMode_, *Web); }
 void frmMain::mnuTopic_Click() { WindowCommands::ShowTagHelp(); }
 void frmMain::mnuVersion_Click() { WindowCommands::ShowVersion(); }
 void frmMain::mnuTopicAtCaret_Click()

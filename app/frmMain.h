@@ -11,12 +11,12 @@
 #include "app/platform/CommonDialog.h"
 #include "edit/pane/TextBox.h"
 #include "view/MDL.h"
+#include "view/PreviewPane.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
 class QToolBar;
-class QWebEngineView;
 class QMenu;
 class QAction;
 
@@ -84,7 +84,7 @@ protected:
 private:
     // Controls, known to tests by their object names.
     TextBox *txtHTML = nullptr;
-    QWebEngineView *Web = nullptr;
+    PreviewPane *Web = nullptr;  // white until a page is first shown
     QToolBar *Toolbar1 = nullptr;
     CommonDialog cmd{this};
     QWidget *Client = nullptr;  // the client area: menu bar excluded, toolbar inside

@@ -48,7 +48,6 @@ int main(int argc, char *argv[])
         FileToOpen(app);
         return 0;
     }
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("tavro"));
     const QString file = FileToOpen(app);

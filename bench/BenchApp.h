@@ -28,7 +28,6 @@ private:
             qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
         qputenv("XDG_STATE_HOME", (config.path() + QStringLiteral("/state")).toLocal8Bit());
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         return config;
     }
 

@@ -62,6 +62,29 @@ double Median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
+// The process's resident memory now (VmRSS) or at its peak (VmHWM), in MB.
+double MemoryMb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toDouble() / 1024;
+    return 0;
+}
+
+// Peak RSS while work runs: the peak is set back to the present first (Linux's clear_refs).
+double PeakMb(const std::function<void()> &work)
+{
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly))
+        reset.write("5");
+    reset.close();
+    work();
+    return MemoryMb("VmHWM:");
+}
+
 double TimeMs(const std::function<void()> &work)
 {
     QElapsedTimer t;
@@ -107,7 +130,8 @@ int main(int argc, char *argv[])
     bare.show();
     QCoreApplication::processEvents();
 
-    std::vector<double> open, openBase, save, saveBase, detected, forced, guesses;
+    std::vector<double> open, openBase, save, saveBase, detected, forced, guesses, peakOpen,
+        peakOpenBase, peakSave;
     for (int i = 0; i <= runs; ++i) {  // run 0 warms caches up and is not counted
         // Empty both panes first, so each run fills a fresh document.
         txtHTML(form)->SetText(QString());
@@ -115,12 +139,17 @@ int main(int argc, char *argv[])
         form.document().SetModified(false);
         QCoreApplication::processEvents();
 
-        const double ob = TimeMs([&] {
-            const QByteArray bytes = ReadAll(docPath);
-            QStringDecoder decoder("Shift_JIS");
-            bare.setPlainText(decoder.decode(bytes));
+        double ob = 0, o = 0;
+        const double before = MemoryMb("VmRSS:");
+        const double pb = PeakMb([&] {
+            ob = TimeMs([&] {
+                const QByteArray bytes = ReadAll(docPath);
+                QStringDecoder decoder("Shift_JIS");
+                bare.setPlainText(decoder.decode(bytes));
+            });
         });
-        const double o = TimeMs([&] { form.mnuOpen_Click(); });
+        const double between = MemoryMb("VmRSS:");
+        const double po = PeakMb([&] { o = TimeMs([&] { form.mnuOpen_Click(); }); });
         if (form.document().FilePath() != docPath || form.document().IsModified() || platform.questions) {
             std::printf("run %d: the open did not complete\n", i);
             return 1;
@@ -155,9 +184,13 @@ int main(int argc, char *argv[])
                 std::printf("baseline write failed\n");
         });
         SaveResult saved;
-        const double s = TimeMs([&] {
-            DocumentContext c = form.context();
-            saved = mdlIO::SaveDocument(c);
+        double s = 0;
+        const double beforeSave = MemoryMb("VmRSS:");
+        const double ps = PeakMb([&] {
+            s = TimeMs([&] {
+                DocumentContext c = form.context();
+                saved = mdlIO::SaveDocument(c);
+            });
         });
         if (!saved.written() || platform.questions) {
             std::printf("run %d: the save did not complete\n", i);
@@ -170,6 +203,9 @@ int main(int argc, char *argv[])
         std::printf("run %d: open %.0f ms (baseline %.0f ms), save %.0f ms (baseline %.0f ms), "
                     "decode with detection %.1f ms, without %.1f ms, detector alone %.3f ms%s\n",
                     i, o, ob, s, sb, dd, df, dg, i == 0 ? ", not counted" : "");
+        // Peak memory above what the process held before each step.
+        std::printf("run %d: peak RSS open +%.0f MB (baseline +%.0f MB), save +%.0f MB\n", i,
+                    po - between, pb - before, ps - beforeSave);
         if (i > 0) {
             open.push_back(o);
             openBase.push_back(ob);
@@ -178,6 +214,9 @@ int main(int argc, char *argv[])
             detected.push_back(dd);
             forced.push_back(df);
             guesses.push_back(dg);
+            peakOpen.push_back(po - between);
+            peakOpenBase.push_back(pb - before);
+            peakSave.push_back(ps - beforeSave);
         }
     }
     const double ro = Median(open) / Median(openBase);
@@ -185,6 +224,9 @@ int main(int argc, char *argv[])
     std::printf("median of %d runs: open %.0f ms vs baseline %.0f ms = %.2fx; save %.0f ms vs "
                 "baseline %.0f ms = %.2fx (target: within 1.25x)\n",
                 runs, Median(open), Median(openBase), ro, Median(save), Median(saveBase), rs);
+    std::printf("peak RSS above the process's before each step, medians: open +%.0f MB (baseline "
+                "+%.0f MB), save +%.0f MB; the process peaked at %.0f MB\n",
+                Median(peakOpen), Median(peakOpenBase), Median(peakSave), MemoryMb("VmHWM:"));
     const double detector = Median(detected) - Median(forced);
     std::printf("detector: decode %.1f ms with detection vs %.1f ms without = %+.1f ms, %+.1f%% of the "
                 "open (open without it: about %.0f ms; target: at most +5%%)\n",

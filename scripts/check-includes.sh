@@ -2,7 +2,10 @@
 # Includes run one way: app/ -> view/, edit/, windows/ -> edit/pane/ and app/platform/ -> core/.
 # Fails when a file includes a layer above its own, when a core/ file includes anything but core
 # files, Qt Core and Gui and the system's own headers, when the pane and the HTML colouring include
-# each other, or when a core/ file is missing from its folder's CMakeLists.txt.
+# each other, or when a core/ file is missing from its folder's CMakeLists.txt. The preview module
+# (the files view/CMakeLists.txt gives tavropreview) is view/ code the program loads at run time:
+# no other file includes its headers or the browser engine's; they reach it through
+# view/PreviewEngine.h.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 qt=$(qtpaths6 --query QT_INSTALL_HEADERS 2>/dev/null || echo /usr/include/x86_64-linux-gnu/qt6)
@@ -15,7 +18,11 @@ layer() {
     *) echo 9 ;;
   esac
 }
+module=$(sed -n '/^target_sources(tavropreview/,/)/p' view/CMakeLists.txt | tr -s ' ' '\n' |
+         sed -nE 's#^([A-Za-z]+\.(cpp|h))$#view/\1#p')
+in_module() { grep -qxF "$1" <<<"$module"; }
 bad=0
+if [ -z "$module" ]; then echo "view/CMakeLists.txt gives the preview module no files"; bad=1; fi
 for file in $(git ls-files 'app/*' 'edit/*' 'view/*' 'windows/*' | grep -E '\.(cpp|h)$'); do
   own=$(layer "$file")
   while read -r inc; do
@@ -25,8 +32,17 @@ for file in $(git ls-files 'app/*' 'edit/*' 'view/*' 'windows/*' | grep -E '\.(c
            case $file:$inc in
              edit/pane/*:edit/HtmlHighlighter*|edit/HtmlHighlighter*:edit/pane/*)
                echo "$file includes $inc: the pane and the colouring meet only through edit/core/"; bad=1 ;;
-           esac ;;
+           esac
+           if in_module "$inc" && ! in_module "$file"; then
+             echo "$file includes $inc, the preview module's: it is reached through view/PreviewEngine.h"; bad=1
+           fi ;;
       \<Q*) inc=${inc#<}; inc=${inc%>}
+           case $inc in
+             QWebEngine*|QtWebEngine*|QQuick*|QtQuick*)
+               if ! in_module "$file"; then
+                 echo "$file includes <$inc>: only the preview module links the browser engine"; bad=1
+               fi ;;
+           esac
            if [ "$own" = 0 ] && [ ! -e "$qt/QtCore/$inc" ] && [ ! -e "$qt/QtGui/$inc" ]; then
              echo "$file includes <$inc>, which is neither Qt Core nor Qt Gui"; bad=1
            fi ;;

@@ -4,7 +4,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginecore6-bin
+  qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-webengine-dev libqt6webenginecore6-bin
   qt6-qpa-plugins qt6-translations-l10n libgl-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth x11-utils xdotool xclip openbox imagemagick

@@ -1,18 +1,16 @@
 #include "view/ViewCommands.h"
 
 #include "app/core/Document.h"
-#include "view/Preview.h"
-
-#include <QWebEngineView>
+#include "view/PreviewPane.h"
 
 namespace ViewCommands {
 
-QWebEngineView *CreatePreviewPane(QWidget *parent)
+PreviewPane *CreatePreviewPane(QWidget *parent)
 {
-    return new Preview::PreviewView(parent);
+    return new PreviewPane(parent);
 }
 
-void Preview(const Document &doc, QWebEngineView &web,
+void Preview(const Document &doc, PreviewPane &web,
              const std::function<std::optional<TextEncoding>()> &save)
 {
     const std::optional<TextEncoding> written = save();
@@ -20,7 +18,13 @@ void Preview(const Document &doc, QWebEngineView &web,
     // one being edited (an earlier file, or nothing at all): leave the pane as it is.
     if (!written)
         return;
-    Preview::ShowStoredFile(web, doc.FilePath(), EncodingLabel(*written));
+    web.showStoredFile(doc.FilePath(), EncodingLabel(*written));
+}
+
+void BrowserPriority(const MDL::Panes &panes, ViewMode &mode, PreviewPane &web)
+{
+    web.view();
+    MDL::ApplyBrowserLayout(panes, mode);
 }
 
 }

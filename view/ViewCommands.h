@@ -1,19 +1,22 @@
 #pragma once
 // The preview command and the preview pane.
 #include "app/core/DocumentCodec.h"
+#include "view/MDL.h"
 
 #include <functional>
 #include <optional>
 
 class QWidget;
-class QWebEngineView;
+class PreviewPane;
 class Document;
 
 namespace ViewCommands {
-// The preview pane, ready to show stored pages.
-QWebEngineView *CreatePreviewPane(QWidget *parent);
+// The preview pane, white until a page is first to be shown.
+PreviewPane *CreatePreviewPane(QWidget *parent);
 // Saves the document with save, which gives the encoding of the file it wrote (nothing when it
 // wrote none), then shows the freshly written file in web.
-void Preview(const Document &doc, QWebEngineView &web,
+void Preview(const Document &doc, PreviewPane &web,
              const std::function<std::optional<TextEncoding>()> &save);
+// The preview alone: the user means to look at pages, so the engine starts now.
+void BrowserPriority(const MDL::Panes &panes, ViewMode &mode, PreviewPane &web);
 }

@@ -3,8 +3,6 @@
 #include "app/platform/Platform.h"
 
 #include <QPainter>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <QWindow>
 
 frmFirst::frmFirst(std::function<QWidget *()> loadMain)
@@ -32,26 +30,9 @@ void frmFirst::Timer1_Timer()
 {
     Timer1.stop();
     main_ = loadMain_();  // its load runs to the end before it appears
-    preview_ = main_ ? main_->findChild<QWebEngineView *>() : nullptr;
-    if (!preview_) {
-        showMainWindow();
-        return;
-    }
-    // The preview draws through OpenGL. Qt picks a window's kind of surface when it creates the
-    // window, and the preview's surface is made only once its page is visible: shown before,
-    // the main window would be created, hidden and created again. So the page comes first, and
-    // the window is shown when the preview's surface is there.
-    QWebEnginePage *page = preview_->page();
-    preview_->installEventFilter(this);
-    connect(&handOverTimeout_, &QTimer::timeout, this, [this] {
-        if (mainShown_)
-            close();  // the main window never said it is on the screen
-        else
-            showMainWindow();
-    });
+    connect(&handOverTimeout_, &QTimer::timeout, this, &QWidget::close);
     handOverTimeout_.setSingleShot(true);
-    handOverTimeout_.start(3000);
-    page->setVisible(true);
+    showMainWindow();
 }
 
 void frmFirst::showMainWindow()
@@ -63,8 +44,6 @@ void frmFirst::showMainWindow()
         close();
         return;
     }
-    if (preview_)
-        preview_->removeEventFilter(this);
     main_->show();
     // The splash goes once the main window is on the screen, so that for a moment both are.
     if (QWindow *window = main_->windowHandle()) {
@@ -77,13 +56,8 @@ void frmFirst::showMainWindow()
 
 bool frmFirst::eventFilter(QObject *watched, QEvent *event)
 {
-    if (preview_ && watched == preview_ && event->type() == QEvent::ChildAdded
-        && static_cast<QChildEvent *>(event)->child()->isWidgetType()) {
-        // The preview's surface is being built: the window is shown once it is complete.
-        preview_->removeEventFilter(this);
-        QMetaObject::invokeMethod(this, &frmFirst::showMainWindow, Qt::QueuedConnection);
-    } else if (main_ && watched == main_->windowHandle() && event->type() == QEvent::Expose
-               && main_->windowHandle()->isExposed()) {
+    if (main_ && watched == main_->windowHandle() && event->type() == QEvent::Expose
+        && main_->windowHandle()->isExposed()) {
         main_->windowHandle()->removeEventFilter(this);
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }

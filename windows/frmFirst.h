@@ -7,8 +7,6 @@
 #include <QWidget>
 #include <functional>
 
-class QWebEngineView;
-
 class frmFirst : public QWidget {
     Q_OBJECT
 public:
@@ -27,7 +25,6 @@ private:
     QPixmap picture_;
     std::function<QWidget *()> loadMain_;
     QPointer<QWidget> main_;
-    QPointer<QWebEngineView> preview_;
     // Each step of the hand-over waits for an event from the main window; should that never
     // come, this timer takes the step anyway.
     QTimer handOverTimeout_;

@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QStringEncoder>
+#include <algorithm>
 
 namespace {
 
@@ -39,7 +41,7 @@ const QString LineBreakKeys[] = {QStringLiteral("crlf"), QStringLiteral("lf"), Q
 } // namespace
 
 // One line of JSON with the document's particulars, then the text in UTF-8.
-QByteArray FormatRecovery(const RecoveredDocument &doc)
+QByteArray FormatRecovery(const RecoveredDocument &doc, const std::function<QString(QString)> &convert)
 {
     QJsonObject meta{{QStringLiteral("path"), doc.path},
                      {QStringLiteral("title"), doc.title},
@@ -52,7 +54,28 @@ QByteArray FormatRecovery(const RecoveredDocument &doc)
                                 {QStringLiteral("size"), QString::number(doc.diskIdentity->size)},
                                 {QStringLiteral("mtime"), QString::number(doc.diskIdentity->modifiedNs)}});
     }
-    return QJsonDocument(meta).toJson(QJsonDocument::Compact) + '\n' + doc.text.toUtf8();
+    QByteArray out = QJsonDocument(meta).toJson(QJsonDocument::Compact) + '\n';
+    // The text is encoded a piece at a time straight into the one buffer (room for the worst
+    // case is only address space until written): a big document costs its UTF-8 bytes once, not
+    // a converted copy, an encoded copy and the joined copy besides.
+    const QStringView text = doc.text;
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    qsizetype used = out.size();
+    out.resize(used + utf8.requiredSpace(text.size()));
+    constexpr qsizetype Piece = 64 * 1024;
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype n = std::min(Piece, text.size() - at);
+        if (text[at + n - 1] == u'\r' && at + n < text.size())
+            ++n;  // keep a CR LF together
+        const QString converted = convert ? convert(text.sliced(at, n).toString()) : QString();
+        const QStringView piece = convert ? QStringView(converted) : text.sliced(at, n);
+        if (const qsizetype room = utf8.requiredSpace(piece.size()); out.size() - used < room)
+            out.resize(used + room);  // a converter that lengthens its piece
+        used = utf8.appendToBuffer(out.data() + used, piece) - out.constData();
+        at += n;
+    }
+    out.truncate(used);
+    return out;
 }
 
 std::optional<RecoveredDocument> ParseRecovery(const QByteArray &bytes)
@@ -144,9 +167,8 @@ void RecoveryStore::Keep(RecoveredDocument doc)
             doc = std::move(pending_);
             pending_.reset();
         }
-        if (convert_)
-            doc->text = convert_(std::move(doc->text));
-        const QByteArray bytes = FormatRecovery(*doc);
+        const QByteArray bytes = FormatRecovery(*doc, convert_);
+        doc.reset();
         QString error;
         WriteFileSafely(file, bytes, &error);
         QMutexLocker locker(&mutex_);

@@ -24,7 +24,9 @@ struct RecoveredDocument {
     LineBreak lineBreak = LineBreak::CrLf;     // how the file ends its lines
 };
 
-QByteArray FormatRecovery(const RecoveredDocument &doc);
+// convert, when given, turns doc.text into the document's text (see setTextConverter).
+QByteArray FormatRecovery(const RecoveredDocument &doc,
+                          const std::function<QString(QString)> &convert = {});
 std::optional<RecoveredDocument> ParseRecovery(const QByteArray &bytes);
 
 class RecoveryStore {
@@ -37,7 +39,8 @@ public:
     QString fileName() const { return file_; }
 
     // Turns the text given to Keep into the document's text, on the worker thread (for example
-    // the editing pane's paragraph separators into line breaks). Must be safe to call there.
+    // the editing pane's paragraph separators into line breaks). Must be safe to call there,
+    // and local: it is given the text a piece at a time (never splitting a CR LF).
     void setTextConverter(std::function<QString(QString)> convert) { convert_ = std::move(convert); }
 
     // Keeps doc in this editor's recovery file. The file is written on a worker thread; a newer

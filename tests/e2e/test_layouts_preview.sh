@@ -10,6 +10,10 @@ win=$(wait_window "Tavro - 無題" 40)
 xdotool windowactivate --sync "$win" 2>/dev/null || true
 sleep 0.5
 LAYOUT_WIN=$win
+# The browser engine's helper processes, started only when a page is first asked for.
+engines() { pgrep -c -P "$APP_PID" -f QtWebEngineProcess || true; }
+sleep 1
+[ "$(engines)" = 0 ] || fail "start-up alone started the browser engine"
 
 GREEN=00FF00 BLUE=0000FF
 
@@ -29,6 +33,7 @@ dialog "Tavro - 無題 *" "$E2E_DIR/work/page.htm"
 wait_window "Tavro - page.htm" 15 >/dev/null
 expect_bytes "$E2E_DIR/work/page.html" '<html><body style=background:#00ff00><h1>Tavro preview</h1></body></html>\r\n'
 expect_layout normal $GREEN
+[ "$(engines)" -gt 0 ] || fail "the preview shows a page, but no engine process was seen"
 shot "$SHOTS/preview_normal.png"
 cycle_modes $GREEN
 

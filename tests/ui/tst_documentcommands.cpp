@@ -616,6 +616,19 @@ private slots:
         QVERIFY(now.startsWith(QStringLiteral("先頭")) && now.endsWith(QStringLiteral("末尾")));
     }
 
+    // The recovery file is written a piece at a time: a CR LF or a surrogate pair that falls on
+    // a piece's edge comes through whole, converted as one text would be.
+    void recoveryFileHoldsTheWholeText()
+    {
+        QString text = QStringLiteral("<p>x");  // a CR on the first edge, a pair on the second
+        while (text.size() < 300000)
+            text += QStringLiteral("a\r\n\U0001F600");
+        const auto convert = [](QString t) { return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); };
+        const auto read = ParseRecovery(FormatRecovery(RecoveredDocument{text, {}, QStringLiteral("t"), {}, {}}, convert));
+        QVERIFY(read);
+        QCOMPARE(read->text, convert(text));
+    }
+
     // A file dropped on the pane is opened as Open would, with Open's question first when there
     // are unsaved changes; dropped text is still inserted as text.
     void droppedFileIsOpened()

@@ -414,7 +414,7 @@ private slots:
         startWith(form, QStringLiteral("<b>bold</b>"), 3, 4);
         form.mnuBrouser_Click();
         QVERIFY(!pane->isVisible());
-        Web(form)->setFocus();  // the user works in the preview
+        WebPane(form)->setFocus();  // the user works in the preview
         QVERIFY(!pane->hasFocus());
         QCOMPARE(pane->SelStart(), 3);
         QCOMPARE(pane->SelLength(), 4);

@@ -62,17 +62,17 @@ private slots:
         QVERIFY(setClientSize(f.form(), width, 600));
         // The resize alone re-applies the normal layout.
         QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, half, 568));
-        QCOMPARE(Web(f.form())->geometry(), QRect(half, 32, half, 568));
+        QCOMPARE(WebPane(f.form())->geometry(), QRect(half, 32, half, 568));
         QVERIFY(txtHTML(f.form())->isVisible());
-        QVERIFY(Web(f.form())->isVisible());
+        QVERIFY(WebPane(f.form())->isVisible());
         QCOMPARE(f.form().viewMode(), ViewMode::Normal);
 
         // Choosing normal again lays both panes out afresh.
         txtHTML(f.form())->setGeometry(5, 5, 5, 5);
-        Web(f.form())->setGeometry(6, 6, 6, 6);
+        WebPane(f.form())->setGeometry(6, 6, 6, 6);
         f.form().mnuNormal_Click();
         QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, half, 568));
-        QCOMPARE(Web(f.form())->geometry(), QRect(half, 32, half, 568));
+        QCOMPARE(WebPane(f.form())->geometry(), QRect(half, 32, half, 568));
     }
 
     void switchingModesAndBack()
@@ -81,7 +81,7 @@ private slots:
         f.form().show();
         QVERIFY(setClientSize(f.form(), 800, 600));
         TextBox *txt = txtHTML(f.form());
-        QWebEngineView *web = Web(f.form());
+        QWidget *web = WebPane(f.form());
         txt->SetText(QStringLiteral("<p>kept</p>"));
         txt->SetSelStart(3);
         txt->SetSelLength(4);
@@ -136,13 +136,13 @@ private slots:
         txtHTML(f.form())->setFocus();
         QTest::keyClick(txtHTML(f.form()), Qt::Key_H, Qt::ControlModifier);
         QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
-        QVERIFY(Web(f.form())->isHidden());
+        QVERIFY(WebPane(f.form())->isHidden());
         QTest::keyClick(&f.form(), Qt::Key_K, Qt::ControlModifier);
         QCOMPARE(f.form().viewMode(), ViewMode::BrowserPriority);
         QVERIFY(txtHTML(f.form())->isHidden());
         QTest::keyClick(&f.form(), Qt::Key_J, Qt::ControlModifier);
         QCOMPARE(f.form().viewMode(), ViewMode::Normal);
-        QCOMPARE(Web(f.form())->geometry(), QRect(400, 32, 400, 568));
+        QCOMPARE(WebPane(f.form())->geometry(), QRect(400, 32, 400, 568));
         QVERIFY(txtHTML(f.form())->isVisible());
     }
 
@@ -153,7 +153,7 @@ private slots:
         QVERIFY(setClientSize(f.form(), 800, 600));
         f.form().mnuDText_Click();
         const QRect txtBefore = txtHTML(f.form())->geometry();
-        const QRect webBefore = Web(f.form())->geometry();
+        const QRect webBefore = WebPane(f.form())->geometry();
 
         f.form().setWindowState(Qt::WindowMinimized);
         QVERIFY(f.form().isMinimized());
@@ -163,8 +163,8 @@ private slots:
         QVERIFY(setClientSize(f.form(), 1000, 700));
         QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
         QCOMPARE(txtHTML(f.form())->geometry(), txtBefore);
-        QCOMPARE(Web(f.form())->geometry(), webBefore);
-        QVERIFY(Web(f.form())->isHidden());
+        QCOMPARE(WebPane(f.form())->geometry(), webBefore);
+        QVERIFY(WebPane(f.form())->isHidden());
         QVERIFY(!txtHTML(f.form())->isHidden());
 
         // Restoring re-applies the current mode to the current size.
@@ -182,7 +182,7 @@ private slots:
         const int w = Client(f.form())->width();
         const int h = Client(f.form())->height();
         const qint16 half = MDL::SplitPosition(w);
-        QTRY_COMPARE(Web(f.form())->geometry(), QRect(half, 32, half, h - 32));
+        QTRY_COMPARE(WebPane(f.form())->geometry(), QRect(half, 32, half, h - 32));
         QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, half, h - 32));
     }
 
@@ -192,16 +192,16 @@ private slots:
         f.form().show();
         QVERIFY(setClientSize(f.form(), 800, 20));
         QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, 400, 0));
-        QCOMPARE(Web(f.form())->geometry(), QRect(400, 32, 400, 0));
+        QCOMPARE(WebPane(f.form())->geometry(), QRect(400, 32, 400, 0));
         f.form().mnuDText_Click();
         QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, 800, 0));
         f.form().mnuBrouser_Click();
-        QCOMPARE(Web(f.form())->geometry(), QRect(0, 32, 800, 0));
+        QCOMPARE(WebPane(f.form())->geometry(), QRect(0, 32, 800, 0));
         QVERIFY(setClientSize(f.form(), 800, 32));
-        QCOMPARE(Web(f.form())->geometry(), QRect(0, 32, 800, 0));
+        QCOMPARE(WebPane(f.form())->geometry(), QRect(0, 32, 800, 0));
         // Growing again brings the panes back.
         QVERIFY(setClientSize(f.form(), 640, 480));
-        QCOMPARE(Web(f.form())->geometry(), QRect(0, 32, 640, 448));
+        QCOMPARE(WebPane(f.form())->geometry(), QRect(0, 32, 640, 448));
         f.form().mnuNormal_Click();
         QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, 320, 448));
     }

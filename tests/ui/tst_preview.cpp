@@ -383,7 +383,7 @@ private slots:
 
         f.form().mnuWeb_Click();
         QVERIFY(waitLoaded(loaded, 0));
-        QVERIFY(web.isHidden());
+        QVERIFY(WebPane(f.form())->isHidden());
         QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
         QCOMPARE(web.url(), Preview::AddressOf(f.doc().FilePath()));
         QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
