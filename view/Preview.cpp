@@ -2,7 +2,7 @@
 
 #include "view/PreviewPage.h"
 #include "view/PreviewProfile.h"
-#include "view/PreviewScheme.h"
+#include "view/PreviewFiles.h"
 #include "app/platform/Platform.h"
 
 #include <QApplication>

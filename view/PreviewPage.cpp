@@ -2,7 +2,7 @@
 
 #include "app/platform/Platform.h"
 #include "view/PreviewProfile.h"
-#include "view/PreviewScheme.h"
+#include "view/PreviewFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -120,7 +120,7 @@ bool SandboxPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
         && !hoveredLink_.isEmpty() && url == QUrl(hoveredLink_);
     if (isMainFrame)
         clickPending_ = false;
-    if (scheme == QLatin1String(SchemeName)) {
+    if (!FileOf(url).isEmpty()) {
         // A page the user chose to go to; the ones scripts reach on their own do not count.
         if (clicked)
             BeginUserLoad();

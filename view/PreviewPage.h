@@ -1,5 +1,5 @@
 #pragma once
-// One page in the preview: it may show local files (through the preview's own scheme) and
+// One page in the preview: it may show local files (through the preview's own server) and
 // nothing else. A web address leaves for the user's browser only when the user clicked a link
 // to it that the page's stored source holds; any other asks first. Other schemes and pop-ups
 // are refused, permissions are denied, and a page may hold the editor up with at most two

@@ -1,11 +1,9 @@
 #include "view/PreviewProfile.h"
 
-#include "view/PreviewScheme.h"
+#include "view/PreviewFiles.h"
 
 #include <QCoreApplication>
 #include <QUrl>
-#include <algorithm>
-#include <initializer_list>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -16,60 +14,26 @@
 namespace Preview {
 namespace {
 
-// What a page may load besides the preview's own addresses: the engine's schemes for inline
-// data, blobs the page made and blank frames; none of them leaves the machine or reads a file.
-bool IsAllowedScheme(const QString &scheme)
+// What a page may load: the preview's own addresses, and the engine's schemes for inline data,
+// blobs the page made and blank frames; none of them leaves the machine or reads a file.
+bool MayLoad(const QUrl &url)
 {
-    return scheme == QLatin1String(SchemeName) || scheme == u"data" || scheme == u"blob"
-        || scheme == u"about";
-}
-
-// The engine's loader for a scheme of the program's own marks no response as cross-origin:
-// a page could read a picture through a canvas (refused by a switch below), or the rules of a
-// style sheet and the errors of a script. Whatever other file is loaded as a style sheet or a
-// script must therefore at least be named as one.
-bool NamedAs(const QUrl &url, std::initializer_list<QLatin1String> suffixes)
-{
-    const QString path = url.path();
-    return std::any_of(suffixes.begin(), suffixes.end(),
-                       [&](QLatin1String s) { return path.endsWith(s, Qt::CaseInsensitive); });
+    const QString scheme = url.scheme();
+    return scheme == u"data" || scheme == u"blob" || scheme == u"about" || !FileOf(url).isEmpty();
 }
 
 class LocalOnlyInterceptor final : public QWebEngineUrlRequestInterceptor {
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    void interceptRequest(QWebEngineUrlRequestInfo &info) override
-    {
-        using R = QWebEngineUrlRequestInfo;
-        const QUrl &url = info.requestUrl();
-        if (!IsAllowedScheme(url.scheme())) {
-            info.block(true);
-            return;
-        }
-        if (url.scheme() != QLatin1String(SchemeName))
-            return;
-        switch (info.resourceType()) {
-        case R::ResourceTypeStylesheet:
-            info.block(!NamedAs(url, {QLatin1String(".css")}));
-            break;
-        case R::ResourceTypeScript:
-        case R::ResourceTypeWorker:
-        case R::ResourceTypeSharedWorker:
-        case R::ResourceTypeServiceWorker:
-            info.block(!NamedAs(url, {QLatin1String(".js"), QLatin1String(".mjs")}));
-            break;
-        default:
-            break;
-        }
-    }
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override { info.block(!MayLoad(info.requestUrl())); }
 };
 
 // Switches the engine reads once, when it starts; the program sets them itself so that they
 // hold however it is started. WebRTC opens its own sockets, which no request interceptor sees:
 // with non-proxied UDP disabled it sends no UDP at all, and its TCP goes only through the
-// proxy, here a closed port. The user's own switches come first, so that where a switch is
-// given twice the program's wins, and their proxy and WebRTC switches are dropped: a proxy of
-// theirs (or none) would carry WebRTC's TCP out.
+// proxy, here a closed port; only the preview's own server is reached without it. The user's
+// own switches come first, so that where a switch is given twice the program's wins, and their
+// proxy and WebRTC switches are dropped: a proxy of theirs (or none) would carry WebRTC's TCP out.
 void SetEngineSwitches()
 {
     static constexpr char Name[] = "QTWEBENGINE_CHROMIUM_FLAGS";
@@ -80,11 +44,7 @@ void SetEngineSwitches()
             flags += flag;
     }
     flags += {"--force-webrtc-ip-handling-policy=disable_non_proxied_udp",
-              "--proxy-server=socks5://127.0.0.1:9", "--proxy-bypass-list=<-loopback>",
-              // A CSS module would hand a script a style sheet's text through import().
-              "--disable-blink-features=CSSModules",
-              // The engine would not taint a canvas with a picture of the preview's scheme.
-              "--disable-reading-from-canvas"};
+              "--proxy-server=socks5://127.0.0.1:9", "--proxy-bypass-list=<-loopback>;" + ServerHostPort()};
     qputenv(Name, flags.join(' '));
 }
 
@@ -109,7 +69,7 @@ void Configure(QWebEngineSettings &s)
 {
     using S = QWebEngineSettings;
     s.setAttribute(S::JavascriptEnabled, true);
-    // On by default; pages come through the preview's own scheme and never need file:.
+    // On by default; pages come through the preview's own server and never need file:.
     s.setAttribute(S::LocalContentCanAccessFileUrls, false);
     s.setAttribute(S::LocalContentCanAccessRemoteUrls, false);
     s.setAttribute(S::JavascriptCanOpenWindows, false);
@@ -136,14 +96,12 @@ QWebEngineProfile &SandboxProfile()
 {
     static QWebEngineProfile *profile = [] {
         SetEngineSwitches();
-        RegisterScheme();
         // No storage name: off the record, nothing written to disk.
         auto *p = new QWebEngineProfile(QCoreApplication::instance());
         p->setHttpCacheType(QWebEngineProfile::NoCache);
         p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
         p->setSpellCheckEnabled(false);
         p->setUrlRequestInterceptor(new LocalOnlyInterceptor(p));
-        p->installUrlSchemeHandler(SchemeName, new PageFiles(p));
         p->scripts()->insert(NoClipboardWrites());
         Configure(*p->settings());
         // Nothing is ever downloaded.

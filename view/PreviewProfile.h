@@ -1,12 +1,12 @@
 #pragma once
 // The browser profile every preview page uses. Pages come from anywhere, so the profile keeps
 // nothing on disk, grants nothing, and lets a page load only files through the preview's own
-// scheme (PreviewScheme.h): every request for any other address is refused.
+// server (PreviewFiles.h): every request for any other address is refused.
 
 class QWebEngineProfile;
 
 namespace Preview {
-// The one preview profile, made on first use (the engine's switches and the preview's scheme
-// are set up before that).
+// The one preview profile, made on first use (the engine's switches are set, and the preview's
+// server started, before that).
 QWebEngineProfile &SandboxProfile();
 }

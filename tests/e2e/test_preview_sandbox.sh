@@ -198,16 +198,18 @@ cat >"$SITE/hang.html" <<'EOF'
 </body></html>
 EOF
 
-# The ordinary page: a picture from ./img, a style sheet from ../css, a script from ./js and a
-# frame from ../frames each paint one quarter of the pane.
+# The ordinary page: a picture from ./img, a style sheet from ../css, a script from ./js (once
+# the font from ../fonts has loaded) and a frame from ../frames each paint one quarter of the pane.
 convert -size 8x8 'xc:#00ff00' "$SITE/pages/img/pic.png"
+mkdir -p "$SITE/fonts"; cp /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf "$SITE/fonts/"
 cat >"$SITE/css/site.css" <<'EOF'
+@font-face { font-family: own; src: url(../fonts/ipag.ttf); }
 body { margin: 0; background: #0000ff; }
 #pic { position: fixed; left: 0; top: 0; width: 50%; height: 50%; }
 #made { position: fixed; right: 0; bottom: 0; width: 50%; height: 50%; }
 iframe { position: fixed; left: 0; bottom: 0; width: 50%; height: 50%; border: 0; }
 EOF
-echo "document.getElementById('made').style.background = '#ff00ff';" >"$SITE/pages/js/app.js"
+echo "document.fonts.load('20px own').then(f => { if (f.length) document.getElementById('made').style.background = '#ff00ff'; });" >"$SITE/pages/js/app.js"
 echo '<html><body style="margin:0;background:#ffff00"></body></html>' >"$SITE/frames/frame.html"
 cat >"$SITE/pages/ordinary.html" <<'EOF'
 <!DOCTYPE html><html><head><meta charset="utf-8"><link rel="stylesheet" href="../css/site.css"></head>
@@ -224,10 +226,8 @@ echo ".$TOKEN { color: red }" >"$SITE/secret/secret.css"
 echo "export default '$TOKEN';" >"$SITE/secret/secret.js"
 echo "self.secret = '$TOKEN';" >"$SITE/secret/classic.js"
 convert -size 4x4 'xc:#123456' "$SITE/secret/secret.png"
-# Reading files: a hidden frame, an object, fetch, XHR, a canvas, import() and a worker's
-# importScripts; after a click and after a key the page sends what it got out. (Another style
-# sheet's rules are still readable: the engine's loader for the program's scheme does not mark
-# them cross-origin.)
+# Reading files: a hidden frame, an object, fetch, XHR, a canvas, another sheet's rules, import()
+# and a worker's importScripts; after a click and after a key the page sends what it got out.
 cat >"$SITE/pages/files.html" <<EOF
 <!DOCTYPE html><html><head><meta charset="utf-8"><link rel="stylesheet" href="../secret/secret.css"></head>
 <body style="background:#808080">
@@ -261,6 +261,7 @@ onload = async () => {
     const c = document.createElement('canvas'), g2 = c.getContext('2d'); g2.drawImage(i, 0, 0);
     return 'TOKEN' + g2.getImageData(0, 0, 1, 1).data.join();
   });
+  await attempt('css rules', () => [...document.styleSheets].map(s => [...s.cssRules].map(r => r.cssText).join()).join());
   await attempt('import', async () => (await import('../secret/secret.js')).default);
   await attempt('importScripts', () => new Promise(r => { worker.onmessage = e => r(e.data); setTimeout(() => r(''), 1500); }));
   verdict();

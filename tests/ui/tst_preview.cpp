@@ -7,10 +7,11 @@
 #include "view/MDL.h"
 #include "view/Preview.h"
 #include "view/PreviewPage.h"
-#include "view/PreviewScheme.h"
+#include "view/PreviewFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <memory>
 #include <sys/stat.h>
 #include <QImage>
@@ -265,24 +266,57 @@ private slots:
         QCOMPARE(Preview::SourceHasAddress(source, QUrl(address)), holds);
     }
 
-    // The preview's scheme serves regular files with their type and nothing else; its
-    // addresses map back to the files.
-    void schemeServesRegularFilesOnly()
+    // The preview's server serves regular files with their type, to the engine's own loads
+    // only, each answer a sandbox; its addresses map back to the files.
+    void serverAnswersPageLoadsOnly()
     {
         QTemporaryDir dir;
-        const QString page = dir.filePath(QStringLiteral("ページ #1.html"));
+        const QString page = dir.filePath(QStringLiteral("ページ #1%.html"));
         writeFile(page, "<p>x</p>");
-        QCOMPARE(Preview::FileOf(Preview::AddressOf(page)), page);
+        const QUrl address = Preview::AddressOf(page);
+        QCOMPARE(Preview::FileOf(address), page);
         QCOMPARE(Preview::FileOf(QUrl::fromLocalFile(page)), QString());
-        QByteArray type;
-        std::unique_ptr<QIODevice> served(Preview::PageFiles::open(page, type));
-        QVERIFY(served);
-        QCOMPARE(type, QByteArray("text/html"));
-        QCOMPARE(served->readAll(), QByteArray("<p>x</p>"));
+        QUrl otherPort = address;
+        otherPort.setPort(address.port() + 1);
+        QCOMPARE(Preview::FileOf(otherPort), QString());
+        QCOMPARE(Preview::FileOf(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(address.port()).arg(page))), QString());
+
+        const auto ask = [&](const QByteArray &dest, const QString &path = {}, const QByteArray &method = "GET",
+                             const QByteArray &range = {}) {
+            Preview::PageRequest request{method, Preview::AddressOf(path.isEmpty() ? page : path).toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority), {}};
+            request.headers.insert("host", Preview::ServerHostPort());
+            if (!dest.isNull())
+                request.headers.insert("sec-fetch-dest", dest);
+            if (!range.isEmpty())
+                request.headers.insert("range", range);
+            return Preview::PageFiles::answer(request);
+        };
+        Preview::PageAnswer shown = ask("document");
+        QCOMPARE(shown.status, 200);
+        QVERIFY(shown.headers.contains("Content-Type: text/html"));
+        QVERIFY(shown.headers.contains("X-Content-Type-Options: nosniff"));
+        QVERIFY(std::any_of(shown.headers.begin(), shown.headers.end(), [](const QByteArray &h) {
+            return h.startsWith("Content-Security-Policy: sandbox") && !h.contains("allow-same-origin");
+        }));
+        QVERIFY(!shown.headers.join().contains("Access-Control"));
+        QCOMPARE(shown.body->readAll(), QByteArray("<p>x</p>"));
+        QVERIFY(ask("font").headers.contains("Access-Control-Allow-Origin: *"));
+        Preview::PageAnswer part = ask("video", {}, "GET", "bytes=3-");
+        QCOMPARE(part.status, 206);
+        QCOMPARE(part.offset, 3);
+        QCOMPARE(part.length, 5);
+        QCOMPARE(ask("video", {}, "GET", "bytes=9-").status, 416);
+        // Script reads, other callers and other methods are refused before a file is opened.
+        for (const QByteArray &dest : {QByteArray("empty"), QByteArray()})
+            QCOMPARE(ask(dest).status, 403);
+        QCOMPARE(ask("document", {}, "POST").status, 405);
+        Preview::PageRequest elsewhere{"GET", "/" + address.path().section(u'/', 1, 1).toLatin1() + "/etc/hostname", {{"host", "localhost"}, {"sec-fetch-dest", "document"}}};
+        QCOMPARE(Preview::PageFiles::answer(elsewhere).status, 403);
+
         const QString fifo = dir.filePath(QStringLiteral("fifo"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         for (const QString &refused : {fifo, dir.path(), QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("none"))})
-            QVERIFY2(!std::unique_ptr<QIODevice>(Preview::PageFiles::open(refused, type)), qPrintable(refused));
+            QVERIFY2(ask("iframe", refused).status == 404, qPrintable(refused));
     }
 
     // A page's title becomes a short plain-text tooltip, and stays so when set again.
