@@ -193,6 +193,12 @@ bool RangeOf(const QByteArray &range, qint64 size, qint64 &first, qint64 &last)
     return first <= last;
 }
 
+bool IsFont(const QByteArray &mimeType)
+{
+    return mimeType.startsWith("font/") || mimeType.startsWith("application/x-font-")
+        || mimeType == "application/vnd.ms-fontobject";
+}
+
 } // namespace
 
 QByteArray ServerHostPort()
@@ -269,7 +275,7 @@ PageAnswer PageFiles::answer(const PageRequest &request)
     answer.headers += "Content-Type: " + mimeType;
     answer.headers += "Accept-Ranges: bytes";
     // A font shows its letters and nothing else; the engine asks for fonts as shared reads.
-    if (kind == "font")
+    if (kind == "font" && IsFont(mimeType))
         answer.headers += "Access-Control-Allow-Origin: *";
     const qint64 size = body->size();
     answer.status = 200;
