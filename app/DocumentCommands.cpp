@@ -43,7 +43,7 @@ void OpenAfterAsking(DocumentContext &c, Load load)
         && !GoOnAfterAsking(c, SaveBeforeOpenQuestion, [&c] { return mdlIO::SaveDocumentAs(c); }))
         return;
     if (load())
-        c.doc.SetModified(false);
+        c.doc.setModified(false);
 }
 
 // Twelve lines; the title element holds one empty line and nothing is filled in.
@@ -60,8 +60,8 @@ void New(DocumentContext &c)
         && !GoOnAfterAsking(c, SaveChangesQuestion, [&c] { return mdlIO::SaveDocument(c); }))
         return;
     c.pane.SetText(NewDocumentSkeleton);
-    c.doc.MakeUntitled();  // the path stays the previous document's
-    c.doc.SetModified(false);
+    c.doc.makeUntitled();  // the path stays the previous document's
+    c.doc.setModified(false);
 }
 
 void Open(DocumentContext &c)
@@ -79,7 +79,7 @@ void SaveAs(DocumentContext &c) { mdlIO::SaveDocumentAs(c); }
 
 void Exit(DocumentContext &c)
 {
-    c.doc.SetExitRequested(true);
+    c.doc.setExitRequested(true);
     RefuseClose(c);
 }
 
@@ -109,19 +109,19 @@ bool RefuseClose(DocumentContext &c)
 
 void OfferReload(DocumentContext &c)
 {
-    if (c.doc.IsModified() || !c.doc.ChangedOnDisk() || c.doc.DiskVersionDeclined())
+    if (c.doc.IsModified() || !c.doc.changedOnDisk() || c.doc.diskVersionDeclined())
         return;
     const QString question =
         QStringLiteral("「%1」はほかのプログラムによって変更されました。\n読み込み直しますか？")
             .arg(QDir::toNativeSeparators(c.doc.FilePath()));
     if (Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) != MsgAnswer::Yes
         || !mdlIO::ReloadDocument(c))
-        c.doc.DeclineDiskVersion();
+        c.doc.declineDiskVersion();
 }
 
 void OfferRecovery(DocumentContext &c, RecoveryStore &store)
 {
-    std::optional<RecoveryStore::Orphan> orphan = store.TakeOrphan();
+    std::optional<RecoveryStore::Orphan> orphan = store.takeOrphan();
     if (!orphan)
         return;
     const RecoveredDocument &doc = orphan->doc;
@@ -131,19 +131,19 @@ void OfferRecovery(DocumentContext &c, RecoveryStore &store)
             .arg(AppTitle, doc.title);
     if (Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) == MsgAnswer::Yes) {
         c.pane.SetText(doc.text);
-        c.doc.Restore(doc.path, doc.title, doc.encoding, doc.diskIdentity);
+        c.doc.restore(doc.path, doc.title, doc.encoding, doc.diskIdentity);
         // What the text says and how the file ended its lines, so a save keeps the file's
         // encoding and breaks (one that ended without a break gets one).
-        c.doc.SetFileDeclaration(DeclaredEncoding(doc.text));
+        c.doc.setFileDeclaration(declaredEncoding(doc.text));
         LineEnds ends;
         ends.style = doc.lineBreak;
-        c.doc.SetLineEnds(ends);
-        c.doc.SetModified(true);
+        c.doc.setLineEnds(ends);
+        c.doc.setModified(true);
         // This editor keeps the text from now on, before the old file goes.
-        store.Keep(doc);
-        store.Flush();
+        store.keep(doc);
+        store.flush();
     }
-    RecoveryStore::Remove(*orphan);
+    RecoveryStore::remove(*orphan);
 }
 
 } // namespace DocumentCommands

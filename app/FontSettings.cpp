@@ -55,7 +55,7 @@ void FontSettings::LoadFontSettings(QWidget &pane, QWidget *window)
 {
     std::optional<FontSettingsValues> stored;
     if (const std::optional<QByteArray> bytes = ReadSettingsFile(FontSettingsPath()))
-        stored = ParseFontSettings(*bytes);
+        stored = parseFontSettings(*bytes);
     // Missing or unusable: the pane keeps its design font, and the file is made anew.
     const FontSettingsValues v = stored.value_or(DesignFontValues());
     SavedFontName = v.name;
@@ -82,7 +82,7 @@ bool FontSettings::SaveFontSettings(QWidget *window)
     const QString path = FontSettingsPath();
     QString error;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (WriteFileSafely(path, FormatFontSettings(v), &error))
+    if (writeFileSafely(path, formatFontSettings(v), &error))
         return true;
     Platform().MsgBox(window,
                       QStringLiteral("フォント設定ファイル「%1」を保存できませんでした。\n%2")

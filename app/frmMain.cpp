@@ -131,7 +131,7 @@ frmMain::frmMain()
     txtHTML = new TextBox(Client);
     txtHTML->setObjectName(QStringLiteral("txtHTML"));
     txtHTML->setGeometry(0, 32, 377, 473);
-    txtHTML->setFont(DesignFont(12));
+    txtHTML->setFont(designFont(12));
     txtHTML->setColouring(new HtmlHighlighter(txtHTML->document()));
 
     Web = ViewCommands::CreatePreviewPane(Client);
@@ -174,13 +174,13 @@ frmMain::frmMain()
     connect(recoverySnapshot_, &TextSnapshot::done, this, &frmMain::keepForRecovery);
     recovery_.setTextConverter([](QString text) { return fromPaneText(std::move(text)); });
     connect(txtHTML, &TextBox::Change, this, [this] {
-        doc_.SetModified(true);
+        doc_.setModified(true);
         if (!recoveryTimer_.isActive())
             recoveryTimer_.start();
     });
     // Only the characters: an input method's composition changes how a line is shown, and must
     // not make the document forget how an unedited character was written.
-    connect(txtHTML, &TextBox::Change, &doc_, &Document::TextChanged);
+    connect(txtHTML, &TextBox::Change, &doc_, &Document::textChanged);
     connect(&doc_, &Document::captionChanged, this, &QWidget::setWindowTitle);
     // A file dropped on the window or the pane is opened, after the drop has finished.
     setAcceptDrops(true);
@@ -189,7 +189,7 @@ frmMain::frmMain()
         if (!modified) {  // saved or discarded: nothing left to recover
             recoveryTimer_.stop();
             recoverySnapshot_->cancel();
-            recovery_.Discard();
+            recovery_.discard();
         }
     });
     Client->installEventFilter(this);
@@ -205,15 +205,15 @@ frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);
     // Only a normal end gets here: the text was saved or the user chose not to keep it.
-    recovery_.Discard();
+    recovery_.discard();
 }
 
 void frmMain::keepForRecovery(const QString &paneText)
 {
     if (!doc_.IsModified())
         return;
-    recovery_.Keep(RecoveredDocument{paneText, doc_.FilePath(), doc_.FileTitle(), doc_.Encoding(),
-                                     doc_.DiskIdentity(), doc_.FileLineEnds().style});
+    recovery_.keep(RecoveredDocument{paneText, doc_.FilePath(), doc_.FileTitle(), doc_.encoding(),
+                                     doc_.diskIdentity(), doc_.fileLineEnds().style});
 }
 
 void frmMain::OpenFile(const QString &path)
@@ -337,7 +337,7 @@ void frmMain::Form_Load()
 {
     font_.LoadFontSettings(*txtHTML, this);
     MDL::ApplyNormalLayout(panes(), viewMode_);
-    doc_.SetModified(false);
+    doc_.setModified(false);
 }
 
 void frmMain::Form_Resize()
@@ -385,7 +385,7 @@ void frmMain::mnuRedo_Click() { txtHTML->redo(); }
 void frmMain::mnuFind_Click() { EditCommands::Find(*txtHTML); }
 void frmMain::mnuFindNext_Click() { EditCommands::FindNext(*txtHTML); }
 void frmMain::mnuFindPrevious_Click() { EditCommands::FindPrevious(*txtHTML); }
-void frmMain::mnuReplace_Click() { EditCommands::Replace(*txtHTML); }
+void frmMain::mnuReplace_Click() { EditCommands::replace(*txtHTML); }
 void frmMain::mnuSyntaxColor_Click()
 {
     const bool on = !EditCommands::TagColouring();

@@ -50,7 +50,7 @@ QByteArray GeneratePage(qsizetype bytes)
     return out;
 }
 
-QByteArray ReadAll(const QString &path)
+QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -136,14 +136,14 @@ int main(int argc, char *argv[])
         // Empty both panes first, so each run fills a fresh document.
         txtHTML(form)->SetText(QString());
         bare.setPlainText(QString());
-        form.document().SetModified(false);
+        form.document().setModified(false);
         QCoreApplication::processEvents();
 
         double ob = 0, o = 0;
         const double before = MemoryMb("VmRSS:");
         const double pb = PeakMb([&] {
             ob = TimeMs([&] {
-                const QByteArray bytes = ReadAll(docPath);
+                const QByteArray bytes = readAll(docPath);
                 QStringDecoder decoder("Shift_JIS");
                 bare.setPlainText(decoder.decode(bytes));
             });
@@ -154,24 +154,24 @@ int main(int argc, char *argv[])
             std::printf("run %d: the open did not complete\n", i);
             return 1;
         }
-        const QByteArray bytes = ReadAll(docPath);
+        const QByteArray bytes = readAll(docPath);
         // Alternated three times, the fastest of each: the two differ by milliseconds, far
         // less than a busy machine's noise on seconds.
         double dd = 1e12, df = 1e12;
         for (int k = 0; k < 3; ++k) {
             dd = std::min(dd, TimeMs([&] {
-                if (DecodeDocument(bytes).encoding != TextEncoding::ShiftJis)
+                if (decodeDocument(bytes).encoding != TextEncoding::ShiftJis)
                     std::printf("run %d: the detector missed Shift_JIS\n", i);
             }));
-            df = std::min(df, TimeMs([&] { (void)DecodeDocumentAs(bytes, TextEncoding::ShiftJis); }));
+            df = std::min(df, TimeMs([&] { (void)decodeDocumentAs(bytes, TextEncoding::ShiftJis); }));
         }
         // The detector's own steps alone, repeated for a readable figure.
         constexpr int Guesses = 20;
         const double dg = TimeMs([&] {
             for (int k = 0; k < Guesses; ++k) {
-                (void)DeclaredEncoding(QString::fromLatin1(bytes.first(64 * 1024)));
+                (void)declaredEncoding(QString::fromLatin1(bytes.first(64 * 1024)));
                 (void)bytes.isValidUtf8();
-                (void)GuessJapaneseLegacy(bytes);
+                (void)guessJapaneseLegacy(bytes);
             }
         }) / Guesses;
         const double sb = TimeMs([&] {
@@ -196,7 +196,7 @@ int main(int argc, char *argv[])
             std::printf("run %d: the save did not complete\n", i);
             return 1;
         }
-        if (ReadAll(docPath) != original) {
+        if (readAll(docPath) != original) {
             std::printf("run %d: open and save changed the file\n", i);
             return 1;
         }

@@ -180,7 +180,7 @@ void measure(BenchPlatform &platform, const QString &folder, qsizetype megabytes
                 *std::max_element(paced.begin(), paced.end()), pacedCpu, percentile(composing, 50),
                 percentile(composing, 99), percentile(commits, 50), percentile(commits, 99));
     std::fflush(stdout);
-    form.document().SetModified(false);  // no question about the typed keys when the window goes
+    form.document().setModified(false);  // no question about the typed keys when the window goes
 }
 
 } // namespace

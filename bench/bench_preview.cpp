@@ -38,7 +38,7 @@ void PlainPreview(frmMain &form, QWebEngineView &web)
 {
     DocumentContext c = form.context();
     const SaveResult saved = mdlIO::SaveDocument(c);
-    web.settings()->setDefaultTextEncoding(EncodingLabel(saved.encoding));
+    web.settings()->setDefaultTextEncoding(encodingLabel(saved.encoding));
     const QUrl url = QUrl::fromLocalFile(form.document().FilePath());
     if (web.url() == url)
         web.triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
@@ -62,7 +62,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     frmMain form;
     form.show();
-    form.document().SetFile(dir.filePath(QStringLiteral("bench.html")), QStringLiteral("bench.html"),
+    form.document().setFile(dir.filePath(QStringLiteral("bench.html")), QStringLiteral("bench.html"),
                             TextEncoding::ShiftJis);
     const QString page = MegabytePage();
     txtHTML(form)->SetText(page);

@@ -53,7 +53,7 @@ void SelectAll(TextBox &pane)
 }
 
 void Find(TextBox &pane) { FindBar::Of(&pane).Open(FindBar::Mode::Find); }
-void Replace(TextBox &pane) { FindBar::Of(&pane).Open(FindBar::Mode::Replace); }
+void replace(TextBox &pane) { FindBar::Of(&pane).Open(FindBar::Mode::Replace); }
 void FindNext(TextBox &pane) { FindBar::Of(&pane).FindNext(SearchDirection::Forward); }
 void FindPrevious(TextBox &pane) { FindBar::Of(&pane).FindNext(SearchDirection::Backward); }
 

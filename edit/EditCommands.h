@@ -14,7 +14,7 @@ void SelectAll(TextBox &pane);
 // Find and replace, through the bar above the pane: open it (with the selection as the text to
 // find), or find the next or previous match of what it holds.
 void Find(TextBox &pane);
-void Replace(TextBox &pane);
+void replace(TextBox &pane);
 void FindNext(TextBox &pane);
 void FindPrevious(TextBox &pane);
 

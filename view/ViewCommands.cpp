@@ -18,7 +18,7 @@ void Preview(const Document &doc, PreviewPane &web,
     // one being edited (an earlier file, or nothing at all): leave the pane as it is.
     if (!written)
         return;
-    web.showStoredFile(doc.FilePath(), EncodingLabel(*written));
+    web.showStoredFile(doc.FilePath(), encodingLabel(*written));
 }
 
 void BrowserPriority(const MDL::Panes &panes, ViewMode &mode, PreviewPane &web)

@@ -16,7 +16,7 @@ SingleWindow<frmAbout> g_about;
 
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const QRect &r)
 {
-    QFont font = DesignFont(9.75);
+    QFont font = designFont(9.75);
     font.setWeight(QFont::Normal);
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));

@@ -18,7 +18,7 @@ SingleWindow<frmColor> g_color;
 
 QFont GothicP18(bool bold)
 {
-    QFont f = DesignFont(18);
+    QFont f = designFont(18);
     f.setBold(bold);
     return f;
 }

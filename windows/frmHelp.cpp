@@ -29,7 +29,7 @@ frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     List->setObjectName(QStringLiteral("List"));
     List->setSelectionMode(QAbstractItemView::SingleSelection);
     List->setSortingEnabled(false);
-    List->setFont(DesignFont(11.25));
+    List->setFont(designFont(11.25));
 
     Web2 = new RichTextBox(this);
     Web2->setObjectName(QStringLiteral("Web2"));

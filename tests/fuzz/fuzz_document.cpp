@@ -35,7 +35,7 @@ bool HasLoneBreak(QByteArrayView bytes)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
-    const DecodedDocument doc = DecodeDocument(input);
+    const DecodedDocument doc = decodeDocument(input);
     if (doc.hasNul) {
         Require(input.contains('\0') && doc.text.isEmpty());
         return 0;
@@ -43,20 +43,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Require(!doc.text.contains(u'\r'));
     for (qsizetype k = 1; k < doc.spellings.size(); ++k)
         Require(doc.spellings[k - 1].position < doc.spellings[k].position);
-    (void)ChooseWriteEncoding(doc.text, doc.encoding);
+    (void)chooseWriteEncoding(doc.text, doc.encoding);
 
     const bool utf16 = doc.encoding == TextEncoding::Utf16Le || doc.encoding == TextEncoding::Utf16Be;
-    const EncodedDocument saved = EncodeDocument(doc.text, doc.encoding, doc.spellings, doc.lineEnds);
+    const EncodedDocument saved = encodeDocument(doc.text, doc.encoding, doc.spellings, doc.lineEnds);
     if (!utf16) {
-        const QByteArray fresh = EncodeDocument(doc.text, doc.encoding, doc.spellings).bytes;
+        const QByteArray fresh = encodeDocument(doc.text, doc.encoding, doc.spellings).bytes;
         Require(fresh.endsWith("\r\n") && !HasLoneBreak(fresh));
     }
     if (!doc.hadInvalidBytes)
         Require(!saved.unstorable); // what was read can be stored again
 
     // Saving what was saved, read back as the editor would, changes nothing more.
-    const DecodedDocument reread = DecodeDocumentAs(saved.bytes, doc.encoding);
-    const EncodedDocument again = EncodeDocument(reread.text, doc.encoding, reread.spellings, reread.lineEnds);
+    const DecodedDocument reread = decodeDocumentAs(saved.bytes, doc.encoding);
+    const EncodedDocument again = encodeDocument(reread.text, doc.encoding, reread.spellings, reread.lineEnds);
     Require(again.bytes == saved.bytes && !again.unstorable);
 
     if (!saved.unstorable)

@@ -75,7 +75,7 @@ private slots:
             d.haveFile(QStringLiteral("a.html"), "old\r\n");
         if (modified)
             d.edit(QStringLiteral("new"));
-        d.doc().SetExitRequested(exitRequested);
+        d.doc().setExitRequested(exitRequested);
         if (answer)
             d.platform().msgBoxAnswers.enqueue(*answer);
 
@@ -106,7 +106,7 @@ private slots:
 
         // Cancel: the window stays; afterwards the close box asks as Exit does.
         d.platform().endProgramCalls = 0;
-        d.doc().SetExitRequested(false);
+        d.doc().setExitRequested(false);
         d.edit(QStringLiteral("text"));
         QVERIFY(!d.closeBox());
         QVERIFY(d.platform().messages.isEmpty());
@@ -431,7 +431,7 @@ private slots:
         // No, then the dialog cancelled: nothing written, nothing changed, exit withdrawn.
         d.edit(QStringLiteral("newer"));
         writeFile(d.path(QStringLiteral("other.html")), "other\r\n");
-        d.doc().SetExitRequested(true);
+        d.doc().setExitRequested(true);
         d.platform().saveAnswers.enqueue(d.path(QStringLiteral("other.html")));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.form().mnuSaveAll_Click();
@@ -445,14 +445,14 @@ private slots:
     {
         DocumentFixture d;
         // Unmodified document, exit pending: the cancel still withdraws it.
-        d.doc().SetExitRequested(true);
+        d.doc().setExitRequested(true);
         d.saveAs();
         QVERIFY(!d.doc().ExitRequested());
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題"));
         QVERIFY(!d.lastSave.written());
 
         d.edit(QStringLiteral("t"));
-        d.doc().SetExitRequested(true);
+        d.doc().setExitRequested(true);
         d.form().mnuSaveAll_Click();
         QVERIFY(!d.doc().ExitRequested());
         QVERIFY(d.doc().IsModified());
@@ -470,7 +470,7 @@ private slots:
         const QString path = d.path(QStringLiteral("ext.html"));
         writeFile(path, "theirs, longer\r\n");
         d.edit(QStringLiteral("mine, edited"));
-        d.doc().SetExitRequested(true);
+        d.doc().setExitRequested(true);
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.save();
         QCOMPARE(d.lastSave.outcome, SaveOutcome::Cancelled);
@@ -547,11 +547,11 @@ private slots:
     void recoveryOffersTheTextOfAnEditorThatDied()
     {
         DocumentFixture d;
-        const QString folder = RecoveryStore::DefaultFolder();
+        const QString folder = RecoveryStore::defaultFolder();
         QVERIFY(folder.startsWith(d.dir()));
         RecoveryStore running(folder);
-        running.Keep({QStringLiteral("alive"), QString(), QStringLiteral("無題"), std::nullopt, std::nullopt});
-        running.Flush();
+        running.keep({QStringLiteral("alive"), QString(), QStringLiteral("無題"), std::nullopt, std::nullopt});
+        running.flush();
         QVERIFY(QFile::exists(running.fileName()));
         DocumentContext c = d.form().context();
         DocumentCommands::OfferRecovery(c, d.form().recovery());
@@ -561,7 +561,7 @@ private slots:
         const RecoveredDocument lost{QStringLiteral("<p>lost 日本語</p>\n"), d.path(QStringLiteral("p.html")),
                                      QStringLiteral("p.htm"), TextEncoding::Utf8, std::nullopt,
                                      LineBreak::Lf};
-        writeFile(QDir(folder).filePath(QStringLiteral("dead.recovery")), FormatRecovery(lost));
+        writeFile(QDir(folder).filePath(QStringLiteral("dead.recovery")), formatRecovery(lost));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         DocumentCommands::OfferRecovery(c, d.form().recovery());
         QVERIFY(d.prompts().value(0).contains(QStringLiteral("p.htm")));
@@ -576,12 +576,12 @@ private slots:
         QVERIFY(d.lastSave.written());
         QCOMPARE(fileBytes(lost.path), lost.text.toUtf8());  // the file's encoding and line ends
         QVERIFY(!QFile::exists(d.form().recovery().fileName()));
-        writeFile(QDir(folder).filePath(QStringLiteral("dead2.recovery")), FormatRecovery(lost));
+        writeFile(QDir(folder).filePath(QStringLiteral("dead2.recovery")), formatRecovery(lost));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         DocumentCommands::OfferRecovery(c, d.form().recovery());
         QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("dead2.recovery"))));
         QCOMPARE(d.pane().Text(), lost.text);
-        running.Discard();
+        running.discard();
         QVERIFY(!QFile::exists(running.fileName()));
     }
 
@@ -624,7 +624,7 @@ private slots:
         while (text.size() < 300000)
             text += QStringLiteral("a\r\n\U0001F600");
         const auto convert = [](QString t) { return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); };
-        const auto read = ParseRecovery(FormatRecovery(RecoveredDocument{text, {}, QStringLiteral("t"), {}, {}}, convert));
+        const auto read = parseRecovery(formatRecovery(RecoveredDocument{text, {}, QStringLiteral("t"), {}, {}}, convert));
         QVERIFY(read);
         QCOMPARE(read->text, convert(text));
     }

@@ -27,7 +27,7 @@ const QString Dirty = QStringLiteral("Tavro - 無題 *");
 void startWith(frmMain &form, const QString &text, int selStart = 0, int selLength = 0)
 {
     txtHTML(form)->SetText(text);
-    form.document().SetModified(false);
+    form.document().setModified(false);
     txtHTML(form)->SetSelStart(selStart);
     txtHTML(form)->SetSelLength(selLength);
 }
@@ -431,7 +431,7 @@ private slots:
         clickToolbar(form, 7);  // paste
         QCOMPARE(pane->Text(), QStringLiteral("<b>i</b>"));
 
-        form.document().SetModified(false);
+        form.document().setModified(false);
         pane->SetSelStart(4);
         pane->SetSelLength(4);
         MenuItem(form, QStringLiteral("mnuDelete"))->trigger();

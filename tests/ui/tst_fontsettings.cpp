@@ -106,7 +106,7 @@ private slots:
         const QByteArray stored = sjis(QStringLiteral("\"IPAGothic\"\r\n20\r\n#TRUE#\r\n#FALSE#\r\n"));
         MainFormFixture f(stored);
         txtHTML(f.form())->SetText(QStringLiteral("<p>abc</p>"));
-        f.doc().SetModified(false);
+        f.doc().setModified(false);
         const QString title = f.form().windowTitle();
 
         // Cancel: nothing changes; the dialog was offered the pane's font.

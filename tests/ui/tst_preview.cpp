@@ -55,7 +55,7 @@ QVariant runScript(QWebEngineView &web, const QString &script)
 // A document that has a file: the state a completed open or save leaves.
 void giveFile(MainFormFixture &f, const QString &name, const QString &text)
 {
-    f.doc().SetFile(f.path(name), name, TextEncoding::ShiftJis);
+    f.doc().setFile(f.path(name), name, TextEncoding::ShiftJis);
     txtHTML(f.form())->SetText(text);
 }
 
@@ -101,7 +101,7 @@ private slots:
         QTest::keyClick(txtHTML(f.form()), Qt::Key_F5);
         QVERIFY(waitLoaded(loaded, 0));
         QCOMPARE(web.url(), Preview::AddressOf(f.doc().FilePath()));
-        QCOMPARE(web.settings()->defaultTextEncoding(), EncodingLabel(*f.doc().Encoding()));
+        QCOMPARE(web.settings()->defaultTextEncoding(), encodingLabel(*f.doc().encoding()));
         QVERIFY(!f.doc().IsModified());
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.html"));
         // No charset declared: the Japanese text still reads as Japanese.
@@ -421,7 +421,7 @@ private slots:
         const QUrl shown = web.url();
         const QByteArray stored = fileBytes(f.doc().FilePath());
         QVERIFY(!stored.isEmpty());
-        f.doc().MakeUntitled();
+        f.doc().makeUntitled();
         txtHTML(f.form())->SetText(QStringLiteral("<p>new untitled text</p>"));
         f.form().mnuWeb_Click();
         QCOMPARE(f.platform().saveRequests.size(), 2);

@@ -38,7 +38,7 @@ private slots:
         f.recordCommands();
         frmMain *rec = &f.form();
         txtHTML(*rec)->SetText(QStringLiteral("abc"));
-        f.doc().SetModified(false);
+        f.doc().setModified(false);
         const QString title = rec->windowTitle();
 
         const QList<QAction *> buttons = Toolbar1(*rec)->actions();  // by position, from 1
@@ -94,7 +94,7 @@ private slots:
         f.showActive();
         txtHTML(form)->setFocus();
         txtHTML(form)->SetText(QStringLiteral("one two"));
-        form.document().SetModified(false);
+        form.document().setModified(false);
         txtHTML(form)->SetSelStart(0);
         txtHTML(form)->SetSelLength(4);
 

@@ -50,7 +50,7 @@ QString HelpTextFromBytes(const QByteArray &bytes)
 {
     // CR is never a trail byte in Shift_JIS, so the whole file decodes at once and the line
     // ends are found in the decoded text.
-    const QString raw = DecodeShiftJis(bytes);
+    const QString raw = decodeShiftJis(bytes);
     QString out;
     out.reserve(raw.size() + raw.size() / 16 + 2);
     qsizetype lineStart = 0;
