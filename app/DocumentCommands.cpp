@@ -19,7 +19,7 @@ const QString SaveBeforeOpenQuestion = QStringLiteral("保存してよろしい�
 
 MsgAnswer Ask(const DocumentContext &c, const QString &question)
 {
-    return Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNoCancel, MsgIcon::Question}, AppTitle);
+    return platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNoCancel, MsgIcon::Question}, AppTitle);
 }
 
 // Asks about unsaved changes; Yes runs save. True when the command may go on.
@@ -103,7 +103,7 @@ bool RefuseClose(DocumentContext &c)
             return true;
         }
     }
-    Platform().EndProgram();
+    platform().endProgram();
     return false;
 }
 
@@ -114,7 +114,7 @@ void OfferReload(DocumentContext &c)
     const QString question =
         QStringLiteral("「%1」はほかのプログラムによって変更されました。\n読み込み直しますか？")
             .arg(QDir::toNativeSeparators(c.doc.FilePath()));
-    if (Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) != MsgAnswer::Yes
+    if (platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) != MsgAnswer::Yes
         || !mdlIO::ReloadDocument(c))
         c.doc.declineDiskVersion();
 }
@@ -129,7 +129,7 @@ void OfferRecovery(DocumentContext &c, RecoveryStore &store)
         QStringLiteral("%1 が前回正常に終了しなかったため、保存されていない「%2」の内容が残っています。\n"
                        "復元しますか？\n「いいえ」を選ぶと、残っていた内容は削除されます。")
             .arg(AppTitle, doc.title);
-    if (Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) == MsgAnswer::Yes) {
+    if (platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) == MsgAnswer::Yes) {
         c.pane.SetText(doc.text);
         c.doc.restore(doc.path, doc.title, doc.encoding, doc.diskIdentity);
         // What the text says and how the file ended its lines, so a save keeps the file's

@@ -84,7 +84,7 @@ bool FontSettings::SaveFontSettings(QWidget *window)
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (writeFileSafely(path, formatFontSettings(v), &error))
         return true;
-    Platform().MsgBox(window,
+    platform().MsgBox(window,
                       QStringLiteral("フォント設定ファイル「%1」を保存できませんでした。\n%2")
                           .arg(QDir::toNativeSeparators(path), error),
                       MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, AppTitle);

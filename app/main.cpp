@@ -52,8 +52,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("tavro"));
     const QString file = FileToOpen(app);
 
-    InitTavroResources();
-    InstallJapaneseUi(app);
+    initTavroResources();
+    installJapaneseUi(app);
     // The program lives as long as its main window; the splash closing must not end it.
     app.setQuitOnLastWindowClosed(false);
 

@@ -19,14 +19,14 @@ namespace {
 
 void Report(QWidget *window, const QString &message)
 {
-    Platform().MsgBox(window, message, MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, AppTitle);
+    platform().MsgBox(window, message, MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, AppTitle);
 }
 
 // noIsDefault where No is the safe answer.
 bool Agrees(QWidget *window, const QString &question, bool noIsDefault = false)
 {
     const MsgStyle style{MsgButtons::YesNo, MsgIcon::Question, noIsDefault};
-    return Platform().MsgBox(window, question, style, AppTitle) == MsgAnswer::Yes;
+    return platform().MsgBox(window, question, style, AppTitle) == MsgAnswer::Yes;
 }
 
 // Reads and decodes the file at path into the pane; the document becomes that file. Failures

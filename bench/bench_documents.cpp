@@ -109,7 +109,7 @@ int main(int argc, char *argv[])
     }
 
     BenchPlatform platform;
-    SetPlatform(&platform);
+    setPlatform(&platform);
     const QString docPath = scratch.filePath(QStringLiteral("bench.html"));
     const QString basePath = scratch.filePath(QStringLiteral("baseline.html"));
     platform.path = docPath;
@@ -234,6 +234,6 @@ int main(int argc, char *argv[])
                 Median(open) - detector);
     std::printf("detector alone (declaration, UTF-8 check, Shift_JIS/EUC-JP score): %.3f ms = %.3f%% "
                 "of the open\n", Median(guesses), 100.0 * Median(guesses) / Median(open));
-    SetPlatform(nullptr);
+    setPlatform(nullptr);
     return ro <= 1.25 && rs <= 1.25 ? 0 : 2;
 }

@@ -190,7 +190,7 @@ int main(int argc, char **argv)
     BenchApp app(argc, argv);
     QTemporaryDir scratch;
     BenchPlatform platform;
-    SetPlatform(&platform);
+    setPlatform(&platform);
     std::vector<qsizetype> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.push_back(std::max(1, atoi(argv[i])));
@@ -200,6 +200,6 @@ int main(int argc, char **argv)
         measure(platform, scratch.path(), mb, false);
         measure(platform, scratch.path(), mb, true);
     }
-    SetPlatform(nullptr);
+    setPlatform(nullptr);
     return 0;
 }

@@ -13,7 +13,7 @@ void Cut(TextBox &pane)
 {
     if (pane.SelLength() < 1)
         return;
-    Platform().ClipboardSetText(pane.SelText());
+    platform().clipboardSetText(pane.SelText());
     pane.SetSelText(QString());
 }
 
@@ -22,12 +22,12 @@ void Copy(TextBox &pane)
     if (pane.SelLength() < 1)
         return;
     // SelText already gives '\n' line ends; the clipboard layer converts for the platform.
-    Platform().ClipboardSetText(pane.SelText());
+    platform().clipboardSetText(pane.SelText());
 }
 
 void Paste(TextBox &pane)
 {
-    const QString text = Platform().ClipboardGetText();
+    const QString text = platform().clipboardGetText();
     // Only the empty text is refused: a lone space or line break is pasted.
     if (text.isEmpty())
         return;

@@ -179,7 +179,7 @@ void PreviewView::contextMenuEvent(QContextMenuEvent *event)
     add(QStringLiteral("再読み込み"), !url().isEmpty(), [this] { userLoad(QWebEnginePage::Reload); });
     menu.addSeparator();
     // The selected text, taken from outside the page: the page's own copy handlers never run.
-    add(QStringLiteral("コピー"), hasSelection(), [this] { Platform().ClipboardSetText(selectedText()); });
+    add(QStringLiteral("コピー"), hasSelection(), [this] { platform().clipboardSetText(selectedText()); });
     add(QStringLiteral("全て選択"), !url().isEmpty(),
         [this] { triggerPageAction(QWebEnginePage::SelectAll); });
     menu.exec(event->globalPos());

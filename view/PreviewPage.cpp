@@ -140,7 +140,7 @@ bool SandboxPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
 void SandboxPage::offerToBrowser(const QUrl &url, bool clicked)
 {
     if (clicked && SourceHasAddress(StoredSource(this->url()), url)) {
-        Platform().OpenInBrowser(url);
+        platform().openInBrowser(url);
         return;
     }
     // One question at a time; a page asks without a click only within its dialogs.
@@ -153,13 +153,13 @@ void SandboxPage::offerToBrowser(const QUrl &url, bool clicked)
                                               "ブラウザーで開きますか？")
                                    .arg(InLines(QString::fromLatin1(url.toEncoded())));
         QPointer<SandboxPage> self(this);
-        const MsgAnswer answer = Platform().MsgBox(dialogParent_, prompt,
+        const MsgAnswer answer = platform().MsgBox(dialogParent_, prompt,
                                                    MsgStyle{MsgButtons::YesNo, MsgIcon::Question, true}, DialogTitle);
         if (!self)
             return;
         asking_ = false;
         if (answer == MsgAnswer::Yes)
-            Platform().OpenInBrowser(url);
+            platform().openInBrowser(url);
     });
 }
 
@@ -195,7 +195,7 @@ QStringList SandboxPage::chooseFiles(FileSelectionMode, const QStringList &, con
 void SandboxPage::javaScriptAlert(const QUrl &, const QString &msg)
 {
     if (takeDialog())
-        Platform().MsgBox(dialogParent_, FromPage(msg), MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, DialogTitle);
+        platform().MsgBox(dialogParent_, FromPage(msg), MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, DialogTitle);
 }
 
 bool SandboxPage::javaScriptConfirm(const QUrl &, const QString &msg)
@@ -206,7 +206,7 @@ bool SandboxPage::javaScriptConfirm(const QUrl &, const QString &msg)
     const QString prompt = leaving
         ? QStringLiteral("このページから移動しますか？\n行った変更が保存されない可能性があります。")
         : FromPage(msg);
-    return Platform().MsgBox(dialogParent_, prompt, MsgStyle{MsgButtons::OKCancel, MsgIcon::Question}, DialogTitle) == MsgAnswer::OK;
+    return platform().MsgBox(dialogParent_, prompt, MsgStyle{MsgButtons::OKCancel, MsgIcon::Question}, DialogTitle) == MsgAnswer::OK;
 }
 
 bool SandboxPage::javaScriptPrompt(const QUrl &, const QString &msg, const QString &defaultValue,
@@ -215,7 +215,7 @@ bool SandboxPage::javaScriptPrompt(const QUrl &, const QString &msg, const QStri
     if (!takeDialog())
         return false;
     const std::optional<QString> answer =
-        Platform().InputBox(dialogParent_, FromPage(msg), DialogTitle, defaultValue);
+        platform().InputBox(dialogParent_, FromPage(msg), DialogTitle, defaultValue);
     if (answer && result)
         *result = *answer;
     return answer.has_value();

@@ -153,7 +153,7 @@ void frmColor::Slider_Change(qint16 Index)
 
 void frmColor::cmdCopy_Click()
 {
-    Platform().ClipboardSetText(lblx->text());
+    platform().clipboardSetText(lblx->text());
 }
 
 frmColor &ColorForm()

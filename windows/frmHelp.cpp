@@ -96,7 +96,7 @@ void frmHelp::List_Load(const QString &name)
     HelpText.clear();
     Web2->setTextRTF(QString());  // nothing of the previous file stays, whatever happens next
     // Help files live with the program's data, never in whatever folder is current.
-    const QString path = QDir(HelpFolder()).filePath(name + QStringLiteral(".rtf"));
+    const QString path = QDir(helpFolder()).filePath(name + QStringLiteral(".rtf"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         Web2->setPlainText(QStringLiteral("ヘルプファイル「%1」を開けません。\n%2")

@@ -336,7 +336,7 @@ private slots:
         // The program's own dialog, given a typed name without a dot, opens that very file.
         for (const QString &name : {QStringLiteral("README"), QStringLiteral("無題")}) {
             writeFile(d.path(name), "dot-less\r\n");
-            SetPlatform(nullptr);
+            setPlatform(nullptr);
             QTimer::singleShot(0, [&d, name] {
                 auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
                 if (!dialog)
@@ -345,7 +345,7 @@ private slots:
                 QMetaObject::invokeMethod(dialog, &QDialog::accept);
             });
             d.form().mnuOpen_Click();
-            SetPlatform(&d.platform());
+            setPlatform(&d.platform());
             QCOMPARE(d.doc().FilePath(), d.path(name));
             QCOMPARE(d.pane().Text(), QStringLiteral("dot-less\n"));
         }

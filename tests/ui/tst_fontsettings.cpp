@@ -158,7 +158,7 @@ private slots:
         const auto flag = [](bool b) { return b ? "#TRUE#" : "#FALSE#"; };
         MainFormFixture f(sjis(QStringLiteral("\"%1\"\r\n%2\r\n%3\r\n%4\r\n")
                                             .arg(stored).arg(size).arg(flag(bold), flag(italic))));
-        SetPlatform(nullptr);
+        setPlatform(nullptr);
         const QFont before = txtHTML(f.form())->font();
         QStringList seen;
         QTimer::singleShot(0, [&seen] {
@@ -175,7 +175,7 @@ private slots:
             dlg->accept();
         });
         f.form().mnuFont_Click();
-        SetPlatform(&f.platform());
+        setPlatform(&f.platform());
         // Face (the installed one that shows the stored name), style, size, bold, italic.
         QCOMPARE(seen.value(0), QFontInfo(before).family());
         QCOMPARE(seen.value(2), QString::number(size));
