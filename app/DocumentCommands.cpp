@@ -64,7 +64,7 @@ void New(DocumentContext &c)
     c.doc.setModified(false);
 }
 
-void Open(DocumentContext &c)
+void open(DocumentContext &c)
 {
     OpenAfterAsking(c, [&c] { return mdlIO::OpenDocument(c); });
 }

@@ -22,7 +22,7 @@ struct DocumentContext {
 
 namespace DocumentCommands {
 void New(DocumentContext &c);
-void Open(DocumentContext &c);
+void open(DocumentContext &c);
 // Opens a file handed over by the desktop (the command line, a drop): as Open, without its
 // dialog; unsaved changes are asked about first.
 void OpenFile(DocumentContext &c, const QString &path);

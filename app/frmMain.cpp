@@ -147,11 +147,11 @@ frmMain::frmMain()
     // The colour switch shows whether colouring is on, as the user last chose it.
     QAction *colour = actionOf(&frmMain::mnuSyntaxColor_Click);
     colour->setCheckable(true);
-    colour->setChecked(EditCommands::TagColouring());
+    colour->setChecked(EditCommands::tagColouring());
     txtHTML->setSyntaxColouring(colour->isChecked());
     QAction *aids = actionOf(&frmMain::mnuTypingAids_Click);
     aids->setCheckable(true);
-    aids->setChecked(EditCommands::TypingAids());
+    aids->setChecked(EditCommands::typingAids());
     TagAssist::of(*txtHTML).setEnabled(aids->isChecked());
     setTabOrder(txtHTML, Web);
     setTabOrder(Web, Toolbar1);
@@ -352,15 +352,15 @@ void frmMain::Form_Unload(bool &cancel)
 }
 
 void frmMain::mnuNew_Click() { DocumentContext c = context(); DocumentCommands::New(c); }
-void frmMain::mnuOpen_Click() { DocumentContext c = context(); DocumentCommands::Open(c); }
+void frmMain::mnuOpen_Click() { DocumentContext c = context(); DocumentCommands::open(c); }
 void frmMain::mnuSave_Click() { DocumentContext c = context(); DocumentCommands::Save(c); }
 void frmMain::mnuSaveAll_Click() { DocumentContext c = context(); DocumentCommands::SaveAs(c); }
 void frmMain::mnuExit_Click() { DocumentContext c = context(); DocumentCommands::Exit(c); }
-void frmMain::mnuCut_Click() { EditCommands::Cut(*txtHTML); }
-void frmMain::mnuCopy_Click() { EditCommands::Copy(*txtHTML); }
-void frmMain::mnuParst_Click() { EditCommands::Paste(*txtHTML); }
-void frmMain::mnuDelete_Click() { EditCommands::Delete(*txtHTML); }
-void frmMain::mnuSelectAll_Click() { EditCommands::SelectAll(*txtHTML); }
+void frmMain::mnuCut_Click() { EditCommands::cut(*txtHTML); }
+void frmMain::mnuCopy_Click() { EditCommands::copy(*txtHTML); }
+void frmMain::mnuParst_Click() { EditCommands::paste(*txtHTML); }
+void frmMain::mnuDelete_Click() { EditCommands::deleteSelection(*txtHTML); }
+void frmMain::mnuSelectAll_Click() { EditCommands::selectAll(*txtHTML); }
 void frmMain::mnuWeb_Click()
 {
     DocumentContext c = context();
@@ -382,20 +382,20 @@ void frmMain::mnuTopicAtCaret_Click()
 }
 void frmMain::mnuUndo_Click() { txtHTML->undo(); }
 void frmMain::mnuRedo_Click() { txtHTML->redo(); }
-void frmMain::mnuFind_Click() { EditCommands::Find(*txtHTML); }
-void frmMain::mnuFindNext_Click() { EditCommands::FindNext(*txtHTML); }
-void frmMain::mnuFindPrevious_Click() { EditCommands::FindPrevious(*txtHTML); }
+void frmMain::mnuFind_Click() { EditCommands::find(*txtHTML); }
+void frmMain::mnuFindNext_Click() { EditCommands::findNext(*txtHTML); }
+void frmMain::mnuFindPrevious_Click() { EditCommands::findPrevious(*txtHTML); }
 void frmMain::mnuReplace_Click() { EditCommands::replace(*txtHTML); }
 void frmMain::mnuSyntaxColor_Click()
 {
-    const bool on = !EditCommands::TagColouring();
-    EditCommands::SetTagColouring(*txtHTML, on);
+    const bool on = !EditCommands::tagColouring();
+    EditCommands::setTagColouring(*txtHTML, on);
     actionOf(&frmMain::mnuSyntaxColor_Click)->setChecked(on);
 }
 void frmMain::mnuTypingAids_Click()
 {
-    const bool on = !EditCommands::TypingAids();
-    EditCommands::SetTypingAids(*txtHTML, on);
+    const bool on = !EditCommands::typingAids();
+    EditCommands::setTypingAids(*txtHTML, on);
     actionOf(&frmMain::mnuTypingAids_Click)->setChecked(on);
 }
 

@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i <= runs; ++i) {  // run 0 warms up and is not counted
         // The keeping runs as in the program: the text copied in slices from the event loop,
         // then written on the worker. Each slice's share of the window's thread is timed.
-        txtHTML(form)->SetSelText(QStringLiteral(" "));  // an edit: there is something to keep
+        txtHTML(form)->setSelText(QStringLiteral(" "));  // an edit: there is something to keep
         double longestSlice = 0, previous = 0;
         QElapsedTimer t, slice;
         bool copied = false;

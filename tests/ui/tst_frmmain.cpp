@@ -147,7 +147,7 @@ private slots:
         f.showActive();
         txtHTML(*rec)->SetText(QStringLiteral("abc"));
         txtHTML(*rec)->setFocus();
-        txtHTML(*rec)->SetSelStart(1);
+        txtHTML(*rec)->setSelStart(1);
         const struct { QKeyCombination key; const char *handler; } keys[] = {
             {QKeyCombination(Qt::ControlModifier, Qt::Key_H), "mnuDText_Click"},
             {QKeyCombination(Qt::Key_Delete), "mnuDelete_Click"},

@@ -83,8 +83,8 @@ private slots:
         TextBox *txt = txtHTML(f.form());
         QWidget *web = WebPane(f.form());
         txt->SetText(QStringLiteral("<p>kept</p>"));
-        txt->SetSelStart(3);
-        txt->SetSelLength(4);
+        txt->setSelStart(3);
+        txt->setSelLength(4);
 
         f.form().mnuDText_Click();
         QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);

@@ -119,7 +119,7 @@ private slots:
         DocumentFixture d;
         writeFile(d.path(QStringLiteral("lf.html")), "a\nb\r\nc\n");
         QVERIFY(d.open(QStringLiteral("lf.html")));
-        d.pane().SetSelStart(1);
+        d.pane().setSelStart(1);
         QTest::keyClick(&d.pane(), Qt::Key_Return);
         d.save();
         QCOMPARE(fileBytes(d.path(QStringLiteral("lf.html"))), QByteArray("a\n\nb\r\nc\n"));
