@@ -134,7 +134,7 @@ frmMain::frmMain()
     txtHTML->setFont(designFont(12));
     txtHTML->setColouring(new HtmlHighlighter(txtHTML->document()));
 
-    Web = ViewCommands::CreatePreviewPane(Client);
+    Web = ViewCommands::createPreviewPane(Client);
     Web->setObjectName(QStringLiteral("Web"));
     Web->setGeometry(392, 32, 401, 521);
 
@@ -342,7 +342,7 @@ void frmMain::Form_Load()
 
 void frmMain::Form_Resize()
 {
-    MDL::ApplyCurrentLayout(panes(), viewMode_);
+    MDL::applyCurrentLayout(panes(), viewMode_);
 }
 
 void frmMain::Form_Unload(bool &cancel)
@@ -364,7 +364,7 @@ void frmMain::mnuSelectAll_Click() { EditCommands::selectAll(*txtHTML); }
 void frmMain::mnuWeb_Click()
 {
     DocumentContext c = context();
-    ViewCommands::Preview(doc_, *Web, [&c]() -> std::optional<TextEncoding> {
+    ViewCommands::preview(doc_, *Web, [&c]() -> std::optional<TextEncoding> {
         const SaveResult saved = mdlIO::SaveDocument(c);
         return saved.written() ? std::optional(saved.encoding) : std::nullopt;
     });
@@ -373,7 +373,7 @@ void frmMain::mnuColor_Click() { WindowCommands::ShowColorPicker(); }
 void frmMain::mnuFont_Click() { ChooseEditorFont(*txtHTML, cmd); }
 void frmMain::mnuDText_Click() { MDL::ApplyTextLayout(panes(), viewMode_); }
 void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(panes(), viewMode_); }
-void frmMain::mnuBrouser_Click() { ViewCommands::BrowserPriority(panes(), viewMode_, *Web); }
+void frmMain::mnuBrouser_Click() { ViewCommands::browserPriority(panes(), viewMode_, *Web); }
 void frmMain::mnuTopic_Click() { WindowCommands::ShowTagHelp(); }
 void frmMain::mnuVersion_Click() { WindowCommands::ShowVersion(); }
 void frmMain::mnuTopicAtCaret_Click()

@@ -42,7 +42,7 @@ private slots:
     {
         QFETCH(int, width);
         QFETCH(int, half);
-        QCOMPARE(MDL::SplitPosition(width), qint16(half));
+        QCOMPARE(MDL::splitPosition(width), qint16(half));
     }
 
     void normalLayoutSplitsTheClientArea_data()
@@ -181,7 +181,7 @@ private slots:
         QTRY_VERIFY(f.form().isMaximized());
         const int w = Client(f.form())->width();
         const int h = Client(f.form())->height();
-        const qint16 half = MDL::SplitPosition(w);
+        const qint16 half = MDL::splitPosition(w);
         QTRY_COMPARE(WebPane(f.form())->geometry(), QRect(half, 32, half, h - 32));
         QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, half, h - 32));
     }
