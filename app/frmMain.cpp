@@ -369,16 +369,16 @@ void frmMain::mnuWeb_Click()
         return saved.written() ? std::optional(saved.encoding) : std::nullopt;
     });
 }
-void frmMain::mnuColor_Click() { WindowCommands::ShowColorPicker(); }
+void frmMain::mnuColor_Click() { WindowCommands::showColorPicker(); }
 void frmMain::mnuFont_Click() { ChooseEditorFont(*txtHTML, cmd); }
 void frmMain::mnuDText_Click() { MDL::ApplyTextLayout(panes(), viewMode_); }
 void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(panes(), viewMode_); }
 void frmMain::mnuBrouser_Click() { ViewCommands::browserPriority(panes(), viewMode_, *Web); }
-void frmMain::mnuTopic_Click() { WindowCommands::ShowTagHelp(); }
-void frmMain::mnuVersion_Click() { WindowCommands::ShowVersion(); }
+void frmMain::mnuTopic_Click() { WindowCommands::showTagHelp(); }
+void frmMain::mnuVersion_Click() { WindowCommands::showVersion(); }
 void frmMain::mnuTopicAtCaret_Click()
 {
-    WindowCommands::ShowTagHelp(TagAssist::of(*txtHTML).helpEntryAtCaret(TagHelpEntries()));
+    WindowCommands::showTagHelp(TagAssist::of(*txtHTML).helpEntryAtCaret(tagHelpEntries()));
 }
 void frmMain::mnuUndo_Click() { txtHTML->undo(); }
 void frmMain::mnuRedo_Click() { txtHTML->redo(); }

@@ -24,7 +24,7 @@ int OpenAboutWindows()
 frmAbout &OpenActive(MainFormFixture &f)
 {
     f.form().mnuVersion_Click();
-    frmAbout &a = *AboutFormIfLoaded();
+    frmAbout &a = *aboutFormIfLoaded();
     QApplication::setActiveWindow(&a);
     if (!QTest::qWaitForWindowActive(&a))
         qWarning("version window did not become active");
@@ -38,7 +38,7 @@ class TestAbout : public QObject {
 private slots:
     void cleanup()
     {
-        UnloadAboutForm();
+        unloadAboutForm();
         FlushDeletes();
     }
 
@@ -46,7 +46,7 @@ private slots:
     {
         MainFormFixture f;
         f.form().mnuVersion_Click();
-        frmAbout *a = AboutFormIfLoaded();
+        frmAbout *a = aboutFormIfLoaded();
         QVERIFY(a && a->isVisible());
         QVERIFY(!a->parentWidget());
         QVERIFY(!a->isModal());
@@ -88,10 +88,10 @@ private slots:
     {
         MainFormFixture f;
         f.form().mnuVersion_Click();
-        frmAbout *first = AboutFormIfLoaded();
+        frmAbout *first = aboutFormIfLoaded();
         f.form().mnuVersion_Click();
         f.form().mnuVersion_Click();
-        QCOMPARE(AboutFormIfLoaded(), first);
+        QCOMPARE(aboutFormIfLoaded(), first);
         QCOMPARE(OpenAboutWindows(), 1);
         // The main window stays usable beside it.
         QVERIFY(!QApplication::activeModalWidget());
@@ -110,7 +110,7 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(!a.isVisible());
         // Hidden, not unloaded.
-        QCOMPARE(AboutFormIfLoaded(), &a);
+        QCOMPARE(aboutFormIfLoaded(), &a);
 
         frmAbout &again = OpenActive(f);
         QCOMPARE(&again, &a);
@@ -123,13 +123,13 @@ private slots:
     {
         MainFormFixture f;
         f.form().mnuVersion_Click();
-        frmAbout &a = *AboutFormIfLoaded();
+        frmAbout &a = *aboutFormIfLoaded();
         a.move(321, 234);
         const QPoint where = a.pos();
         QTest::mouseClick(a.Command1, Qt::LeftButton);
         QVERIFY(!a.isVisible());
         f.form().mnuVersion_Click();
-        QCOMPARE(AboutFormIfLoaded(), &a);
+        QCOMPARE(aboutFormIfLoaded(), &a);
         QVERIFY(a.isVisible());
         QCOMPARE(a.pos(), where);
     }
@@ -138,11 +138,11 @@ private slots:
     {
         MainFormFixture f;
         f.form().mnuVersion_Click();
-        QPointer<frmAbout> first = AboutFormIfLoaded();
+        QPointer<frmAbout> first = aboutFormIfLoaded();
         QVERIFY(first->close());
-        QVERIFY(!AboutFormIfLoaded());
+        QVERIFY(!aboutFormIfLoaded());
         f.form().mnuVersion_Click();
-        frmAbout *second = AboutFormIfLoaded();
+        frmAbout *second = aboutFormIfLoaded();
         QVERIFY(second && second != first);
         QVERIFY(second->isVisible());
         FlushDeletes();

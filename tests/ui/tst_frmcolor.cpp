@@ -84,7 +84,7 @@ class TestColorPicker : public QObject {
 private slots:
     void cleanup()
     {
-        UnloadColorForm();
+        unloadColorForm();
         FlushDeletes();
     }
 
@@ -101,9 +101,9 @@ private slots:
         // Out-of-range parts stay within their byte.
         QCOMPARE(ColorCode::RGB(300, -4, 256), std::uint32_t(0xFF00FF));
         const std::uint32_t mixed = ColorCode::RGB(1, 2, 3);
-        QCOMPARE(ColorCode::RedOf(mixed), 1);
-        QCOMPARE(ColorCode::GreenOf(mixed), 2);
-        QCOMPARE(ColorCode::BlueOf(mixed), 3);
+        QCOMPARE(ColorCode::redOf(mixed), 1);
+        QCOMPARE(ColorCode::greenOf(mixed), 2);
+        QCOMPARE(ColorCode::blueOf(mixed), 3);
     }
 
     void hexPartsAreTwoUpperCaseDigits()
@@ -113,9 +113,9 @@ private slots:
             {171, "AB"}, {255, "FF"}, {-1, "00"}, {256, "FF"},
         };
         for (const auto &c : cases)
-            QCOMPARE(QString::fromStdString(ColorCode::HexPart(c.v)), QLatin1String(c.hex));
+            QCOMPARE(QString::fromStdString(ColorCode::hexPart(c.v)), QLatin1String(c.hex));
         for (int v = 0; v <= 255; ++v) {
-            const std::string h = ColorCode::HexPart(v);
+            const std::string h = ColorCode::hexPart(v);
             QCOMPARE(h.size(), std::size_t(2));
             QCOMPARE(std::stoi(h, nullptr, 16), v);
         }
@@ -125,7 +125,7 @@ private slots:
     {
         MainFormFixture f;
         f.form().mnuColor_Click();
-        frmColor *w = ColorFormIfLoaded();
+        frmColor *w = colorFormIfLoaded();
         QVERIFY(w);
         QVERIFY(w->isVisible());
         QVERIFY(!w->parentWidget());
@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(w->lblx->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(w->lblx->font().pointSizeF(), 18.0);
         QCOMPARE(w->cmdCopy->text(), QStringLiteral("コピー"));
-        QCOMPARE(w->SwatchColor(), quint32(0));
+        QCOMPARE(w->swatchColor(), quint32(0));
         QCOMPARE(SwatchOnScreen(*w), QColor(0, 0, 0));
         QVERIFY(w->RedHex.isEmpty() && w->GreenHex.isEmpty() && w->BlueHex.isEmpty());
 
@@ -198,14 +198,14 @@ private slots:
         QFETCH(quint32, value);
         MainFormFixture f;
         f.form().mnuColor_Click();
-        frmColor &w = *ColorFormIfLoaded();
+        frmColor &w = *colorFormIfLoaded();
         const int parts[] = {red, green, blue};
         for (int i = 0; i < 3; ++i) {
             if (parts[i])
                 KeyTo(w.Slider[i], parts[i]);
         }
         QCOMPARE(w.lblx->text(), code);
-        QCOMPARE(w.SwatchColor(), value);
+        QCOMPARE(w.swatchColor(), value);
         QCOMPARE(SwatchOnScreen(w), QColor(red, green, blue));
         QCOMPARE(w.RedHex + w.GreenHex + w.BlueHex, code.mid(1));
         // The code label grows with its text and keeps its place.
@@ -273,7 +273,7 @@ private slots:
         QVERIFY(red->sliderPosition() > 0);
         QVERIFY(w.changes.isEmpty());
         QCOMPARE(w.lblx->text(), QStringLiteral("#000105"));
-        QCOMPARE(w.SwatchColor(), ColorCode::RGB(0, 1, 5));
+        QCOMPARE(w.swatchColor(), ColorCode::RGB(0, 1, 5));
         QTest::mouseRelease(red, Qt::LeftButton, {}, from + QPoint(100, 0));
         QCOMPARE(w.changes.size(), 1);
         QCOMPARE(w.changes[0].first, 0);
@@ -299,28 +299,28 @@ private slots:
     {
         MainFormFixture f;
         f.form().mnuColor_Click();
-        frmColor *first = ColorFormIfLoaded();
+        frmColor *first = colorFormIfLoaded();
         KeyTo(first->Slider[0], 255);
         KeyTo(first->Slider[1], 128);
         QCOMPARE(first->lblx->text(), QStringLiteral("#FF8000"));
 
         // Opening again while open: the same window, the same mix.
         f.form().mnuColor_Click();
-        QCOMPARE(ColorFormIfLoaded(), first);
+        QCOMPARE(colorFormIfLoaded(), first);
         QCOMPARE(first->lblx->text(), QStringLiteral("#FF8000"));
         QCOMPARE(first->Slider[0]->value(), 255);
-        QCOMPARE(first->SwatchColor(), quint32(0x0080FF));
+        QCOMPARE(first->swatchColor(), quint32(0x0080FF));
 
         // Closed, even before the old object is gone, the next opening starts from black.
         QPointer<frmColor> old(first);
         QVERIFY(first->close());
-        QVERIFY(!ColorFormIfLoaded());
+        QVERIFY(!colorFormIfLoaded());
         f.form().mnuColor_Click();
-        frmColor *second = ColorFormIfLoaded();
+        frmColor *second = colorFormIfLoaded();
         QVERIFY(second && second != old);
         QVERIFY(second->isVisible());
         QCOMPARE(second->lblx->text(), QStringLiteral("#000000"));
-        QCOMPARE(second->SwatchColor(), quint32(0));
+        QCOMPARE(second->swatchColor(), quint32(0));
         for (QSlider *s : second->Slider)
             QCOMPARE(s->value(), 0);
         FlushDeletes();
@@ -342,8 +342,8 @@ private slots:
         const bool modified = f.doc().IsModified();
         const QString title = f.form().windowTitle();
         f.form().mnuColor_Click();
-        KeyTo(ColorFormIfLoaded()->Slider[2], 255);
-        QTest::mouseClick(ColorFormIfLoaded()->cmdCopy, Qt::LeftButton);
+        KeyTo(colorFormIfLoaded()->Slider[2], 255);
+        QTest::mouseClick(colorFormIfLoaded()->cmdCopy, Qt::LeftButton);
         QCOMPARE(txtHTML(f.form())->Text(), QStringLiteral("<p>"));
         QCOMPARE(f.doc().IsModified(), modified);
         QCOMPARE(f.form().windowTitle(), title);

@@ -490,7 +490,7 @@ private slots:
         MainFormFixture f;
         f.showActive();
         TextBox &pane = *txtHTML(f.form());
-        const QStringList entries = TagHelpEntries();
+        const QStringList entries = tagHelpEntries();
         auto entryOf = [&entries](const QString &tag) {
             for (int i = 0; i < entries.size(); ++i)
                 if (entries[i].startsWith(tag))
@@ -500,17 +500,17 @@ private slots:
         pane.SetText(QStringLiteral("<ol><li>項目</li></ol><span>x</span>"));
         pane.setSelStart(5);
         QTest::keyClick(&pane, Qt::Key_F1);
-        QVERIFY(TagHelpIfLoaded() && TagHelpIfLoaded()->isVisible());
-        QCOMPARE(TagHelpIfLoaded()->List->currentRow(), entryOf(QStringLiteral("<OL>")));
-        TagHelpIfLoaded()->close();
+        QVERIFY(tagHelpIfLoaded() && tagHelpIfLoaded()->isVisible());
+        QCOMPARE(tagHelpIfLoaded()->List->currentRow(), entryOf(QStringLiteral("<OL>")));
+        tagHelpIfLoaded()->close();
         QTest::qWait(10);
         for (const int caret : {9, 24}) {  // on text, on <span>
             pane.setSelStart(caret);
             f.form().mnuTopicAtCaret_Click();
-            QVERIFY(TagHelpIfLoaded() && TagHelpIfLoaded()->isVisible());
-            QCOMPARE(TagHelpIfLoaded()->List->currentRow(), -1);
+            QVERIFY(tagHelpIfLoaded() && tagHelpIfLoaded()->isVisible());
+            QCOMPARE(tagHelpIfLoaded()->List->currentRow(), -1);
         }
-        TagHelpIfLoaded()->close();
+        tagHelpIfLoaded()->close();
     }
 
     // One switch, on at first and remembered, turns closing and completion off.

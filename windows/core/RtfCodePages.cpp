@@ -43,7 +43,7 @@ bool isLeadByte(int codePage, std::uint8_t b)
 
 } // namespace
 
-int CodePageOfCharset(int charset, int ansiCodePage)
+int codePageOfCharset(int charset, int ansiCodePage)
 {
     switch (charset) {
     case 0: return 1252;
