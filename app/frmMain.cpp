@@ -216,10 +216,10 @@ void frmMain::keepForRecovery(const QString &paneText)
                                      doc_.diskIdentity(), doc_.fileLineEnds().style});
 }
 
-void frmMain::OpenFile(const QString &path)
+void frmMain::openFile(const QString &path)
 {
     DocumentContext c = context();
-    DocumentCommands::OpenFile(c, path);
+    DocumentCommands::openFile(c, path);
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent *event)
@@ -241,13 +241,13 @@ void frmMain::openDropped(const QStringList &files)
 {
     // One document per window: the first file is opened, once the drop has finished.
     if (!files.isEmpty())
-        QTimer::singleShot(0, this, [this, path = files.first()] { OpenFile(path); });
+        QTimer::singleShot(0, this, [this, path = files.first()] { openFile(path); });
 }
 
-void frmMain::OfferRecovery()
+void frmMain::offerRecovery()
 {
     DocumentContext c = context();
-    DocumentCommands::OfferRecovery(c, recovery_);
+    DocumentCommands::offerRecovery(c, recovery_);
 }
 
 void frmMain::buildMenus()
@@ -348,14 +348,14 @@ void frmMain::Form_Resize()
 void frmMain::Form_Unload(bool &cancel)
 {
     DocumentContext c = context();
-    cancel = DocumentCommands::RefuseClose(c);
+    cancel = DocumentCommands::refuseClose(c);
 }
 
-void frmMain::mnuNew_Click() { DocumentContext c = context(); DocumentCommands::New(c); }
+void frmMain::mnuNew_Click() { DocumentContext c = context(); DocumentCommands::newDocument(c); }
 void frmMain::mnuOpen_Click() { DocumentContext c = context(); DocumentCommands::open(c); }
-void frmMain::mnuSave_Click() { DocumentContext c = context(); DocumentCommands::Save(c); }
-void frmMain::mnuSaveAll_Click() { DocumentContext c = context(); DocumentCommands::SaveAs(c); }
-void frmMain::mnuExit_Click() { DocumentContext c = context(); DocumentCommands::Exit(c); }
+void frmMain::mnuSave_Click() { DocumentContext c = context(); DocumentCommands::save(c); }
+void frmMain::mnuSaveAll_Click() { DocumentContext c = context(); DocumentCommands::saveAs(c); }
+void frmMain::mnuExit_Click() { DocumentContext c = context(); DocumentCommands::exitProgram(c); }
 void frmMain::mnuCut_Click() { EditCommands::cut(*txtHTML); }
 void frmMain::mnuCopy_Click() { EditCommands::copy(*txtHTML); }
 void frmMain::mnuParst_Click() { EditCommands::paste(*txtHTML); }
@@ -370,7 +370,7 @@ void frmMain::mnuWeb_Click()
     });
 }
 void frmMain::mnuColor_Click() { WindowCommands::showColorPicker(); }
-void frmMain::mnuFont_Click() { ChooseEditorFont(*txtHTML, cmd); }
+void frmMain::mnuFont_Click() { chooseEditorFont(*txtHTML, cmd); }
 void frmMain::mnuDText_Click() { MDL::ApplyTextLayout(panes(), viewMode_); }
 void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(panes(), viewMode_); }
 void frmMain::mnuBrouser_Click() { ViewCommands::browserPriority(panes(), viewMode_, *Web); }
@@ -422,7 +422,7 @@ void frmMain::changeEvent(QEvent *event)
                 return;
             offeringReload_ = true;
             DocumentContext c = context();
-            DocumentCommands::OfferReload(c);
+            DocumentCommands::offerReload(c);
             offeringReload_ = false;
         });
     }

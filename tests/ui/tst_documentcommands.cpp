@@ -168,8 +168,8 @@ private slots:
         DocumentFixture d;
         d.haveFile(QStringLiteral("a.html"), "old\r\n");
         d.edit(QStringLiteral("saved"));
-        QFile::remove(FontSettingsPath());
-        QVERIFY(QDir().mkpath(FontSettingsPath() + QStringLiteral("/blocked")));
+        QFile::remove(fontSettingsPath());
+        QVERIFY(QDir().mkpath(fontSettingsPath() + QStringLiteral("/blocked")));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.form().mnuExit_Click();
         // The document is stored and shown as such; the settings failure was reported and the
@@ -504,21 +504,21 @@ private slots:
         writeFile(d.path(QStringLiteral("ext.html")), "two, from elsewhere\r\n");
         DocumentContext c = d.form().context();
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
-        DocumentCommands::OfferReload(c);
-        DocumentCommands::OfferReload(c);
+        DocumentCommands::offerReload(c);
+        DocumentCommands::offerReload(c);
         QCOMPARE(d.prompts().size(), 1);
         QCOMPARE(d.pane().Text(), QStringLiteral("one\n"));
 
         writeFile(d.path(QStringLiteral("ext.html")), "three\r\n");
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
-        DocumentCommands::OfferReload(c);
+        DocumentCommands::offerReload(c);
         QCOMPARE(d.pane().Text(), QStringLiteral("three\n"));
         QCOMPARE(d.title(), QStringLiteral("Tavro - ext.html"));
 
         // Unsaved changes are never replaced by a reload offer.
         d.edit(QStringLiteral("typed"));
         writeFile(d.path(QStringLiteral("ext.html")), "four\r\n");
-        DocumentCommands::OfferReload(c);
+        DocumentCommands::offerReload(c);
         QCOMPARE(d.prompts().size(), 2);
     }
 
@@ -554,7 +554,7 @@ private slots:
         running.flush();
         QVERIFY(QFile::exists(running.fileName()));
         DocumentContext c = d.form().context();
-        DocumentCommands::OfferRecovery(c, d.form().recovery());
+        DocumentCommands::offerRecovery(c, d.form().recovery());
         QVERIFY(d.prompts().isEmpty());
 
         // A file nobody holds: an editor that was killed.
@@ -563,7 +563,7 @@ private slots:
                                      LineBreak::Lf};
         writeFile(QDir(folder).filePath(QStringLiteral("dead.recovery")), formatRecovery(lost));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
-        DocumentCommands::OfferRecovery(c, d.form().recovery());
+        DocumentCommands::offerRecovery(c, d.form().recovery());
         QVERIFY(d.prompts().value(0).contains(QStringLiteral("p.htm")));
         QCOMPARE(d.pane().Text(), lost.text);
         QCOMPARE(d.title(), QStringLiteral("Tavro - p.htm *"));
@@ -578,7 +578,7 @@ private slots:
         QVERIFY(!QFile::exists(d.form().recovery().fileName()));
         writeFile(QDir(folder).filePath(QStringLiteral("dead2.recovery")), formatRecovery(lost));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
-        DocumentCommands::OfferRecovery(c, d.form().recovery());
+        DocumentCommands::offerRecovery(c, d.form().recovery());
         QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("dead2.recovery"))));
         QCOMPARE(d.pane().Text(), lost.text);
         running.discard();

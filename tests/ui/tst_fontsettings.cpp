@@ -29,7 +29,7 @@ QByteArray sjis(const QString &s)
 
 QByteArray readFnDat()
 {
-    QFile f(FontSettingsPath());
+    QFile f(fontSettingsPath());
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(readFnDat(), stored);  // the command does not touch the settings file
 
         // A save rewrites the values read at start-up, not the chosen font.
-        QFile::remove(FontSettingsPath());
+        QFile::remove(fontSettingsPath());
         f.form().fontSettings().SaveFontSettings(&f.form());
         QCOMPARE(readFnDat(), stored);
     }
