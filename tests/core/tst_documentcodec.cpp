@@ -15,7 +15,7 @@ namespace {
 QString U(const char *utf8) { return QString::fromUtf8(utf8); }
 
 // The text a new document starts with: twelve lines, no final line break.
-QString SkeletonText()
+QString skeletonText()
 {
     return QStringList{"<html>", "<head>", "<title>", "", "</title>", "</head>", "<body>", "",
                        "", "", "</body>", "</html>"}
@@ -23,33 +23,33 @@ QString SkeletonText()
 }
 
 // -1 stands for "no encoding" in data tables.
-std::optional<TextEncoding> OptionalEncoding(int e)
+std::optional<TextEncoding> optionalEncoding(int e)
 {
     return e < 0 ? std::nullopt : std::optional<TextEncoding>(TextEncoding(e));
 }
 
-QByteArray ReadPage(const QString &name)
+QByteArray readPage(const QString &name)
 {
     QFile f(QDir(qEnvironmentVariable("TAVRO_TEST_DATA")).filePath(QStringLiteral("pages/") + name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool IsUtf16(TextEncoding e) { return e == TextEncoding::Utf16Le || e == TextEncoding::Utf16Be; }
+bool isUtf16(TextEncoding e) { return e == TextEncoding::Utf16Le || e == TextEncoding::Utf16Be; }
 
 // A file's code units as characters (bytes as Latin-1; UTF-16 without its mark), so a page
 // can be changed as a converter would change it, whatever its encoding.
-QString Units(const QByteArray &bytes, TextEncoding e)
+QString toUnits(const QByteArray &bytes, TextEncoding e)
 {
-    if (!IsUtf16(e))
+    if (!isUtf16(e))
         return QString::fromLatin1(bytes);
     return QStringDecoder(e == TextEncoding::Utf16Le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
                           QStringDecoder::Flag::ConvertInitialBom)
         .decode(bytes);
 }
 
-QByteArray FromUnits(const QString &units, TextEncoding e)
+QByteArray fromUnits(const QString &units, TextEncoding e)
 {
-    if (!IsUtf16(e))
+    if (!isUtf16(e))
         return units.toLatin1();
     const bool le = e == TextEncoding::Utf16Le;
     return QByteArray(le ? "\xFF\xFE" : "\xFE\xFF") +
@@ -57,7 +57,7 @@ QByteArray FromUnits(const QString &units, TextEncoding e)
 }
 
 // The bytes of one code of a legacy encoding.
-QByteArray CodeBytes(quint32 code)
+QByteArray codeBytes(quint32 code)
 {
     QByteArray out;
     if (code > 0xFFFF)
@@ -121,7 +121,7 @@ private slots:
 
 void TestDocumentCodec::writesNewDocumentSkeleton()
 {
-    const QString text = SkeletonText();
+    const QString text = skeletonText();
     QCOMPARE(chooseWriteEncoding(text, std::nullopt), TextEncoding::ShiftJis);
     const EncodedDocument out = encodeDocument(text, TextEncoding::ShiftJis);
     QCOMPARE(out.bytes, QByteArray("<html>\r\n<head>\r\n<title>\r\n\r\n</title>\r\n</head>\r\n"
@@ -466,7 +466,7 @@ void TestDocumentCodec::declaredEncoding()
 {
     QFETCH(QString, html);
     QFETCH(int, declared);
-    QCOMPARE(::declaredEncoding(html), OptionalEncoding(declared));
+    QCOMPARE(::declaredEncoding(html), optionalEncoding(declared));
 }
 
 void TestDocumentCodec::choosesWriteEncoding_data()
@@ -501,7 +501,7 @@ void TestDocumentCodec::choosesWriteEncoding()
     QFETCH(int, readAs);
     QFETCH(TextEncoding, writeAs);
     QFETCH(int, declaredWhenRead);
-    QCOMPARE(chooseWriteEncoding(html, OptionalEncoding(readAs), OptionalEncoding(declaredWhenRead)), writeAs);
+    QCOMPARE(chooseWriteEncoding(html, optionalEncoding(readAs), optionalEncoding(declaredWhenRead)), writeAs);
 }
 
 void TestDocumentCodec::corpusPages_data()
@@ -557,9 +557,9 @@ void TestDocumentCodec::corpusPages()
     QFETCH(QString, declare);
     QFETCH(QString, breaks);
     QFETCH(QString, typed);
-    QByteArray bytes = ReadPage(file);
+    QByteArray bytes = readPage(file);
     QVERIFY(!bytes.isEmpty());
-    QString units = Units(bytes, encoding);
+    QString units = toUnits(bytes, encoding);
     if (!declare.isEmpty()) {
         const qsizetype at = units.indexOf(QStringLiteral("charset=")) + 9;
         QVERIFY(at > 8);
@@ -570,7 +570,7 @@ void TestDocumentCodec::corpusPages()
     units = lines.takeFirst();
     for (qsizetype i = 0; i < lines.size(); ++i)
         units += ends[i % ends.size()] + lines[i];
-    bytes = FromUnits(units, encoding);
+    bytes = fromUnits(units, encoding);
 
     DecodedDocument doc = decodeDocument(bytes);
     QCOMPARE(doc.encoding, encoding);
@@ -590,7 +590,7 @@ void TestDocumentCodec::corpusPages()
     shiftSpellings(doc.lineEnds.others, at, 0, 1);
     const qsizetype unitAt = units.indexOf(QRegularExpression("[\r\n]"));
     units.insert(unitAt + (units.mid(unitAt, 2) == "\r\n" ? 2 : 1), typed);
-    QVERIFY(encodeDocument(doc.text, writeAs, doc.spellings, doc.lineEnds).bytes == FromUnits(units, encoding));
+    QVERIFY(encodeDocument(doc.text, writeAs, doc.spellings, doc.lineEnds).bytes == fromUnits(units, encoding));
 }
 
 void TestDocumentCodec::detectsUndeclaredPages_data()
@@ -605,7 +605,7 @@ void TestDocumentCodec::detectsUndeclaredPages()
     QFETCH(TextEncoding, encoding);
     QFETCH(QStringList, words);
     QFETCH(QString, declare);
-    QByteArray bytes = ReadPage(file);
+    QByteArray bytes = readPage(file);
     if (!declare.isEmpty())
         QSKIP("the page as it is is enough");
     if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be)
@@ -686,11 +686,11 @@ void TestDocumentCodec::keepsEveryAlternateSpelling()
         // Both codes read as the character; without a record the standard one is written.
         // ISO-2022-JP shares EUC-JP's codes.
         const LegacyCodec codes = codec == LegacyCodec::ShiftJis ? codec : LegacyCodec::EucJp;
-        QCOMPARE(decodeLegacy(codes, CodeBytes(s.code)).text, text);
+        QCOMPARE(decodeLegacy(codes, codeBytes(s.code)).text, text);
         if (s.standard != 0)
-            QCOMPARE(decodeLegacy(codes, CodeBytes(s.standard)).text, text);
+            QCOMPARE(decodeLegacy(codes, codeBytes(s.standard)).text, text);
         // A document that used the code gets it back.
-        QByteArray file = "<p>" + CodeBytes(s.code) + "</p>\r\n";
+        QByteArray file = "<p>" + codeBytes(s.code) + "</p>\r\n";
         if (codec == LegacyCodec::Iso2022Jp)
             file = encodeLegacy(codec, U("<p>") + text + U("</p>\r\n"), {{3, s.code}});
         const DecodedDocument doc = decodeDocumentAs(file, encoding);
@@ -720,10 +720,10 @@ void TestDocumentCodec::rewritesEveryValidCode_data()
     for (int lead = 0x81; lead <= 0xFC; ++lead)
         for (int trail = 0x40; trail <= 0xFC; ++trail)
             if ((lead <= 0x9F || lead >= 0xE0) && trail != 0x7F)
-                sjis += CodeBytes(quint32(lead << 8 | trail));
+                sjis += codeBytes(quint32(lead << 8 | trail));
     for (int a = 0xA1; a <= 0xFE; ++a)
         for (int b = 0xA1; b <= 0xFE; ++b)
-            euc += CodeBytes(quint32(a << 8 | b)) + CodeBytes(quint32(0x8F0000 | a << 8 | b));
+            euc += codeBytes(quint32(a << 8 | b)) + codeBytes(quint32(0x8F0000 | a << 8 | b));
     QTest::newRow("code page 932") << TextEncoding::ShiftJis << sjis;
     QTest::newRow("euc-jp") << TextEncoding::EucJp << euc;
 }

@@ -12,7 +12,7 @@ namespace {
 QString U(const char *utf8) { return QString::fromUtf8(utf8); }
 
 // One readable line per value list: S"text" N12.5 B1 ...
-QString Describe(const std::vector<QuotedValue> &values)
+QString describe(const std::vector<QuotedValue> &values)
 {
     QStringList parts;
     for (const QuotedValue &v : values) {
@@ -101,12 +101,12 @@ void TestQuotedValue::readsFields()
 {
     QFETCH(QString, text);
     QFETCH(QString, fields);
-    QCOMPARE(Describe(readQuotedFields(text, 100)), fields);
+    QCOMPARE(describe(readQuotedFields(text, 100)), fields);
 }
 
 void TestQuotedValue::stopsAtMaxFields()
 {
-    QCOMPARE(Describe(readQuotedFields(u"1,2,3,4,5", 2)), QString("N1 N2"));
+    QCOMPARE(describe(readQuotedFields(u"1,2,3,4,5", 2)), QString("N1 N2"));
     QVERIFY(readQuotedFields(u"1,2", 0).empty());
 }
 
@@ -152,10 +152,10 @@ void TestQuotedValue::numbersRoundTrip()
     }
 }
 
-static void CheckDecimalPoint()
+static void checkDecimalPoint()
 {
     QCOMPARE(writeQuotedValue(10.5), QString("10.5"));
-    QCOMPARE(Describe(readQuotedFields(u"10.5", 1)), QString("N10.5"));
+    QCOMPARE(describe(readQuotedFields(u"10.5", 1)), QString("N10.5"));
     const QByteArray file = "\"Arial\"\r\n10.5\r\n#TRUE#\r\n#FALSE#\r\n";
     const auto values = parseFontSettings(file);
     QVERIFY(values);
@@ -166,14 +166,14 @@ static void CheckDecimalPoint()
 void TestQuotedValue::ignoresQtLocale()
 {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    CheckDecimalPoint();
+    checkDecimalPoint();
 }
 
 void TestQuotedValue::ignoresCLocale()
 {
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE"))
         QSKIP("no German C locale installed");
-    CheckDecimalPoint();
+    checkDecimalPoint();
 }
 
 void TestQuotedValue::parsesFontSettings_data()

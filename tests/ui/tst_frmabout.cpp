@@ -8,12 +8,12 @@
 
 namespace {
 
-void FlushDeletes()
+void flushDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-int OpenAboutWindows()
+int openAboutWindows()
 {
     int n = 0;
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -21,7 +21,7 @@ int OpenAboutWindows()
     return n;
 }
 
-frmAbout &OpenActive(MainFormFixture &f)
+frmAbout &openActive(MainFormFixture &f)
 {
     f.form().mnuVersion_Click();
     frmAbout &a = *aboutFormIfLoaded();
@@ -39,7 +39,7 @@ private slots:
     void cleanup()
     {
         unloadAboutForm();
-        FlushDeletes();
+        flushDeletes();
     }
 
     void showsIconTitleVersionAndCopyright()
@@ -92,7 +92,7 @@ private slots:
         f.form().mnuVersion_Click();
         f.form().mnuVersion_Click();
         QCOMPARE(aboutFormIfLoaded(), first);
-        QCOMPARE(OpenAboutWindows(), 1);
+        QCOMPARE(openAboutWindows(), 1);
         // The main window stays usable beside it.
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(f.form().isEnabled());
@@ -101,7 +101,7 @@ private slots:
     void enterPressesOkAndEscDoesNothing()
     {
         MainFormFixture f;
-        frmAbout &a = OpenActive(f);
+        frmAbout &a = openActive(f);
         QCOMPARE(QApplication::focusWidget(), a.Command1);
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
@@ -112,7 +112,7 @@ private slots:
         // Hidden, not unloaded.
         QCOMPARE(aboutFormIfLoaded(), &a);
 
-        frmAbout &again = OpenActive(f);
+        frmAbout &again = openActive(f);
         QCOMPARE(&again, &a);
         QVERIFY(a.isVisible());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
@@ -145,9 +145,9 @@ private slots:
         frmAbout *second = aboutFormIfLoaded();
         QVERIFY(second && second != first);
         QVERIFY(second->isVisible());
-        FlushDeletes();
+        flushDeletes();
         QVERIFY(!first);
-        QCOMPARE(OpenAboutWindows(), 1);
+        QCOMPARE(openAboutWindows(), 1);
     }
 };
 

@@ -24,26 +24,26 @@ public:
     }
 };
 
-void Press(QSlider *s, Qt::Key key, int times = 1)
+void press(QSlider *s, Qt::Key key, int times = 1)
 {
     for (int i = 0; i < times; ++i)
         QTest::keyClick(s, key);
 }
 
 // Moves a slider from 0 to value with the keys a user would press: page steps, then arrows.
-void KeyTo(QSlider *s, int value)
+void keyTo(QSlider *s, int value)
 {
     QCOMPARE(s->value(), 0);
     if (value == 255) {
-        Press(s, Qt::Key_End);
+        press(s, Qt::Key_End);
         return;
     }
-    Press(s, Qt::Key_PageUp, value / 5);
-    Press(s, Qt::Key_Right, value % 5);
+    press(s, Qt::Key_PageUp, value / 5);
+    press(s, Qt::Key_Right, value % 5);
     QCOMPARE(s->value(), value);
 }
 
-QPoint HandleCentre(QSlider *s)
+QPoint handleCentre(QSlider *s)
 {
     QStyleOptionSlider opt;
     opt.initFrom(s);
@@ -59,7 +59,7 @@ QPoint HandleCentre(QSlider *s)
 }
 
 // The next control that Tab reaches.
-QWidget *NextTabStop(QWidget *w)
+QWidget *nextTabStop(QWidget *w)
 {
     do
         w = w->nextInFocusChain();
@@ -67,12 +67,12 @@ QWidget *NextTabStop(QWidget *w)
     return w;
 }
 
-QColor SwatchOnScreen(const frmColor &w)
+QColor swatchOnScreen(const frmColor &w)
 {
     return w.lblColor->palette().color(QPalette::Window);
 }
 
-void FlushDeletes()
+void flushDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -85,7 +85,7 @@ private slots:
     void cleanup()
     {
         unloadColorForm();
-        FlushDeletes();
+        flushDeletes();
     }
 
     void colourValueKeepsRedInTheLowestByte()
@@ -161,14 +161,14 @@ private slots:
         QCOMPARE(w->lblx->font().pointSizeF(), 18.0);
         QCOMPARE(w->cmdCopy->text(), QStringLiteral("コピー"));
         QCOMPARE(w->swatchColor(), quint32(0));
-        QCOMPARE(SwatchOnScreen(*w), QColor(0, 0, 0));
+        QCOMPARE(swatchOnScreen(*w), QColor(0, 0, 0));
         QVERIFY(w->RedHex.isEmpty() && w->GreenHex.isEmpty() && w->BlueHex.isEmpty());
 
         // Keyboard order: the three sliders, then the button; the labels take no focus.
-        QCOMPARE(NextTabStop(w->Slider[0]), w->Slider[1]);
-        QCOMPARE(NextTabStop(w->Slider[1]), w->Slider[2]);
-        QCOMPARE(NextTabStop(w->Slider[2]), w->cmdCopy);
-        QCOMPARE(NextTabStop(w->cmdCopy), w->Slider[0]);
+        QCOMPARE(nextTabStop(w->Slider[0]), w->Slider[1]);
+        QCOMPARE(nextTabStop(w->Slider[1]), w->Slider[2]);
+        QCOMPARE(nextTabStop(w->Slider[2]), w->cmdCopy);
+        QCOMPARE(nextTabStop(w->cmdCopy), w->Slider[0]);
 
         QTest::mouseClick(w->cmdCopy, Qt::LeftButton);
         QCOMPARE(f.platform().clipboard, std::optional<QString>(QStringLiteral("#000000")));
@@ -202,11 +202,11 @@ private slots:
         const int parts[] = {red, green, blue};
         for (int i = 0; i < 3; ++i) {
             if (parts[i])
-                KeyTo(w.Slider[i], parts[i]);
+                keyTo(w.Slider[i], parts[i]);
         }
         QCOMPARE(w.lblx->text(), code);
         QCOMPARE(w.swatchColor(), value);
-        QCOMPARE(SwatchOnScreen(w), QColor(red, green, blue));
+        QCOMPARE(swatchOnScreen(w), QColor(red, green, blue));
         QCOMPARE(w.RedHex + w.GreenHex + w.BlueHex, code.mid(1));
         // The code label grows with its text and keeps its place.
         QCOMPARE(w.lblx->pos(), QPoint(120, 80));
@@ -220,22 +220,22 @@ private slots:
     {
         frmColor w;
         QSlider *red = w.Slider[0];
-        Press(red, Qt::Key_PageUp, 3);
+        press(red, Qt::Key_PageUp, 3);
         QCOMPARE(red->value(), 15);
         QCOMPARE(w.lblx->text(), QStringLiteral("#0F0000"));
-        Press(red, Qt::Key_Right);
+        press(red, Qt::Key_Right);
         QCOMPARE(w.lblx->text(), QStringLiteral("#100000"));
-        Press(red, Qt::Key_Left, 2);
+        press(red, Qt::Key_Left, 2);
         QCOMPARE(w.lblx->text(), QStringLiteral("#0E0000"));
-        Press(red, Qt::Key_PageDown);
+        press(red, Qt::Key_PageDown);
         QCOMPARE(red->value(), 9);
-        Press(red, Qt::Key_Home);
+        press(red, Qt::Key_Home);
         QCOMPARE(w.lblx->text(), QStringLiteral("#000000"));
         // The ends hold.
-        Press(red, Qt::Key_Left);
+        press(red, Qt::Key_Left);
         QCOMPARE(red->value(), 0);
-        Press(red, Qt::Key_End);
-        Press(red, Qt::Key_PageUp);
+        press(red, Qt::Key_End);
+        press(red, Qt::Key_PageUp);
         QCOMPARE(red->value(), 255);
         QCOMPARE(w.lblx->text(), QStringLiteral("#FF0000"));
     }
@@ -261,7 +261,7 @@ private slots:
         // A drag: nothing while the thumb moves, one event when it is released.
         w.changes.clear();
         QSlider *red = w.Slider[0];
-        const QPoint from = HandleCentre(red);
+        const QPoint from = handleCentre(red);
         QTest::mousePress(red, Qt::LeftButton, {}, from);
         QVERIFY(red->isSliderDown());
         for (int dx = 10; dx <= 100; dx += 10) {
@@ -300,8 +300,8 @@ private slots:
         MainFormFixture f;
         f.form().mnuColor_Click();
         frmColor *first = colorFormIfLoaded();
-        KeyTo(first->Slider[0], 255);
-        KeyTo(first->Slider[1], 128);
+        keyTo(first->Slider[0], 255);
+        keyTo(first->Slider[1], 128);
         QCOMPARE(first->lblx->text(), QStringLiteral("#FF8000"));
 
         // Opening again while open: the same window, the same mix.
@@ -323,7 +323,7 @@ private slots:
         QCOMPARE(second->swatchColor(), quint32(0));
         for (QSlider *s : second->Slider)
             QCOMPARE(s->value(), 0);
-        FlushDeletes();
+        flushDeletes();
         QVERIFY(!old);
         int pickers = 0;
         for (QWidget *tl : QApplication::topLevelWidgets())
@@ -342,7 +342,7 @@ private slots:
         const bool modified = f.doc().IsModified();
         const QString title = f.form().windowTitle();
         f.form().mnuColor_Click();
-        KeyTo(colorFormIfLoaded()->Slider[2], 255);
+        keyTo(colorFormIfLoaded()->Slider[2], 255);
         QTest::mouseClick(colorFormIfLoaded()->cmdCopy, Qt::LeftButton);
         QCOMPARE(txtHTML(f.form())->Text(), QStringLiteral("<p>"));
         QCOMPARE(f.doc().IsModified(), modified);
