@@ -5,8 +5,6 @@
 #include "support/TestMain.h"
 #include "view/MDL.h"
 
-#include <QWebEngineView>
-
 namespace {
 
 // Resizes the main window so that its client area becomes w x h, and waits until it has.
