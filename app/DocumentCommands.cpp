@@ -17,16 +17,16 @@ namespace {
 const QString SaveChangesQuestion = QStringLiteral("変更を保存しますか？");
 const QString SaveBeforeOpenQuestion = QStringLiteral("保存してよろしいですか？");
 
-MsgAnswer Ask(const DocumentContext &c, const QString &question)
+MsgAnswer ask(const DocumentContext &c, const QString &question)
 {
-    return Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNoCancel, MsgIcon::Question}, AppTitle);
+    return platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNoCancel, MsgIcon::Question}, AppTitle);
 }
 
 // Asks about unsaved changes; Yes runs save. True when the command may go on.
 template <typename Save>
-bool GoOnAfterAsking(const DocumentContext &c, const QString &question, Save save)
+bool goOnAfterAsking(const DocumentContext &c, const QString &question, Save save)
 {
-    switch (Ask(c, question)) {
+    switch (ask(c, question)) {
     case MsgAnswer::Yes: return save().written();
     case MsgAnswer::No: return true;
     default: return false;
@@ -37,13 +37,13 @@ bool GoOnAfterAsking(const DocumentContext &c, const QString &question, Save sav
 // through the save dialog, also for a document that has a file); nothing loaded leaves the
 // document as it was.
 template <typename Load>
-void OpenAfterAsking(DocumentContext &c, Load load)
+void openAfterAsking(DocumentContext &c, Load load)
 {
     if (c.doc.IsModified()
-        && !GoOnAfterAsking(c, SaveBeforeOpenQuestion, [&c] { return mdlIO::SaveDocumentAs(c); }))
+        && !goOnAfterAsking(c, SaveBeforeOpenQuestion, [&c] { return mdlIO::SaveDocumentAs(c); }))
         return;
     if (load())
-        c.doc.SetModified(false);
+        c.doc.setModified(false);
 }
 
 // Twelve lines; the title element holds one empty line and nothing is filled in.
@@ -54,42 +54,42 @@ const QString NewDocumentSkeleton = QStringLiteral(
 
 namespace DocumentCommands {
 
-void New(DocumentContext &c)
+void newDocument(DocumentContext &c)
 {
     if (c.doc.IsModified()
-        && !GoOnAfterAsking(c, SaveChangesQuestion, [&c] { return mdlIO::SaveDocument(c); }))
+        && !goOnAfterAsking(c, SaveChangesQuestion, [&c] { return mdlIO::SaveDocument(c); }))
         return;
     c.pane.SetText(NewDocumentSkeleton);
-    c.doc.MakeUntitled();  // the path stays the previous document's
-    c.doc.SetModified(false);
+    c.doc.makeUntitled();  // the path stays the previous document's
+    c.doc.setModified(false);
 }
 
-void Open(DocumentContext &c)
+void open(DocumentContext &c)
 {
-    OpenAfterAsking(c, [&c] { return mdlIO::OpenDocument(c); });
+    openAfterAsking(c, [&c] { return mdlIO::OpenDocument(c); });
 }
 
-void OpenFile(DocumentContext &c, const QString &path)
+void openFile(DocumentContext &c, const QString &path)
 {
-    OpenAfterAsking(c, [&c, &path] { return mdlIO::OpenFile(c, path); });
+    openAfterAsking(c, [&c, &path] { return mdlIO::openFile(c, path); });
 }
 
-void Save(DocumentContext &c) { mdlIO::SaveDocument(c); }
-void SaveAs(DocumentContext &c) { mdlIO::SaveDocumentAs(c); }
+void save(DocumentContext &c) { mdlIO::SaveDocument(c); }
+void saveAs(DocumentContext &c) { mdlIO::SaveDocumentAs(c); }
 
-void Exit(DocumentContext &c)
+void exitProgram(DocumentContext &c)
 {
-    c.doc.SetExitRequested(true);
-    RefuseClose(c);
+    c.doc.setExitRequested(true);
+    refuseClose(c);
 }
 
-bool RefuseClose(DocumentContext &c)
+bool refuseClose(DocumentContext &c)
 {
     if (c.doc.IsModified()) {
         // Without Exit the close box refuses silently while there are unsaved changes.
         if (!c.doc.ExitRequested())
             return true;
-        switch (Ask(c, SaveChangesQuestion)) {
+        switch (ask(c, SaveChangesQuestion)) {
         case MsgAnswer::Yes: {
             // The text is still only here; a settings file that failed withdrew the exit too.
             const SaveResult saved = mdlIO::SaveDocument(c);
@@ -103,25 +103,25 @@ bool RefuseClose(DocumentContext &c)
             return true;
         }
     }
-    Platform().EndProgram();
+    platform().endProgram();
     return false;
 }
 
-void OfferReload(DocumentContext &c)
+void offerReload(DocumentContext &c)
 {
-    if (c.doc.IsModified() || !c.doc.ChangedOnDisk() || c.doc.DiskVersionDeclined())
+    if (c.doc.IsModified() || !c.doc.changedOnDisk() || c.doc.diskVersionDeclined())
         return;
     const QString question =
         QStringLiteral("「%1」はほかのプログラムによって変更されました。\n読み込み直しますか？")
             .arg(QDir::toNativeSeparators(c.doc.FilePath()));
-    if (Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) != MsgAnswer::Yes
-        || !mdlIO::ReloadDocument(c))
-        c.doc.DeclineDiskVersion();
+    if (platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) != MsgAnswer::Yes
+        || !mdlIO::reloadDocument(c))
+        c.doc.declineDiskVersion();
 }
 
-void OfferRecovery(DocumentContext &c, RecoveryStore &store)
+void offerRecovery(DocumentContext &c, RecoveryStore &store)
 {
-    std::optional<RecoveryStore::Orphan> orphan = store.TakeOrphan();
+    std::optional<RecoveryStore::Orphan> orphan = store.takeOrphan();
     if (!orphan)
         return;
     const RecoveredDocument &doc = orphan->doc;
@@ -129,21 +129,21 @@ void OfferRecovery(DocumentContext &c, RecoveryStore &store)
         QStringLiteral("%1 が前回正常に終了しなかったため、保存されていない「%2」の内容が残っています。\n"
                        "復元しますか？\n「いいえ」を選ぶと、残っていた内容は削除されます。")
             .arg(AppTitle, doc.title);
-    if (Platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) == MsgAnswer::Yes) {
+    if (platform().MsgBox(c.window, question, MsgStyle{MsgButtons::YesNo, MsgIcon::Question}, AppTitle) == MsgAnswer::Yes) {
         c.pane.SetText(doc.text);
-        c.doc.Restore(doc.path, doc.title, doc.encoding, doc.diskIdentity);
+        c.doc.restore(doc.path, doc.title, doc.encoding, doc.diskIdentity);
         // What the text says and how the file ended its lines, so a save keeps the file's
         // encoding and breaks (one that ended without a break gets one).
-        c.doc.SetFileDeclaration(DeclaredEncoding(doc.text));
+        c.doc.setFileDeclaration(declaredEncoding(doc.text));
         LineEnds ends;
         ends.style = doc.lineBreak;
-        c.doc.SetLineEnds(ends);
-        c.doc.SetModified(true);
+        c.doc.setLineEnds(ends);
+        c.doc.setModified(true);
         // This editor keeps the text from now on, before the old file goes.
-        store.Keep(doc);
-        store.Flush();
+        store.keep(doc);
+        store.flush();
     }
-    RecoveryStore::Remove(*orphan);
+    RecoveryStore::remove(*orphan);
 }
 
 } // namespace DocumentCommands

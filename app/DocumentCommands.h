@@ -21,20 +21,20 @@ struct DocumentContext {
 };
 
 namespace DocumentCommands {
-void New(DocumentContext &c);
-void Open(DocumentContext &c);
+void newDocument(DocumentContext &c);
+void open(DocumentContext &c);
 // Opens a file handed over by the desktop (the command line, a drop): as Open, without its
 // dialog; unsaved changes are asked about first.
-void OpenFile(DocumentContext &c, const QString &path);
-void Save(DocumentContext &c);
-void SaveAs(DocumentContext &c);
+void openFile(DocumentContext &c, const QString &path);
+void save(DocumentContext &c);
+void saveAs(DocumentContext &c);
 // Exit: closing now asks about unsaved changes.
-void Exit(DocumentContext &c);
+void exitProgram(DocumentContext &c);
 // The close handling: true when the window may not close. Ends the program otherwise.
-bool RefuseClose(DocumentContext &c);
+bool refuseClose(DocumentContext &c);
 // The window was activated: a file that another program changed while the pane holds no
 // unsaved changes is offered for reloading.
-void OfferReload(DocumentContext &c);
+void offerReload(DocumentContext &c);
 // At start: text that an editor which ended abnormally did not save is offered back.
-void OfferRecovery(DocumentContext &c, RecoveryStore &store);
+void offerRecovery(DocumentContext &c, RecoveryStore &store);
 }

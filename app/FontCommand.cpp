@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-void ChooseEditorFont(QWidget &pane, CommonDialog &dialog)
+void chooseEditorFont(QWidget &pane, CommonDialog &dialog)
 {
     const QFont font = pane.font();
     dialog.FontName = font.family();

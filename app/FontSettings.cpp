@@ -12,14 +12,14 @@
 
 namespace {
 
-FontSettingsValues DesignFontValues()
+FontSettingsValues designFontValues()
 {
     return {DesignFontName, 12.0, false, false};
 }
 
 // The file's bytes, never more than one beyond what a settings file may hold (so a larger
 // file is seen as one and rejected); nullopt for anything but a readable regular file.
-std::optional<QByteArray> ReadSettingsFile(const QString &path)
+std::optional<QByteArray> readSettingsFile(const QString &path)
 {
     if (!QFileInfo(path).isFile())
         return std::nullopt;
@@ -44,7 +44,7 @@ void applyFont(QWidget &pane, const FontSettingsValues &values)
     pane.setFont(font);
 }
 
-QString FontSettingsPath()
+QString fontSettingsPath()
 {
     // Per-user settings folder, not the current folder: that one wanders with the file dialogs.
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
@@ -54,10 +54,10 @@ QString FontSettingsPath()
 void FontSettings::LoadFontSettings(QWidget &pane, QWidget *window)
 {
     std::optional<FontSettingsValues> stored;
-    if (const std::optional<QByteArray> bytes = ReadSettingsFile(FontSettingsPath()))
-        stored = ParseFontSettings(*bytes);
+    if (const std::optional<QByteArray> bytes = readSettingsFile(fontSettingsPath()))
+        stored = parseFontSettings(*bytes);
     // Missing or unusable: the pane keeps its design font, and the file is made anew.
-    const FontSettingsValues v = stored.value_or(DesignFontValues());
+    const FontSettingsValues v = stored.value_or(designFontValues());
     SavedFontName = v.name;
     SavedFontSize = v.size;
     SavedFontBold = v.bold;
@@ -69,7 +69,7 @@ void FontSettings::LoadFontSettings(QWidget &pane, QWidget *window)
 
 bool FontSettings::SaveFontSettings(QWidget *window)
 {
-    FontSettingsValues v = DesignFontValues();
+    FontSettingsValues v = designFontValues();
     if (const auto *s = std::get_if<QString>(&SavedFontName))
         v.name = *s;
     if (const auto *d = std::get_if<double>(&SavedFontSize))
@@ -79,12 +79,12 @@ bool FontSettings::SaveFontSettings(QWidget *window)
     if (const auto *b = std::get_if<bool>(&SavedFontItalic))
         v.italic = *b;
 
-    const QString path = FontSettingsPath();
+    const QString path = fontSettingsPath();
     QString error;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (WriteFileSafely(path, FormatFontSettings(v), &error))
+    if (writeFileSafely(path, formatFontSettings(v), &error))
         return true;
-    Platform().MsgBox(window,
+    platform().MsgBox(window,
                       QStringLiteral("フォント設定ファイル「%1」を保存できませんでした。\n%2")
                           .arg(QDir::toNativeSeparators(path), error),
                       MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, AppTitle);

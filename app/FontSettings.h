@@ -10,7 +10,7 @@ class QWidget;
 class CommonDialog;
 
 // Where the settings file lives: the per-user settings folder.
-QString FontSettingsPath();
+QString fontSettingsPath();
 
 class FontSettings {
 public:
@@ -32,4 +32,4 @@ public:
 void applyFont(QWidget &pane, const FontSettingsValues &values);
 
 // The font command: the pane's font through the font dialog, for the rest of the run only.
-void ChooseEditorFont(QWidget &pane, CommonDialog &dialog);
+void chooseEditorFont(QWidget &pane, CommonDialog &dialog);

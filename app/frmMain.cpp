@@ -131,10 +131,10 @@ frmMain::frmMain()
     txtHTML = new TextBox(Client);
     txtHTML->setObjectName(QStringLiteral("txtHTML"));
     txtHTML->setGeometry(0, 32, 377, 473);
-    txtHTML->setFont(DesignFont(12));
+    txtHTML->setFont(designFont(12));
     txtHTML->setColouring(new HtmlHighlighter(txtHTML->document()));
 
-    Web = ViewCommands::CreatePreviewPane(Client);
+    Web = ViewCommands::createPreviewPane(Client);
     Web->setObjectName(QStringLiteral("Web"));
     Web->setGeometry(392, 32, 401, 521);
 
@@ -147,11 +147,11 @@ frmMain::frmMain()
     // The colour switch shows whether colouring is on, as the user last chose it.
     QAction *colour = actionOf(&frmMain::mnuSyntaxColor_Click);
     colour->setCheckable(true);
-    colour->setChecked(EditCommands::TagColouring());
+    colour->setChecked(EditCommands::tagColouring());
     txtHTML->setSyntaxColouring(colour->isChecked());
     QAction *aids = actionOf(&frmMain::mnuTypingAids_Click);
     aids->setCheckable(true);
-    aids->setChecked(EditCommands::TypingAids());
+    aids->setChecked(EditCommands::typingAids());
     TagAssist::of(*txtHTML).setEnabled(aids->isChecked());
     setTabOrder(txtHTML, Web);
     setTabOrder(Web, Toolbar1);
@@ -174,13 +174,13 @@ frmMain::frmMain()
     connect(recoverySnapshot_, &TextSnapshot::done, this, &frmMain::keepForRecovery);
     recovery_.setTextConverter([](QString text) { return fromPaneText(std::move(text)); });
     connect(txtHTML, &TextBox::Change, this, [this] {
-        doc_.SetModified(true);
+        doc_.setModified(true);
         if (!recoveryTimer_.isActive())
             recoveryTimer_.start();
     });
     // Only the characters: an input method's composition changes how a line is shown, and must
     // not make the document forget how an unedited character was written.
-    connect(txtHTML, &TextBox::Change, &doc_, &Document::TextChanged);
+    connect(txtHTML, &TextBox::Change, &doc_, &Document::textChanged);
     connect(&doc_, &Document::captionChanged, this, &QWidget::setWindowTitle);
     // A file dropped on the window or the pane is opened, after the drop has finished.
     setAcceptDrops(true);
@@ -189,7 +189,7 @@ frmMain::frmMain()
         if (!modified) {  // saved or discarded: nothing left to recover
             recoveryTimer_.stop();
             recoverySnapshot_->cancel();
-            recovery_.Discard();
+            recovery_.discard();
         }
     });
     Client->installEventFilter(this);
@@ -205,21 +205,21 @@ frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);
     // Only a normal end gets here: the text was saved or the user chose not to keep it.
-    recovery_.Discard();
+    recovery_.discard();
 }
 
 void frmMain::keepForRecovery(const QString &paneText)
 {
     if (!doc_.IsModified())
         return;
-    recovery_.Keep(RecoveredDocument{paneText, doc_.FilePath(), doc_.FileTitle(), doc_.Encoding(),
-                                     doc_.DiskIdentity(), doc_.FileLineEnds().style});
+    recovery_.keep(RecoveredDocument{paneText, doc_.FilePath(), doc_.FileTitle(), doc_.encoding(),
+                                     doc_.diskIdentity(), doc_.fileLineEnds().style});
 }
 
-void frmMain::OpenFile(const QString &path)
+void frmMain::openFile(const QString &path)
 {
     DocumentContext c = context();
-    DocumentCommands::OpenFile(c, path);
+    DocumentCommands::openFile(c, path);
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent *event)
@@ -241,13 +241,13 @@ void frmMain::openDropped(const QStringList &files)
 {
     // One document per window: the first file is opened, once the drop has finished.
     if (!files.isEmpty())
-        QTimer::singleShot(0, this, [this, path = files.first()] { OpenFile(path); });
+        QTimer::singleShot(0, this, [this, path = files.first()] { openFile(path); });
 }
 
-void frmMain::OfferRecovery()
+void frmMain::offerRecovery()
 {
     DocumentContext c = context();
-    DocumentCommands::OfferRecovery(c, recovery_);
+    DocumentCommands::offerRecovery(c, recovery_);
 }
 
 void frmMain::buildMenus()
@@ -337,65 +337,65 @@ void frmMain::Form_Load()
 {
     font_.LoadFontSettings(*txtHTML, this);
     MDL::ApplyNormalLayout(panes(), viewMode_);
-    doc_.SetModified(false);
+    doc_.setModified(false);
 }
 
 void frmMain::Form_Resize()
 {
-    MDL::ApplyCurrentLayout(panes(), viewMode_);
+    MDL::applyCurrentLayout(panes(), viewMode_);
 }
 
 void frmMain::Form_Unload(bool &cancel)
 {
     DocumentContext c = context();
-    cancel = DocumentCommands::RefuseClose(c);
+    cancel = DocumentCommands::refuseClose(c);
 }
 
-void frmMain::mnuNew_Click() { DocumentContext c = context(); DocumentCommands::New(c); }
-void frmMain::mnuOpen_Click() { DocumentContext c = context(); DocumentCommands::Open(c); }
-void frmMain::mnuSave_Click() { DocumentContext c = context(); DocumentCommands::Save(c); }
-void frmMain::mnuSaveAll_Click() { DocumentContext c = context(); DocumentCommands::SaveAs(c); }
-void frmMain::mnuExit_Click() { DocumentContext c = context(); DocumentCommands::Exit(c); }
-void frmMain::mnuCut_Click() { EditCommands::Cut(*txtHTML); }
-void frmMain::mnuCopy_Click() { EditCommands::Copy(*txtHTML); }
-void frmMain::mnuParst_Click() { EditCommands::Paste(*txtHTML); }
-void frmMain::mnuDelete_Click() { EditCommands::Delete(*txtHTML); }
-void frmMain::mnuSelectAll_Click() { EditCommands::SelectAll(*txtHTML); }
+void frmMain::mnuNew_Click() { DocumentContext c = context(); DocumentCommands::newDocument(c); }
+void frmMain::mnuOpen_Click() { DocumentContext c = context(); DocumentCommands::open(c); }
+void frmMain::mnuSave_Click() { DocumentContext c = context(); DocumentCommands::save(c); }
+void frmMain::mnuSaveAll_Click() { DocumentContext c = context(); DocumentCommands::saveAs(c); }
+void frmMain::mnuExit_Click() { DocumentContext c = context(); DocumentCommands::exitProgram(c); }
+void frmMain::mnuCut_Click() { EditCommands::cut(*txtHTML); }
+void frmMain::mnuCopy_Click() { EditCommands::copy(*txtHTML); }
+void frmMain::mnuParst_Click() { EditCommands::paste(*txtHTML); }
+void frmMain::mnuDelete_Click() { EditCommands::deleteSelection(*txtHTML); }
+void frmMain::mnuSelectAll_Click() { EditCommands::selectAll(*txtHTML); }
 void frmMain::mnuWeb_Click()
 {
     DocumentContext c = context();
-    ViewCommands::Preview(doc_, *Web, [&c]() -> std::optional<TextEncoding> {
+    ViewCommands::preview(doc_, *Web, [&c]() -> std::optional<TextEncoding> {
         const SaveResult saved = mdlIO::SaveDocument(c);
         return saved.written() ? std::optional(saved.encoding) : std::nullopt;
     });
 }
-void frmMain::mnuColor_Click() { WindowCommands::ShowColorPicker(); }
-void frmMain::mnuFont_Click() { ChooseEditorFont(*txtHTML, cmd); }
+void frmMain::mnuColor_Click() { WindowCommands::showColorPicker(); }
+void frmMain::mnuFont_Click() { chooseEditorFont(*txtHTML, cmd); }
 void frmMain::mnuDText_Click() { MDL::ApplyTextLayout(panes(), viewMode_); }
 void frmMain::mnuNormal_Click() { MDL::ApplyNormalLayout(panes(), viewMode_); }
-void frmMain::mnuBrouser_Click() { ViewCommands::BrowserPriority(panes(), viewMode_, *Web); }
-void frmMain::mnuTopic_Click() { WindowCommands::ShowTagHelp(); }
-void frmMain::mnuVersion_Click() { WindowCommands::ShowVersion(); }
+void frmMain::mnuBrouser_Click() { ViewCommands::browserPriority(panes(), viewMode_, *Web); }
+void frmMain::mnuTopic_Click() { WindowCommands::showTagHelp(); }
+void frmMain::mnuVersion_Click() { WindowCommands::showVersion(); }
 void frmMain::mnuTopicAtCaret_Click()
 {
-    WindowCommands::ShowTagHelp(TagAssist::of(*txtHTML).helpEntryAtCaret(TagHelpEntries()));
+    WindowCommands::showTagHelp(TagAssist::of(*txtHTML).helpEntryAtCaret(tagHelpEntries()));
 }
 void frmMain::mnuUndo_Click() { txtHTML->undo(); }
 void frmMain::mnuRedo_Click() { txtHTML->redo(); }
-void frmMain::mnuFind_Click() { EditCommands::Find(*txtHTML); }
-void frmMain::mnuFindNext_Click() { EditCommands::FindNext(*txtHTML); }
-void frmMain::mnuFindPrevious_Click() { EditCommands::FindPrevious(*txtHTML); }
-void frmMain::mnuReplace_Click() { EditCommands::Replace(*txtHTML); }
+void frmMain::mnuFind_Click() { EditCommands::find(*txtHTML); }
+void frmMain::mnuFindNext_Click() { EditCommands::findNext(*txtHTML); }
+void frmMain::mnuFindPrevious_Click() { EditCommands::findPrevious(*txtHTML); }
+void frmMain::mnuReplace_Click() { EditCommands::replace(*txtHTML); }
 void frmMain::mnuSyntaxColor_Click()
 {
-    const bool on = !EditCommands::TagColouring();
-    EditCommands::SetTagColouring(*txtHTML, on);
+    const bool on = !EditCommands::tagColouring();
+    EditCommands::setTagColouring(*txtHTML, on);
     actionOf(&frmMain::mnuSyntaxColor_Click)->setChecked(on);
 }
 void frmMain::mnuTypingAids_Click()
 {
-    const bool on = !EditCommands::TypingAids();
-    EditCommands::SetTypingAids(*txtHTML, on);
+    const bool on = !EditCommands::typingAids();
+    EditCommands::setTypingAids(*txtHTML, on);
     actionOf(&frmMain::mnuTypingAids_Click)->setChecked(on);
 }
 
@@ -422,7 +422,7 @@ void frmMain::changeEvent(QEvent *event)
                 return;
             offeringReload_ = true;
             DocumentContext c = context();
-            DocumentCommands::OfferReload(c);
+            DocumentCommands::offerReload(c);
             offeringReload_ = false;
         });
     }

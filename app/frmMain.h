@@ -37,9 +37,9 @@ public:
     // How the panes share the client area now.
     ViewMode viewMode() const { return viewMode_; }
     // At start, once the window is on the screen: offers back text an earlier run lost.
-    void OfferRecovery();
+    void offerRecovery();
     // Opens a file handed over by the desktop (command line, drop).
-    void OpenFile(const QString &path);
+    void openFile(const QString &path);
 
     // Window events.
     void Form_Resize();

@@ -13,7 +13,7 @@
 namespace {
 
 // The command line: tavro [file]. --help and --version print and end the program in process().
-QString FileToOpen(QCoreApplication &app)
+QString fileToOpen(QCoreApplication &app)
 {
     QCoreApplication::setApplicationName(QStringLiteral("tavro"));
     QCoreApplication::setApplicationVersion(AppVersion);
@@ -28,7 +28,7 @@ QString FileToOpen(QCoreApplication &app)
 }
 
 // True when the command line only asks for help or the version: no display is needed for that.
-bool OnlyPrints(int argc, char *argv[])
+bool onlyPrints(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
@@ -43,17 +43,17 @@ bool OnlyPrints(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    if (OnlyPrints(argc, argv)) {
+    if (onlyPrints(argc, argv)) {
         QCoreApplication app(argc, argv);
-        FileToOpen(app);
+        fileToOpen(app);
         return 0;
     }
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("tavro"));
-    const QString file = FileToOpen(app);
+    const QString file = fileToOpen(app);
 
-    InitTavroResources();
-    InstallJapaneseUi(app);
+    initTavroResources();
+    installJapaneseUi(app);
     // The program lives as long as its main window; the splash closing must not end it.
     app.setQuitOnLastWindowClosed(false);
 
@@ -68,9 +68,9 @@ int main(int argc, char *argv[])
         if (!mainWindow)
             return;
         QTimer::singleShot(0, mainWindow.get(), [window = mainWindow.get(), file] {
-            window->OfferRecovery();
+            window->offerRecovery();
             if (!file.isEmpty())
-                window->OpenFile(file);
+                window->openFile(file);
         });
     });
     splash->show();

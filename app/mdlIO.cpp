@@ -17,63 +17,63 @@
 
 namespace {
 
-void Report(QWidget *window, const QString &message)
+void report(QWidget *window, const QString &message)
 {
-    Platform().MsgBox(window, message, MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, AppTitle);
+    platform().MsgBox(window, message, MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, AppTitle);
 }
 
 // noIsDefault where No is the safe answer.
-bool Agrees(QWidget *window, const QString &question, bool noIsDefault = false)
+bool agrees(QWidget *window, const QString &question, bool noIsDefault = false)
 {
     const MsgStyle style{MsgButtons::YesNo, MsgIcon::Question, noIsDefault};
-    return Platform().MsgBox(window, question, style, AppTitle) == MsgAnswer::Yes;
+    return platform().MsgBox(window, question, style, AppTitle) == MsgAnswer::Yes;
 }
 
 // Reads and decodes the file at path into the pane; the document becomes that file. Failures
 // are reported here and change nothing.
-bool LoadFile(DocumentContext &c, const QString &path, const QString &title)
+bool loadFile(DocumentContext &c, const QString &path, const QString &title)
 {
     QByteArray bytes;
     QString error;
-    if (!ReadFileFully(path, &bytes, &error)) {
-        Report(c.window, QStringLiteral("「%1」を開けませんでした。\n%2").arg(shownPath(path), error));
+    if (!readFileFully(path, &bytes, &error)) {
+        report(c.window, QStringLiteral("「%1」を開けませんでした。\n%2").arg(shownPath(path), error));
         return false;
     }
-    DecodedDocument doc = DecodeDocument(bytes);
+    DecodedDocument doc = decodeDocument(bytes);
     bytes = QByteArray();
     if (doc.hasNul) {
-        Report(c.window, QStringLiteral("「%1」は HTML のテキスト ファイルではないため、開けません。\n"
+        report(c.window, QStringLiteral("「%1」は HTML のテキスト ファイルではないため、開けません。\n"
                                         "(NUL 文字が含まれています)")
                              .arg(shownPath(path)));
         return false;
     }
     c.pane.SetText(doc.text);
-    c.doc.SetFile(path, title, doc.encoding);
+    c.doc.setFile(path, title, doc.encoding);
     // After SetText, whose change moved the old records.
-    c.doc.SetSpellings(std::move(doc.spellings));
-    c.doc.SetLineEnds(std::move(doc.lineEnds));
-    c.doc.SetFileDeclaration(doc.declared);
+    c.doc.setSpellings(std::move(doc.spellings));
+    c.doc.setLineEnds(std::move(doc.lineEnds));
+    c.doc.setFileDeclaration(doc.declared);
     if (doc.hadInvalidBytes)
-        Report(c.window, QStringLiteral("「%1」には %2 として読めないバイトが含まれています。\n"
+        report(c.window, QStringLiteral("「%1」には %2 として読めないバイトが含まれています。\n"
                                         "それらは「\uFFFD」と表示され、保存するとこの文字に置き換えられます。")
-                             .arg(shownPath(path), EncodingName(doc.encoding)));
+                             .arg(shownPath(path), encodingName(doc.encoding)));
     return true;
 }
 
 // The bytes to store for text, in the encoding the page declares or the file already has.
 // Characters that encoding cannot hold are never replaced without the user's consent: the
 // user may store the page as UTF-8 instead, or write nothing (nullopt).
-std::optional<EncodedDocument> EncodeForFile(const DocumentContext &c, const QString &text,
+std::optional<EncodedDocument> encodeForFile(const DocumentContext &c, const QString &text,
                                              const QString &path, SaveResult *result)
 {
     const QString name = QFileInfo(path).fileName();
-    TextEncoding encoding = ChooseWriteEncoding(text, c.doc.Encoding(), c.doc.FileDeclaration());
+    TextEncoding encoding = chooseWriteEncoding(text, c.doc.encoding(), c.doc.fileDeclaration());
     // The file's own spellings, only into the encoding they were read in; its line ends in any.
-    EncodedDocument out = EncodeDocument(text, encoding,
-                                         encoding == c.doc.Encoding() ? c.doc.Spellings() : SpellingRecord(),
-                                         c.doc.FileLineEnds());
-    result->declared = DeclaredEncoding(text);
-    if (out.unstorable && !StoresEveryCharacter(encoding)) {
+    EncodedDocument out = encodeDocument(text, encoding,
+                                         encoding == c.doc.encoding() ? c.doc.spellings() : SpellingRecord(),
+                                         c.doc.fileLineEnds());
+    result->declared = declaredEncoding(text);
+    if (out.unstorable && !storesEveryCharacter(encoding)) {
         // A page that declares Shift_JIS gets a byte-order mark: browsers trust it over the
         // declaration, so the page is still read as what it is.
         const bool declared = result->declared.has_value();
@@ -85,10 +85,10 @@ std::optional<EncodedDocument> EncodeForFile(const DocumentContext &c, const QSt
             : QStringLiteral("「%1」には %2 で保存できない文字が含まれています。\n"
                              "UTF-8 で保存しますか？\n"
                              "「いいえ」を選ぶと保存しません。");
-        if (!Agrees(c.window, question.arg(name, EncodingName(encoding))))
+        if (!agrees(c.window, question.arg(name, encodingName(encoding))))
             return std::nullopt;
         encoding = declared ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
-        out = EncodeDocument(text, encoding, {}, c.doc.FileLineEnds());
+        out = encodeDocument(text, encoding, {}, c.doc.fileLineEnds());
     }
     if (out.unstorable) {
         // Only unpaired surrogates are left: no encoding has bytes for them.
@@ -96,7 +96,7 @@ std::optional<EncodedDocument> EncodeForFile(const DocumentContext &c, const QSt
             QStringLiteral("「%1」には保存できない文字 (対になっていないサロゲート) が含まれています。\n"
                            "それらを「\uFFFD」に置き換えて保存しますか？\n"
                            "「いいえ」を選ぶと保存しません。");
-        if (!Agrees(c.window, question.arg(name, EncodingName(encoding))))
+        if (!agrees(c.window, question.arg(name, encodingName(encoding))))
             return std::nullopt;
     }
     result->encoding = encoding;
@@ -105,23 +105,23 @@ std::optional<EncodedDocument> EncodeForFile(const DocumentContext &c, const QSt
 
 // Writes the pane's text to path. A file whose mode forbids writing is replaced only when the
 // user agrees; it keeps its mode.
-SaveResult WriteDocument(const DocumentContext &c, const QString &path)
+SaveResult writeDocument(const DocumentContext &c, const QString &path)
 {
     SaveResult result;
     const std::optional<EncodedDocument> encoded =
-        EncodeForFile(c, c.pane.Text(), path, &result);
+        encodeForFile(c, c.pane.Text(), path, &result);
     if (!encoded)
         return result;  // the user chose not to write
-    WriteResult written = WriteFileSafely(path, encoded->bytes);
+    WriteResult written = writeFileSafely(path, encoded->bytes);
     if (written.status == WriteResult::Status::ReadOnlyFile) {
-        if (!Agrees(c.window, written.reason + QStringLiteral("\n上書きしますか？"), true))
+        if (!agrees(c.window, written.reason + QStringLiteral("\n上書きしますか？"), true))
             return result;
-        written = WriteFileSafely(path, encoded->bytes, {.allowReadOnly = true});
+        written = writeFileSafely(path, encoded->bytes, {.allowReadOnly = true});
     }
     if (!written.written()) {
         result.outcome = SaveOutcome::Failed;
         result.reason = written.reason;
-        Report(c.window, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(shownPath(path), written.reason));
+        report(c.window, QStringLiteral("「%1」を保存できませんでした。\n%2").arg(shownPath(path), written.reason));
         return result;
     }
     result.outcome = SaveOutcome::Written;
@@ -131,21 +131,21 @@ SaveResult WriteDocument(const DocumentContext &c, const QString &path)
 // The end of every save: a written file makes the document unmodified and rewrites the
 // settings file; anything else leaves the document modified, and the program never quits
 // over unsaved text.
-SaveResult Finish(DocumentContext &c, SaveResult result, const QString &path,
+SaveResult finish(DocumentContext &c, SaveResult result, const QString &path,
                   const QString &title)
 {
     if (!result.written()) {
-        c.doc.SetExitRequested(false);
+        c.doc.setExitRequested(false);
         return result;
     }
-    c.doc.SetFile(path, title, result.encoding);
-    c.doc.SetFileDeclaration(result.declared);
+    c.doc.setFile(path, title, result.encoding);
+    c.doc.setFileDeclaration(result.declared);
     // The settings file reports its own failure; as with any failed write, a pending exit
     // is withdrawn and the program stays open.
     result.settingsWritten = c.font.SaveFontSettings(c.window);
     if (!result.settingsWritten)
-        c.doc.SetExitRequested(false);
-    c.doc.SetModified(false);
+        c.doc.setExitRequested(false);
+    c.doc.setModified(false);
     return result;
 }
 
@@ -157,20 +157,20 @@ bool OpenDocument(DocumentContext &c)
 {
     if (!c.dialog.ShowOpen())
         return false;
-    return LoadFile(c, c.dialog.FileName, c.dialog.FileTitle);
+    return loadFile(c, c.dialog.FileName, c.dialog.FileTitle);
 }
 
-bool OpenFile(DocumentContext &c, const QString &path)
+bool openFile(DocumentContext &c, const QString &path)
 {
     const QFileInfo file(path);
-    return LoadFile(c, file.absoluteFilePath(), file.fileName());
+    return loadFile(c, file.absoluteFilePath(), file.fileName());
 }
 
-bool ReloadDocument(DocumentContext &c)
+bool reloadDocument(DocumentContext &c)
 {
-    if (!LoadFile(c, c.doc.FilePath(), c.doc.FileTitle()))
+    if (!loadFile(c, c.doc.FilePath(), c.doc.FileTitle()))
         return false;
-    c.doc.SetModified(false);
+    c.doc.setModified(false);
     return true;
 }
 
@@ -179,7 +179,7 @@ SaveResult SaveDocumentAs(DocumentContext &c)
     QString path;
     for (;;) {
         if (!c.dialog.ShowSave())
-            return Finish(c, SaveResult{}, path, QString());
+            return finish(c, SaveResult{}, path, QString());
         // A name chosen as .htm is stored as .html; the caption keeps the chosen name.
         path = c.dialog.FileName;
         if (path.endsWith(QStringLiteral(".htm"), Qt::CaseSensitive))
@@ -188,27 +188,27 @@ SaveResult SaveDocumentAs(DocumentContext &c)
         if (!target.exists() || target.isDir())
             break;
         // Ask about the file that will really be replaced; No lets the user choose again.
-        if (Agrees(c.window, QStringLiteral("「%1」は既に存在します。\n置き換えますか？").arg(target.fileName())))
+        if (agrees(c.window, QStringLiteral("「%1」は既に存在します。\n置き換えますか？").arg(target.fileName())))
             break;
     }
-    return Finish(c, WriteDocument(c, path), path, c.dialog.FileTitle);
+    return finish(c, writeDocument(c, path), path, c.dialog.FileTitle);
 }
 
 SaveResult SaveDocument(DocumentContext &c)
 {
-    if (c.doc.IsUntitled())
+    if (c.doc.isUntitled())
         return SaveDocumentAs(c);
     // Another program (or another editor) wrote the file since it was read or saved here: its
     // version is kept unless the user says otherwise.
-    if (c.doc.ChangedOnDisk()
-        && !Agrees(c.window,
+    if (c.doc.changedOnDisk()
+        && !agrees(c.window,
                    QStringLiteral("「%1」は、読み込んだ後にほかのプログラムによって変更されています。\n"
                                   "上書きしますか？\n"
                                   "「いいえ」を選ぶと保存せず、ディスク上のファイルをそのまま残します。")
                        .arg(shownPath(c.doc.FilePath())),
                    true))
-        return Finish(c, SaveResult{}, QString(), QString());
-    return Finish(c, WriteDocument(c, c.doc.FilePath()), c.doc.FilePath(), c.doc.FileTitle());
+        return finish(c, SaveResult{}, QString(), QString());
+    return finish(c, writeDocument(c, c.doc.FilePath()), c.doc.FilePath(), c.doc.FileTitle());
 }
 
 } // namespace mdlIO

@@ -23,9 +23,9 @@ namespace mdlIO {
 // document as it was; read failures are reported to the user here.
 bool OpenDocument(DocumentContext &c);
 // Loads the file at path as Open would, without a dialog (a file handed over by the desktop).
-bool OpenFile(DocumentContext &c, const QString &path);
+bool openFile(DocumentContext &c, const QString &path);
 // Reads the document's file again into the pane: its version on disk replaces the text.
-bool ReloadDocument(DocumentContext &c);
+bool reloadDocument(DocumentContext &c);
 // Failures are reported to the user here; anything but Written withdraws a pending exit.
 SaveResult SaveDocumentAs(DocumentContext &c);
 SaveResult SaveDocument(DocumentContext &c);

@@ -14,8 +14,8 @@ class BenchApp {
 public:
     BenchApp(int &argc, char **argv) : app_((prepare(config_), argc), argv)
     {
-        InitTavroResources();
-        InstallJapaneseUi(app_);
+        initTavroResources();
+        installJapaneseUi(app_);
         app_.setQuitOnLastWindowClosed(false);
     }
 
@@ -50,11 +50,11 @@ public:
     {
         return std::nullopt;
     }
-    void OpenInBrowser(const QUrl &) override {}
-    std::optional<QString> GetOpenFileName(QWidget *, const FileDialogRequest &) override { return path; }
-    std::optional<QString> GetSaveFileName(QWidget *, const FileDialogRequest &) override { return path; }
-    std::optional<QFont> GetFont(QWidget *, const QFont &) override { return std::nullopt; }
-    void ClipboardSetText(const QString &) override {}
-    QString ClipboardGetText() override { return {}; }
-    void EndProgram() override {}
+    void openInBrowser(const QUrl &) override {}
+    std::optional<QString> getOpenFileName(QWidget *, const FileDialogRequest &) override { return path; }
+    std::optional<QString> getSaveFileName(QWidget *, const FileDialogRequest &) override { return path; }
+    std::optional<QFont> getFont(QWidget *, const QFont &) override { return std::nullopt; }
+    void clipboardSetText(const QString &) override {}
+    QString clipboardGetText() override { return {}; }
+    void endProgram() override {}
 };

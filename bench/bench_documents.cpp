@@ -33,7 +33,7 @@
 
 namespace {
 
-QByteArray GeneratePage(qsizetype bytes)
+QByteArray generatePage(qsizetype bytes)
 {
     QString line;
     QByteArray out;
@@ -50,20 +50,20 @@ QByteArray GeneratePage(qsizetype bytes)
     return out;
 }
 
-QByteArray ReadAll(const QString &path)
+QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-double Median(std::vector<double> v)
+double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
 // The process's resident memory now (VmRSS) or at its peak (VmHWM), in MB.
-double MemoryMb(const char *field)
+double memoryMb(const char *field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -75,17 +75,17 @@ double MemoryMb(const char *field)
 }
 
 // Peak RSS while work runs: the peak is set back to the present first (Linux's clear_refs).
-double PeakMb(const std::function<void()> &work)
+double peakMb(const std::function<void()> &work)
 {
     QFile reset(QStringLiteral("/proc/self/clear_refs"));
     if (reset.open(QIODevice::WriteOnly))
         reset.write("5");
     reset.close();
     work();
-    return MemoryMb("VmHWM:");
+    return memoryMb("VmHWM:");
 }
 
-double TimeMs(const std::function<void()> &work)
+double timeMs(const std::function<void()> &work)
 {
     QElapsedTimer t;
     t.start();
@@ -109,11 +109,11 @@ int main(int argc, char *argv[])
     }
 
     BenchPlatform platform;
-    SetPlatform(&platform);
+    setPlatform(&platform);
     const QString docPath = scratch.filePath(QStringLiteral("bench.html"));
     const QString basePath = scratch.filePath(QStringLiteral("baseline.html"));
     platform.path = docPath;
-    const QByteArray original = GeneratePage(megabytes * 1024 * 1024);
+    const QByteArray original = generatePage(megabytes * 1024 * 1024);
     {
         QFile f(docPath);
         if (!f.open(QIODevice::WriteOnly) || f.write(original) != original.size())
@@ -136,45 +136,45 @@ int main(int argc, char *argv[])
         // Empty both panes first, so each run fills a fresh document.
         txtHTML(form)->SetText(QString());
         bare.setPlainText(QString());
-        form.document().SetModified(false);
+        form.document().setModified(false);
         QCoreApplication::processEvents();
 
         double ob = 0, o = 0;
-        const double before = MemoryMb("VmRSS:");
-        const double pb = PeakMb([&] {
-            ob = TimeMs([&] {
-                const QByteArray bytes = ReadAll(docPath);
+        const double before = memoryMb("VmRSS:");
+        const double pb = peakMb([&] {
+            ob = timeMs([&] {
+                const QByteArray bytes = readAll(docPath);
                 QStringDecoder decoder("Shift_JIS");
                 bare.setPlainText(decoder.decode(bytes));
             });
         });
-        const double between = MemoryMb("VmRSS:");
-        const double po = PeakMb([&] { o = TimeMs([&] { form.mnuOpen_Click(); }); });
+        const double between = memoryMb("VmRSS:");
+        const double po = peakMb([&] { o = timeMs([&] { form.mnuOpen_Click(); }); });
         if (form.document().FilePath() != docPath || form.document().IsModified() || platform.questions) {
             std::printf("run %d: the open did not complete\n", i);
             return 1;
         }
-        const QByteArray bytes = ReadAll(docPath);
+        const QByteArray bytes = readAll(docPath);
         // Alternated three times, the fastest of each: the two differ by milliseconds, far
         // less than a busy machine's noise on seconds.
         double dd = 1e12, df = 1e12;
         for (int k = 0; k < 3; ++k) {
-            dd = std::min(dd, TimeMs([&] {
-                if (DecodeDocument(bytes).encoding != TextEncoding::ShiftJis)
+            dd = std::min(dd, timeMs([&] {
+                if (decodeDocument(bytes).encoding != TextEncoding::ShiftJis)
                     std::printf("run %d: the detector missed Shift_JIS\n", i);
             }));
-            df = std::min(df, TimeMs([&] { (void)DecodeDocumentAs(bytes, TextEncoding::ShiftJis); }));
+            df = std::min(df, timeMs([&] { (void)decodeDocumentAs(bytes, TextEncoding::ShiftJis); }));
         }
         // The detector's own steps alone, repeated for a readable figure.
         constexpr int Guesses = 20;
-        const double dg = TimeMs([&] {
+        const double dg = timeMs([&] {
             for (int k = 0; k < Guesses; ++k) {
-                (void)DeclaredEncoding(QString::fromLatin1(bytes.first(64 * 1024)));
+                (void)declaredEncoding(QString::fromLatin1(bytes.first(64 * 1024)));
                 (void)bytes.isValidUtf8();
-                (void)GuessJapaneseLegacy(bytes);
+                (void)guessJapaneseLegacy(bytes);
             }
         }) / Guesses;
-        const double sb = TimeMs([&] {
+        const double sb = timeMs([&] {
             QStringEncoder encoder("Shift_JIS");
             QString text = bare.toPlainText();
             text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
@@ -185,9 +185,9 @@ int main(int argc, char *argv[])
         });
         SaveResult saved;
         double s = 0;
-        const double beforeSave = MemoryMb("VmRSS:");
-        const double ps = PeakMb([&] {
-            s = TimeMs([&] {
+        const double beforeSave = memoryMb("VmRSS:");
+        const double ps = peakMb([&] {
+            s = timeMs([&] {
                 DocumentContext c = form.context();
                 saved = mdlIO::SaveDocument(c);
             });
@@ -196,7 +196,7 @@ int main(int argc, char *argv[])
             std::printf("run %d: the save did not complete\n", i);
             return 1;
         }
-        if (ReadAll(docPath) != original) {
+        if (readAll(docPath) != original) {
             std::printf("run %d: open and save changed the file\n", i);
             return 1;
         }
@@ -219,21 +219,21 @@ int main(int argc, char *argv[])
             peakSave.push_back(ps - beforeSave);
         }
     }
-    const double ro = Median(open) / Median(openBase);
-    const double rs = Median(save) / Median(saveBase);
+    const double ro = median(open) / median(openBase);
+    const double rs = median(save) / median(saveBase);
     std::printf("median of %d runs: open %.0f ms vs baseline %.0f ms = %.2fx; save %.0f ms vs "
                 "baseline %.0f ms = %.2fx (target: within 1.25x)\n",
-                runs, Median(open), Median(openBase), ro, Median(save), Median(saveBase), rs);
+                runs, median(open), median(openBase), ro, median(save), median(saveBase), rs);
     std::printf("peak RSS above the process's before each step, medians: open +%.0f MB (baseline "
                 "+%.0f MB), save +%.0f MB; the process peaked at %.0f MB\n",
-                Median(peakOpen), Median(peakOpenBase), Median(peakSave), MemoryMb("VmHWM:"));
-    const double detector = Median(detected) - Median(forced);
+                median(peakOpen), median(peakOpenBase), median(peakSave), memoryMb("VmHWM:"));
+    const double detector = median(detected) - median(forced);
     std::printf("detector: decode %.1f ms with detection vs %.1f ms without = %+.1f ms, %+.1f%% of the "
                 "open (open without it: about %.0f ms; target: at most +5%%)\n",
-                Median(detected), Median(forced), detector, 100.0 * detector / Median(open),
-                Median(open) - detector);
+                median(detected), median(forced), detector, 100.0 * detector / median(open),
+                median(open) - detector);
     std::printf("detector alone (declaration, UTF-8 check, Shift_JIS/EUC-JP score): %.3f ms = %.3f%% "
-                "of the open\n", Median(guesses), 100.0 * Median(guesses) / Median(open));
-    SetPlatform(nullptr);
+                "of the open\n", median(guesses), 100.0 * median(guesses) / median(open));
+    setPlatform(nullptr);
     return ro <= 1.25 && rs <= 1.25 ? 0 : 2;
 }

@@ -180,7 +180,7 @@ void measure(BenchPlatform &platform, const QString &folder, qsizetype megabytes
                 *std::max_element(paced.begin(), paced.end()), pacedCpu, percentile(composing, 50),
                 percentile(composing, 99), percentile(commits, 50), percentile(commits, 99));
     std::fflush(stdout);
-    form.document().SetModified(false);  // no question about the typed keys when the window goes
+    form.document().setModified(false);  // no question about the typed keys when the window goes
 }
 
 } // namespace
@@ -190,7 +190,7 @@ int main(int argc, char **argv)
     BenchApp app(argc, argv);
     QTemporaryDir scratch;
     BenchPlatform platform;
-    SetPlatform(&platform);
+    setPlatform(&platform);
     std::vector<qsizetype> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.push_back(std::max(1, atoi(argv[i])));
@@ -200,6 +200,6 @@ int main(int argc, char **argv)
         measure(platform, scratch.path(), mb, false);
         measure(platform, scratch.path(), mb, true);
     }
-    SetPlatform(nullptr);
+    setPlatform(nullptr);
     return 0;
 }

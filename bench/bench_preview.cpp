@@ -24,7 +24,7 @@
 
 namespace {
 
-QString MegabytePage()
+QString megabytePage()
 {
     QString page = QStringLiteral("<html><head><title>bench</title></head><body>\n");
     int row = 0;
@@ -34,11 +34,11 @@ QString MegabytePage()
 }
 
 // Saves like F5 and shows the file in a plain view, reloading past the cache when it is shown.
-void PlainPreview(frmMain &form, QWebEngineView &web)
+void plainPreview(frmMain &form, QWebEngineView &web)
 {
     DocumentContext c = form.context();
     const SaveResult saved = mdlIO::SaveDocument(c);
-    web.settings()->setDefaultTextEncoding(EncodingLabel(saved.encoding));
+    web.settings()->setDefaultTextEncoding(encodingLabel(saved.encoding));
     const QUrl url = QUrl::fromLocalFile(form.document().FilePath());
     if (web.url() == url)
         web.triggerPageAction(QWebEnginePage::ReloadAndBypassCache);
@@ -46,7 +46,7 @@ void PlainPreview(frmMain &form, QWebEngineView &web)
         web.setUrl(url);
 }
 
-double Median(std::vector<double> v)
+double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -62,9 +62,9 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     frmMain form;
     form.show();
-    form.document().SetFile(dir.filePath(QStringLiteral("bench.html")), QStringLiteral("bench.html"),
+    form.document().setFile(dir.filePath(QStringLiteral("bench.html")), QStringLiteral("bench.html"),
                             TextEncoding::ShiftJis);
-    const QString page = MegabytePage();
+    const QString page = megabytePage();
     txtHTML(form)->SetText(page);
     std::printf("page: %lld UTF-16 characters\n", static_cast<long long>(page.size()));
 
@@ -94,7 +94,7 @@ int main(int argc, char *argv[])
         txtHTML(form)->SetText(i % 2 ? page + QStringLiteral("\n") : page);
         double a = 0, b = 0;
         if (!timed(*Web(form), [&] { form.mnuWeb_Click(); }, a)
-            || !timed(plain, [&] { PlainPreview(form, plain); }, b)) {
+            || !timed(plain, [&] { plainPreview(form, plain); }, b)) {
             std::printf("run %d: load failed or timed out\n", i);
             return 1;
         }
@@ -105,7 +105,7 @@ int main(int argc, char *argv[])
             plainMs.push_back(b);
         }
     }
-    const double mine = Median(sandboxed), before = Median(plainMs);
+    const double mine = median(sandboxed), before = median(plainMs);
     std::printf("F5 -> loadFinished, %zu runs: preview pane median %.1f ms, plain view median "
                 "%.1f ms, ratio %.2f\n", sandboxed.size(), mine, before, mine / before);
     return 0;

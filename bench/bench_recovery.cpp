@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i <= runs; ++i) {  // run 0 warms up and is not counted
         // The keeping runs as in the program: the text copied in slices from the event loop,
         // then written on the worker. Each slice's share of the window's thread is timed.
-        txtHTML(form)->SetSelText(QStringLiteral(" "));  // an edit: there is something to keep
+        txtHTML(form)->setSelText(QStringLiteral(" "));  // an edit: there is something to keep
         double longestSlice = 0, previous = 0;
         QElapsedTimer t, slice;
         bool copied = false;
@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
             longestSlice = std::max(longestSlice, slice.nsecsElapsed() / 1e6);
         }
         previous = t.nsecsElapsed() / 1e6;
-        form.recovery().Flush();
+        form.recovery().flush();
         const double written = t.nsecsElapsed() / 1e6 - previous;
         QObject::disconnect(conn);
         std::printf("run %d: copied in %.1f ms, longest hold of the window %.1f ms; write on the worker "
@@ -56,6 +56,6 @@ int main(int argc, char *argv[])
     std::printf("10 MB document, median of %d: longest hold of the window %.1f ms (target under 16 ms), "
                 "write on the worker %.1f ms\n",
                 runs, window[window.size() / 2], write[write.size() / 2]);
-    form.document().SetModified(false);
+    form.document().setModified(false);
     return window[window.size() / 2] < 16 ? 0 : 2;
 }

@@ -92,7 +92,7 @@ void measure(const char *what, const QString &rtf, bool layout)
     QElapsedTimer timer;
     timer.start();
     QTextDocument doc;
-    ReadRtf(rtf, doc);
+    readRtf(rtf, doc);
     const qint64 ms = std::max<qint64>(1, timer.elapsed());
     const long after = vmHwmKiB();
     std::printf("%s: %.2f MB read in %lld ms, %.1f MB/s; %d blocks, %lld characters shown; "

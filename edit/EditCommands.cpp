@@ -9,73 +9,73 @@
 
 namespace EditCommands {
 
-void Cut(TextBox &pane)
+void cut(TextBox &pane)
 {
     if (pane.SelLength() < 1)
         return;
-    Platform().ClipboardSetText(pane.SelText());
-    pane.SetSelText(QString());
+    platform().clipboardSetText(pane.SelText());
+    pane.setSelText(QString());
 }
 
-void Copy(TextBox &pane)
+void copy(TextBox &pane)
 {
     if (pane.SelLength() < 1)
         return;
     // SelText already gives '\n' line ends; the clipboard layer converts for the platform.
-    Platform().ClipboardSetText(pane.SelText());
+    platform().clipboardSetText(pane.SelText());
 }
 
-void Paste(TextBox &pane)
+void paste(TextBox &pane)
 {
-    const QString text = Platform().ClipboardGetText();
+    const QString text = platform().clipboardGetText();
     // Only the empty text is refused: a lone space or line break is pasted.
     if (text.isEmpty())
         return;
     // Clipboard text from other programs ends lines with CR LF, LF or a lone CR (the same ends
     // a file may have); each becomes one line break of the pane.
-    pane.SetSelText(paneLineBreaks(text));
+    pane.setSelText(paneLineBreaks(text));
 }
 
-void Delete(TextBox &pane)
+void deleteSelection(TextBox &pane)
 {
     if (pane.SelLength() > 0)
-        pane.SetSelText(QString());
+        pane.setSelText(QString());
 }
 
-void SelectAll(TextBox &pane)
+void selectAll(TextBox &pane)
 {
     // A hidden pane (browser priority) must not take the focus: keys would go into a pane
     // the user cannot see. The text is selected all the same.
     if (pane.isVisibleTo(pane.window()))
         pane.setFocus();
-    pane.SetSelStart(0);
-    pane.SetSelLength(pane.textLength());
+    pane.setSelStart(0);
+    pane.setSelLength(pane.textLength());
 }
 
-void Find(TextBox &pane) { FindBar::Of(&pane).Open(FindBar::Mode::Find); }
-void Replace(TextBox &pane) { FindBar::Of(&pane).Open(FindBar::Mode::Replace); }
-void FindNext(TextBox &pane) { FindBar::Of(&pane).FindNext(SearchDirection::Forward); }
-void FindPrevious(TextBox &pane) { FindBar::Of(&pane).FindNext(SearchDirection::Backward); }
+void find(TextBox &pane) { FindBar::of(&pane).open(FindBar::Mode::Find); }
+void replace(TextBox &pane) { FindBar::of(&pane).open(FindBar::Mode::Replace); }
+void findNext(TextBox &pane) { FindBar::of(&pane).findNext(SearchDirection::Forward); }
+void findPrevious(TextBox &pane) { FindBar::of(&pane).findNext(SearchDirection::Backward); }
 
-bool TagColouring()
+bool tagColouring()
 {
-    return EditorSettings::SyntaxColouring();
+    return EditorSettings::syntaxColouring();
 }
 
-void SetTagColouring(TextBox &pane, bool on)
+void setTagColouring(TextBox &pane, bool on)
 {
-    EditorSettings::SetSyntaxColouring(on);
+    EditorSettings::setSyntaxColouring(on);
     pane.setSyntaxColouring(on);
 }
 
-bool TypingAids()
+bool typingAids()
 {
-    return EditorSettings::TypingAids();
+    return EditorSettings::typingAids();
 }
 
-void SetTypingAids(TextBox &pane, bool on)
+void setTypingAids(TextBox &pane, bool on)
 {
-    EditorSettings::SetTypingAids(on);
+    EditorSettings::setTypingAids(on);
     TagAssist::of(pane).setEnabled(on);
 }
 

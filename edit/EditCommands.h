@@ -4,25 +4,25 @@
 class TextBox;
 
 namespace EditCommands {
-void Cut(TextBox &pane);
-void Copy(TextBox &pane);
-void Paste(TextBox &pane);
-void Delete(TextBox &pane);
+void cut(TextBox &pane);
+void copy(TextBox &pane);
+void paste(TextBox &pane);
+void deleteSelection(TextBox &pane);
 // Selects the whole text; a visible pane takes the focus.
-void SelectAll(TextBox &pane);
+void selectAll(TextBox &pane);
 
 // Find and replace, through the bar above the pane: open it (with the selection as the text to
 // find), or find the next or previous match of what it holds.
-void Find(TextBox &pane);
-void Replace(TextBox &pane);
-void FindNext(TextBox &pane);
-void FindPrevious(TextBox &pane);
+void find(TextBox &pane);
+void replace(TextBox &pane);
+void findNext(TextBox &pane);
+void findPrevious(TextBox &pane);
 
 // Tags in colour, as the user last chose (on unless turned off); the choice is remembered.
-bool TagColouring();
-void SetTagColouring(TextBox &pane, bool on);
+bool tagColouring();
+void setTagColouring(TextBox &pane, bool on);
 
 // Closing tags and completion while typing, as the user last chose; remembered the same way.
-bool TypingAids();
-void SetTypingAids(TextBox &pane, bool on);
+bool typingAids();
+void setTypingAids(TextBox &pane, bool on);
 }

@@ -17,22 +17,22 @@ QString storePath()
 
 namespace EditorSettings {
 
-bool SyntaxColouring()
+bool syntaxColouring()
 {
     return QSettings(storePath(), QSettings::IniFormat).value(ColouringKey, true).toBool();
 }
 
-void SetSyntaxColouring(bool on)
+void setSyntaxColouring(bool on)
 {
     QSettings(storePath(), QSettings::IniFormat).setValue(ColouringKey, on);
 }
 
-bool TypingAids()
+bool typingAids()
 {
     return QSettings(storePath(), QSettings::IniFormat).value(AidsKey, true).toBool();
 }
 
-void SetTypingAids(bool on)
+void setTypingAids(bool on)
 {
     QSettings(storePath(), QSettings::IniFormat).setValue(AidsKey, on);
 }

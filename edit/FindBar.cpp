@@ -17,7 +17,7 @@ namespace {
 constexpr qsizetype LargeText = 2'000'000;
 }
 
-FindBar &FindBar::Of(TextBox *box)
+FindBar &FindBar::of(TextBox *box)
 {
     if (auto *bar = box->findChild<FindBar *>(QString(), Qt::FindDirectChildrenOnly))
         return *bar;
@@ -80,17 +80,17 @@ FindBar::FindBar(TextBox *box) : QWidget(box), box_(box)
     grid->addLayout(options, 2, 0, 1, 5);
     grid->setColumnStretch(1, 1);
 
-    connect(next, &QToolButton::clicked, this, [this] { FindNext(SearchDirection::Forward); });
-    connect(previous, &QToolButton::clicked, this, [this] { FindNext(SearchDirection::Backward); });
-    connect(replace, &QToolButton::clicked, this, &FindBar::ReplaceCurrent);
-    connect(replaceAll, &QToolButton::clicked, this, &FindBar::ReplaceAll);
-    connect(close, &QToolButton::clicked, this, &FindBar::Close);
+    connect(next, &QToolButton::clicked, this, [this] { findNext(SearchDirection::Forward); });
+    connect(previous, &QToolButton::clicked, this, [this] { findNext(SearchDirection::Backward); });
+    connect(replace, &QToolButton::clicked, this, &FindBar::replaceCurrent);
+    connect(replaceAll, &QToolButton::clicked, this, &FindBar::replaceAll);
+    connect(close, &QToolButton::clicked, this, &FindBar::closeBar);
     connect(findEdit_, &QLineEdit::textEdited, this, [this] { setNotice(QString()); });
     connect(box_, &TextBox::Change, this, [this] {
         textValid_ = false;
         text_.clear();  // a big document's copy is not kept beside it
     });
-    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &FindBar::Close);
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &FindBar::closeBar);
     esc->setContext(Qt::WidgetWithChildrenShortcut);
     findEdit_->installEventFilter(this);
     replaceEdit_->installEventFilter(this);
@@ -116,7 +116,7 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress && (watched == findEdit_ || watched == replaceEdit_)) {
         auto *ke = static_cast<QKeyEvent *>(event);
         if (ke->key() == Qt::Key_Escape) {
-            Close();
+            closeBar();
             return true;
         }
         // Tab moves between the bar's texts (nothing else in it takes the focus). Let through,
@@ -129,9 +129,9 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
         }
         if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
             if (watched == replaceEdit_)
-                ReplaceCurrent();
+                replaceCurrent();
             else
-                FindNext(ke->modifiers() & Qt::ShiftModifier ? SearchDirection::Backward
+                findNext(ke->modifiers() & Qt::ShiftModifier ? SearchDirection::Backward
                                                              : SearchDirection::Forward);
             return true;
         }
@@ -139,7 +139,7 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void FindBar::Open(Mode mode)
+void FindBar::open(Mode mode)
 {
     const QString selected = box_->SelText();
     if (!selected.isEmpty() && !selected.contains(QLatin1Char('\n')))
@@ -152,14 +152,14 @@ void FindBar::Open(Mode mode)
     findEdit_->selectAll();
 }
 
-void FindBar::Close()
+void FindBar::closeBar()
 {
     hide();
     box_->setTopPanel(this);
     box_->setFocus();
 }
 
-QString FindBar::Notice() const
+QString FindBar::notice() const
 {
     return notice_->text();
 }
@@ -183,22 +183,22 @@ const QString &FindBar::paneText()
     return text_;
 }
 
-bool FindBar::FindNext(SearchDirection direction)
+bool FindBar::findNext(SearchDirection direction)
 {
     const QString needle = findEdit_->text();
     if (needle.isEmpty()) {
-        Open(replaceRow_->isVisible() ? Mode::Replace : Mode::Find);
+        open(replaceRow_->isVisible() ? Mode::Replace : Mode::Find);
         return false;
     }
     const int selStart = box_->SelStart();
-    const SearchHit hit = FindInText(paneText(), needle, selStart, selStart + box_->SelLength(), direction,
+    const SearchHit hit = findInText(paneText(), needle, selStart, selStart + box_->SelLength(), direction,
                                      caseSensitivity());
     if (!hit.found()) {
         setNotice(QStringLiteral("「%1」は見つかりません。").arg(needle));
         return false;
     }
-    box_->SetSelStart(int(hit.start));
-    box_->SetSelLength(int(needle.size()));
+    box_->setSelStart(int(hit.start));
+    box_->setSelLength(int(needle.size()));
     if (hit.wrapped)
         setNotice(direction == SearchDirection::Forward ? QStringLiteral("末尾まで検索したので、先頭から検索しました。")
                                                         : QStringLiteral("先頭まで検索したので、末尾から検索しました。"));
@@ -207,18 +207,18 @@ bool FindBar::FindNext(SearchDirection direction)
     return true;
 }
 
-void FindBar::ReplaceCurrent()
+void FindBar::replaceCurrent()
 {
     const QString needle = findEdit_->text();
     if (needle.isEmpty())
         return;
     // The selection is replaced only when it is a match; otherwise this first finds one.
     if (box_->SelText().compare(needle, caseSensitivity()) == 0)
-        box_->SetSelText(replaceEdit_->text());
-    FindNext(SearchDirection::Forward);
+        box_->setSelText(replaceEdit_->text());
+    findNext(SearchDirection::Forward);
 }
 
-qsizetype FindBar::ReplaceAll()
+qsizetype FindBar::replaceAll()
 {
     const QString needle = findEdit_->text();
     if (needle.isEmpty())
@@ -229,7 +229,7 @@ qsizetype FindBar::ReplaceAll()
         QApplication::setOverrideCursor(Qt::WaitCursor);
         notice_->repaint();
     }
-    const ReplaceAllResult r = ReplaceAllInText(paneText(), needle, replaceEdit_->text(), caseSensitivity());
+    const ReplaceAllResult r = replaceAllInText(paneText(), needle, replaceEdit_->text(), caseSensitivity());
     if (r.count > 0)
         box_->replaceRange(int(r.spanStart), int(r.spanEnd), r.replacement);
     if (large)

@@ -17,19 +17,19 @@ public:
     enum class Mode { Find, Replace };
 
     // The bar of this pane, made on first use.
-    static FindBar &Of(TextBox *box);
+    static FindBar &of(TextBox *box);
 
     // Shows the bar, with the pane's selection (when it is on one line) as the text to find.
-    void Open(Mode mode);
-    void Close();  // hides it and gives the focus back to the pane
-    bool FindNext(SearchDirection direction = SearchDirection::Forward);
-    void ReplaceCurrent();
-    qsizetype ReplaceAll();
+    void open(Mode mode);
+    void closeBar();  // hides it and gives the focus back to the pane
+    bool findNext(SearchDirection direction = SearchDirection::Forward);
+    void replaceCurrent();
+    qsizetype replaceAll();
 
-    QLineEdit *FindEdit() const { return findEdit_; }
-    QLineEdit *ReplaceEdit() const { return replaceEdit_; }
-    QCheckBox *CaseOption() const { return matchCase_; }
-    QString Notice() const;
+    QLineEdit *findEdit() const { return findEdit_; }
+    QLineEdit *replaceEdit() const { return replaceEdit_; }
+    QCheckBox *caseOption() const { return matchCase_; }
+    QString notice() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -184,7 +184,7 @@ void HtmlHighlighter::contentsChanged(int from, int removed, int added)
         && first.length() <= LongLineLength && first.layout()) {
         const int before = scannerState(first.userState());
         QList<HtmlSpan> spans;
-        const int end = ScanHtmlLine(first.text(), stateBefore(first), &spans);
+        const int end = scanHtmlLine(first.text(), stateBefore(first), &spans);
         QList<QTextLayout::FormatRange> ranges;
         for (const HtmlSpan &span : spans)
             if (tagColouring_ || span.role == HtmlRole::HiddenCharacter)
@@ -209,7 +209,7 @@ void HtmlHighlighter::refresh(QTextBlock block, int lastBlockNumber)
         const int before = block.userState();
         if (block.length() > LongLineLength) {
             // Read for its state only, without the base class's per-character format list.
-            const int state = ScanHtmlLine(block.text(), stateBefore(block), nullptr);
+            const int state = scanHtmlLine(block.text(), stateBefore(block), nullptr);
             if (block.layout() && !block.layout()->formats().isEmpty()) {
                 block.layout()->clearFormats();  // colours it had while it was short
                 document()->markContentsDirty(block.position(), block.length());
@@ -238,7 +238,7 @@ int HtmlHighlighter::stateBefore(const QTextBlock &block)
         b = b.previous();
     int state = b.previous().isValid() ? scannerState(b.previous().userState()) : HtmlState::Text;
     for (; b.isValid() && b != block; b = b.next()) {
-        state = ScanHtmlLine(b.text(), state, nullptr);
+        state = scanHtmlLine(b.text(), state, nullptr);
         b.setUserState(state);
     }
     return state;
@@ -258,11 +258,11 @@ void HtmlHighlighter::highlightBlock(const QString &text)
     }
     const int start = stateBefore(block);
     if (number < first_) {
-        setCurrentBlockState(ScanHtmlLine(text, start, nullptr));
+        setCurrentBlockState(scanHtmlLine(text, start, nullptr));
         return;
     }
     QList<HtmlSpan> spans;
-    const int end = ScanHtmlLine(text, start, &spans);
+    const int end = scanHtmlLine(text, start, &spans);
     for (const HtmlSpan &span : spans) {
         if (!tagColouring_ && span.role != HtmlRole::HiddenCharacter)
             continue;

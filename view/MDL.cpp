@@ -5,7 +5,7 @@
 
 namespace MDL {
 
-qint16 SplitPosition(int clientWidth)
+qint16 splitPosition(int clientWidth)
 {
     const int w = std::clamp(clientWidth, 0, 65534);
     int half = w / 2;
@@ -17,13 +17,13 @@ qint16 SplitPosition(int clientWidth)
 namespace {
 
 // A minimised window keeps its panes (and the mode) as they were; restoring lays them out anew.
-bool Minimised(const Panes &panes)
+bool minimised(const Panes &panes)
 {
     return panes.window.windowState().testFlag(Qt::WindowMinimized);
 }
 
 // A client area lower than the toolbar strip leaves the panes no height rather than a negative one.
-int PaneHeight(const Panes &panes)
+int paneHeight(const Panes &panes)
 {
     return std::max(0, panes.client.height() - PaneTop);
 }
@@ -32,10 +32,10 @@ int PaneHeight(const Panes &panes)
 
 void ApplyNormalLayout(const Panes &panes, ViewMode &mode)
 {
-    if (Minimised(panes))
+    if (minimised(panes))
         return;
-    const int half = SplitPosition(panes.client.width());
-    const int height = PaneHeight(panes);
+    const int half = splitPosition(panes.client.width());
+    const int height = paneHeight(panes);
     panes.text.setGeometry(0, PaneTop, half, height);
     panes.text.setVisible(true);
     if (mode == ViewMode::BrowserPriority)  // typing goes to the text again
@@ -47,9 +47,9 @@ void ApplyNormalLayout(const Panes &panes, ViewMode &mode)
 
 void ApplyTextLayout(const Panes &panes, ViewMode &mode)
 {
-    if (Minimised(panes))
+    if (minimised(panes))
         return;
-    panes.text.setGeometry(0, PaneTop, panes.client.width(), PaneHeight(panes));
+    panes.text.setGeometry(0, PaneTop, panes.client.width(), paneHeight(panes));
     panes.web.setVisible(false);
     panes.text.setVisible(true);
     if (mode == ViewMode::BrowserPriority)  // typing goes to the text again
@@ -59,9 +59,9 @@ void ApplyTextLayout(const Panes &panes, ViewMode &mode)
 
 void ApplyBrowserLayout(const Panes &panes, ViewMode &mode)
 {
-    if (Minimised(panes))
+    if (minimised(panes))
         return;
-    panes.web.setGeometry(0, PaneTop, panes.client.width(), PaneHeight(panes));
+    panes.web.setGeometry(0, PaneTop, panes.client.width(), paneHeight(panes));
     // Typing must not go on into a pane the user cannot see.
     if (panes.text.hasFocus())
         panes.web.setFocus();
@@ -70,7 +70,7 @@ void ApplyBrowserLayout(const Panes &panes, ViewMode &mode)
     mode = ViewMode::BrowserPriority;
 }
 
-void ApplyCurrentLayout(const Panes &panes, ViewMode &mode)
+void applyCurrentLayout(const Panes &panes, ViewMode &mode)
 {
     switch (mode) {
     case ViewMode::Normal: ApplyNormalLayout(panes, mode); break;

@@ -24,9 +24,9 @@ void ApplyNormalLayout(const Panes &panes, ViewMode &mode);
 void ApplyTextLayout(const Panes &panes, ViewMode &mode);
 void ApplyBrowserLayout(const Panes &panes, ViewMode &mode);
 // The current mode again, after a change of the window's size.
-void ApplyCurrentLayout(const Panes &panes, ViewMode &mode);
+void applyCurrentLayout(const Panes &panes, ViewMode &mode);
 
 // Half of a client width, exact halves going to the even neighbour (801 -> 400, 803 -> 402).
 // Widths outside 0..65534 are clamped so the result always fits a 16-bit split position.
-qint16 SplitPosition(int clientWidth);
+qint16 splitPosition(int clientWidth);
 }

@@ -21,7 +21,7 @@
 
 namespace Preview {
 
-QString ShortToolTip(const QString &tip)
+QString shortToolTip(const QString &tip)
 {
     // The engine wraps plain text so; anything else it passes on as it came, which Qt would
     // show as rich text. A title is plain text either way.
@@ -108,7 +108,7 @@ void PreviewView::whenResponsive(std::function<void()> then)
     });
 }
 
-void PreviewView::ShowStoredFile(const QString &path, const QString &encoding)
+void PreviewView::showStoredFile(const QString &path, const QString &encoding)
 {
     if (path.isEmpty())
         return;
@@ -120,7 +120,7 @@ void PreviewView::ShowStoredFile(const QString &path, const QString &encoding)
     const auto load = [this, url] {
         if (!encoding_.isEmpty())
             settings()->setDefaultTextEncoding(encoding_);
-        sandboxPage().BeginUserLoad();
+        sandboxPage().beginUserLoad();
         // Navigating to the page already shown may keep the old document; the file has just
         // been rewritten, so read it (and its pictures and style sheets) afresh.
         if (this->url() == url)
@@ -163,7 +163,7 @@ void PreviewView::againIfLeavingHangs(std::function<void()> load)
 void PreviewView::userLoad(QWebEnginePage::WebAction action)
 {
     whenResponsive([this, action] {
-        sandboxPage().BeginUserLoad();
+        sandboxPage().beginUserLoad();
         triggerPageAction(action);
     });
 }
@@ -179,7 +179,7 @@ void PreviewView::contextMenuEvent(QContextMenuEvent *event)
     add(QStringLiteral("再読み込み"), !url().isEmpty(), [this] { userLoad(QWebEnginePage::Reload); });
     menu.addSeparator();
     // The selected text, taken from outside the page: the page's own copy handlers never run.
-    add(QStringLiteral("コピー"), hasSelection(), [this] { Platform().ClipboardSetText(selectedText()); });
+    add(QStringLiteral("コピー"), hasSelection(), [this] { platform().clipboardSetText(selectedText()); });
     add(QStringLiteral("全て選択"), !url().isEmpty(),
         [this] { triggerPageAction(QWebEnginePage::SelectAll); });
     menu.exec(event->globalPos());
@@ -190,7 +190,7 @@ bool PreviewView::event(QEvent *event)
     // The engine sets the page's title text as this view's tooltip (up to a megabyte of it,
     // which takes seconds to lay out): keep a short plain-text version instead.
     if (event->type() == QEvent::ToolTipChange && !toolTip().isEmpty()) {
-        const QString shortTip = ShortToolTip(toolTip());
+        const QString shortTip = shortToolTip(toolTip());
         if (shortTip != toolTip()) {
             setToolTip(shortTip);
             return true;
@@ -211,11 +211,11 @@ bool PreviewView::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonDblClick:
     case QEvent::KeyPress:
         if (inPane())
-            current_->NoteInputStarted();
+            current_->noteInputStarted();
         break;
     case QEvent::MouseButtonRelease:
         if (inPane() && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-            current_->NoteClick();
+            current_->noteClick();
         break;
     default:
         break;
@@ -223,13 +223,13 @@ bool PreviewView::eventFilter(QObject *watched, QEvent *event)
     return QWebEngineView::eventFilter(watched, event);
 }
 
-void ShowStoredFile(QWebEngineView &web, const QString &path, const QString &encoding)
+void showStoredFile(QWebEngineView &web, const QString &path, const QString &encoding)
 {
     // Only the sandboxed pane may show a stored page.
     if (auto *preview = qobject_cast<PreviewView *>(&web))
-        preview->ShowStoredFile(path, encoding);
+        preview->showStoredFile(path, encoding);
     else
-        qWarning("Preview::ShowStoredFile: not a preview pane");
+        qWarning("Preview::showStoredFile: not a preview pane");
 }
 
 }

@@ -13,8 +13,8 @@ class PreviewView : public QWebEngineView {
 public:
     explicit PreviewView(QWidget *parent = nullptr);
 
-    // See Preview::ShowStoredFile below.
-    void ShowStoredFile(const QString &path, const QString &encoding);
+    // See Preview::showStoredFile below.
+    void showStoredFile(const QString &path, const QString &encoding);
     SandboxPage &sandboxPage() const;
 
     // How long the page may take to answer before it counts as hung and is replaced.
@@ -48,11 +48,11 @@ private:
 
 // A page's tooltip as the view shows it: plain text, at most LongestToolTip characters and an
 // ellipsis. Applying it twice changes nothing more.
-QString ShortToolTip(const QString &tip);
+QString shortToolTip(const QString &tip);
 
 // Loads the file at path into web, always as it is on disk now (a second load of the same file
 // bypasses every cache). encoding ("shift_jis", "utf-8") is what the file was written in: the
 // page is read in it unless the page declares its own charset. An empty path loads nothing.
 // web must be a PreviewView (the main window's pane).
-void ShowStoredFile(QWebEngineView &web, const QString &path, const QString &encoding);
+void showStoredFile(QWebEngineView &web, const QString &path, const QString &encoding);
 }

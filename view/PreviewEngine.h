@@ -11,7 +11,7 @@ public:
     virtual ~PreviewEngine() = default;
     // A sandboxed view, a child of parent.
     virtual QWidget *createView(QWidget *parent) = 0;
-    // Shows the stored file at path in a view createView made (see Preview::ShowStoredFile).
+    // Shows the stored file at path in a view createView made (see Preview::showStoredFile).
     virtual void showStoredFile(QWidget &view, const QString &path, const QString &encoding) = 0;
 };
 

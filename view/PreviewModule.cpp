@@ -17,7 +17,7 @@ public:
     QWidget *createView(QWidget *parent) override { return new Preview::PreviewView(parent); }
     void showStoredFile(QWidget &view, const QString &path, const QString &encoding) override
     {
-        Preview::ShowStoredFile(static_cast<QWebEngineView &>(view), path, encoding);
+        Preview::showStoredFile(static_cast<QWebEngineView &>(view), path, encoding);
     }
 };
 

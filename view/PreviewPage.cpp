@@ -24,14 +24,14 @@ constexpr qint64 LargestSourceSearched = 64 << 20;
 
 // Characters that end an address written in a page: quotes, white space, markup, a closing
 // parenthesis of url(...).
-bool EndsAddress(char c)
+bool endsAddress(char c)
 {
     return static_cast<unsigned char>(c) <= ' ' || c == '"' || c == '\'' || c == '<' || c == '>'
         || c == ')' || c == '`';
 }
 
 // The page's stored bytes, UTF-16 ones as UTF-8, so that an address is searched as ASCII.
-QByteArray StoredSource(const QUrl &address)
+QByteArray storedSource(const QUrl &address)
 {
     QFile file(FileOf(address));
     if (file.size() > LargestSourceSearched || !file.open(QIODevice::ReadOnly))
@@ -45,7 +45,7 @@ QByteArray StoredSource(const QUrl &address)
 }
 
 // The whole address, broken into lines the message box can show.
-QString InLines(const QString &address)
+QString inLines(const QString &address)
 {
     QString lines;
     for (qsizetype at = 0; at < address.size(); at += 80)
@@ -53,13 +53,13 @@ QString InLines(const QString &address)
     return lines;
 }
 
-QString FromPage(const QString &msg)
+QString fromPage(const QString &msg)
 {
     return QStringLiteral("プレビュー中のページからのメッセージ:\n\n%1").arg(msg);
 }
 
 // The engine asks "leave this page?" through the confirm hook with its own (English) text.
-bool IsLeaveQuestion(const QString &msg)
+bool isLeaveQuestion(const QString &msg)
 {
     return msg == QCoreApplication::translate(
                "QWebEnginePage",
@@ -86,18 +86,18 @@ SandboxPage::SandboxPage(QWidget *dialogParent, QObject *parent)
             [](QWebEngineFullScreenRequest request) { request.reject(); });
 }
 
-void SandboxPage::BeginUserLoad()
+void SandboxPage::beginUserLoad()
 {
     dialogsLeft_ = DialogsPerLoad;
     clickPending_ = false;
 }
 
-void SandboxPage::NoteInputStarted()
+void SandboxPage::noteInputStarted()
 {
     clickPending_ = false;
 }
 
-void SandboxPage::NoteClick()
+void SandboxPage::noteClick()
 {
     clickPending_ = true;
 }
@@ -123,7 +123,7 @@ bool SandboxPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
     if (!FileOf(url).isEmpty()) {
         // A page the user chose to go to; the ones scripts reach on their own do not count.
         if (clicked)
-            BeginUserLoad();
+            beginUserLoad();
         return true;
     }
     if (scheme == u"http" || scheme == u"https") {
@@ -139,8 +139,8 @@ bool SandboxPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
 
 void SandboxPage::offerToBrowser(const QUrl &url, bool clicked)
 {
-    if (clicked && SourceHasAddress(StoredSource(this->url()), url)) {
-        Platform().OpenInBrowser(url);
+    if (clicked && sourceHasAddress(storedSource(this->url()), url)) {
+        platform().openInBrowser(url);
         return;
     }
     // One question at a time; a page asks without a click only within its dialogs.
@@ -151,19 +151,19 @@ void SandboxPage::offerToBrowser(const QUrl &url, bool clicked)
     QTimer::singleShot(0, this, [this, url] {
         const QString prompt = QStringLiteral("プレビュー中のページが次のアドレスを開こうとしています。\n\n%1\n"
                                               "ブラウザーで開きますか？")
-                                   .arg(InLines(QString::fromLatin1(url.toEncoded())));
+                                   .arg(inLines(QString::fromLatin1(url.toEncoded())));
         QPointer<SandboxPage> self(this);
-        const MsgAnswer answer = Platform().MsgBox(dialogParent_, prompt,
+        const MsgAnswer answer = platform().MsgBox(dialogParent_, prompt,
                                                    MsgStyle{MsgButtons::YesNo, MsgIcon::Question, true}, DialogTitle);
         if (!self)
             return;
         asking_ = false;
         if (answer == MsgAnswer::Yes)
-            Platform().OpenInBrowser(url);
+            platform().openInBrowser(url);
     });
 }
 
-bool SourceHasAddress(const QByteArray &source, const QUrl &address)
+bool sourceHasAddress(const QByteArray &source, const QUrl &address)
 {
     QByteArrayList written{address.toEncoded(), address.toString().toUtf8()};
     // The engine adds the slash of an empty path: "http://example.com" leads to ".../".
@@ -175,7 +175,7 @@ bool SourceHasAddress(const QByteArray &source, const QUrl &address)
     for (const QByteArray &text : written) {
         for (qsizetype at = source.indexOf(text); at >= 0; at = source.indexOf(text, at + 1)) {
             const qsizetype end = at + text.size();
-            if (end == source.size() || EndsAddress(source.at(end)))
+            if (end == source.size() || endsAddress(source.at(end)))
                 return true;
         }
     }
@@ -195,18 +195,18 @@ QStringList SandboxPage::chooseFiles(FileSelectionMode, const QStringList &, con
 void SandboxPage::javaScriptAlert(const QUrl &, const QString &msg)
 {
     if (takeDialog())
-        Platform().MsgBox(dialogParent_, FromPage(msg), MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, DialogTitle);
+        platform().MsgBox(dialogParent_, fromPage(msg), MsgStyle{MsgButtons::OK, MsgIcon::Exclamation}, DialogTitle);
 }
 
 bool SandboxPage::javaScriptConfirm(const QUrl &, const QString &msg)
 {
-    const bool leaving = IsLeaveQuestion(msg);
+    const bool leaving = isLeaveQuestion(msg);
     if (!takeDialog())
         return leaving;  // a page past its dialogs cannot keep the user on it
     const QString prompt = leaving
         ? QStringLiteral("このページから移動しますか？\n行った変更が保存されない可能性があります。")
-        : FromPage(msg);
-    return Platform().MsgBox(dialogParent_, prompt, MsgStyle{MsgButtons::OKCancel, MsgIcon::Question}, DialogTitle) == MsgAnswer::OK;
+        : fromPage(msg);
+    return platform().MsgBox(dialogParent_, prompt, MsgStyle{MsgButtons::OKCancel, MsgIcon::Question}, DialogTitle) == MsgAnswer::OK;
 }
 
 bool SandboxPage::javaScriptPrompt(const QUrl &, const QString &msg, const QString &defaultValue,
@@ -215,7 +215,7 @@ bool SandboxPage::javaScriptPrompt(const QUrl &, const QString &msg, const QStri
     if (!takeDialog())
         return false;
     const std::optional<QString> answer =
-        Platform().InputBox(dialogParent_, FromPage(msg), DialogTitle, defaultValue);
+        platform().InputBox(dialogParent_, fromPage(msg), DialogTitle, defaultValue);
     if (answer && result)
         *result = *answer;
     return answer.has_value();

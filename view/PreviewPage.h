@@ -19,12 +19,12 @@ public:
     explicit SandboxPage(QWidget *dialogParent, QObject *parent = nullptr);
 
     // A load the user started (F5, the context menu): the page gets its dialogs afresh.
-    void BeginUserLoad();
+    void beginUserLoad();
     // The user pressed a mouse button or a key in the page: any earlier click is spent.
-    void NoteInputStarted();
+    void noteInputStarted();
     // The user let go of the left mouse button in the page: the link under the pointer, if
     // any, is the one address the next navigation may open without asking.
-    void NoteClick();
+    void noteClick();
 
     // Dialogs a page load may show before the rest are answered without asking.
     static constexpr int DialogsPerLoad = 2;
@@ -55,7 +55,7 @@ private:
 
 // Whether source (a page's stored bytes) writes address out in full, as an attribute value or
 // text of its own: not merely as the start of a longer address.
-bool SourceHasAddress(const QByteArray &source, const QUrl &address);
+bool sourceHasAddress(const QByteArray &source, const QUrl &address);
 
 // Addresses longer than this are refused rather than put to the user, who could not check them.
 inline constexpr int LongestAddressAsked = 2000;

@@ -64,7 +64,7 @@ QWidget *PreviewPane::view()
     if (!engine_) {
         failed_ = true;
         qWarning("preview module: %s", qPrintable(error));
-        Platform().MsgBox(window(), QStringLiteral("プレビューの部品を読み込めませんでした。\n%1").arg(error),
+        platform().MsgBox(window(), QStringLiteral("プレビューの部品を読み込めませんでした。\n%1").arg(error),
                           MsgStyle{MsgButtons::OK, MsgIcon::Critical}, QStringLiteral("Tavro"));
         return nullptr;
     }

@@ -16,7 +16,7 @@ public:
     // The sandboxed view (a QWebEngineView), made and the engine started on the first call;
     // null when the preview module cannot be loaded (the user has been told).
     QWidget *view();
-    // Shows the stored file at path (see Preview::ShowStoredFile), starting the engine first.
+    // Shows the stored file at path (see Preview::showStoredFile), starting the engine first.
     void showStoredFile(const QString &path, const QString &encoding);
 
 private:

@@ -5,12 +5,12 @@
 
 namespace ViewCommands {
 
-PreviewPane *CreatePreviewPane(QWidget *parent)
+PreviewPane *createPreviewPane(QWidget *parent)
 {
     return new PreviewPane(parent);
 }
 
-void Preview(const Document &doc, PreviewPane &web,
+void preview(const Document &doc, PreviewPane &web,
              const std::function<std::optional<TextEncoding>()> &save)
 {
     const std::optional<TextEncoding> written = save();
@@ -18,10 +18,10 @@ void Preview(const Document &doc, PreviewPane &web,
     // one being edited (an earlier file, or nothing at all): leave the pane as it is.
     if (!written)
         return;
-    web.showStoredFile(doc.FilePath(), EncodingLabel(*written));
+    web.showStoredFile(doc.FilePath(), encodingLabel(*written));
 }
 
-void BrowserPriority(const MDL::Panes &panes, ViewMode &mode, PreviewPane &web)
+void browserPriority(const MDL::Panes &panes, ViewMode &mode, PreviewPane &web)
 {
     web.view();
     MDL::ApplyBrowserLayout(panes, mode);

@@ -12,11 +12,11 @@ class Document;
 
 namespace ViewCommands {
 // The preview pane, white until a page is first to be shown.
-PreviewPane *CreatePreviewPane(QWidget *parent);
+PreviewPane *createPreviewPane(QWidget *parent);
 // Saves the document with save, which gives the encoding of the file it wrote (nothing when it
 // wrote none), then shows the freshly written file in web.
-void Preview(const Document &doc, PreviewPane &web,
+void preview(const Document &doc, PreviewPane &web,
              const std::function<std::optional<TextEncoding>()> &save);
 // The preview alone: the user means to look at pages, so the engine starts now.
-void BrowserPriority(const MDL::Panes &panes, ViewMode &mode, PreviewPane &web);
+void browserPriority(const MDL::Panes &panes, ViewMode &mode, PreviewPane &web);
 }

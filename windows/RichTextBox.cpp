@@ -18,7 +18,7 @@ QString RichTextBox::TextRTF() const
 void RichTextBox::setTextRTF(const QString &rtf)
 {
     rtf_ = rtf;
-    ReadRtf(rtf, *document());
+    readRtf(rtf, *document());
     moveCursor(QTextCursor::Start);
     ensureCursorVisible();
 }

@@ -7,7 +7,7 @@
 #include <QListWidget>
 
 namespace {
-void ShowSecondary(QWidget &window)
+void showSecondary(QWidget &window)
 {
     if (window.isVisible())
         window.raise();
@@ -18,13 +18,13 @@ void ShowSecondary(QWidget &window)
 }
 
 namespace WindowCommands {
-void ShowColorPicker() { ShowSecondary(ColorForm()); }
-void ShowTagHelp() { ::ShowTagHelp(); }
-void ShowTagHelp(int entry)
+void showColorPicker() { showSecondary(colorForm()); }
+void showTagHelp() { ::showTagHelp(); }
+void showTagHelp(int entry)
 {
-    frmHelp *help = ::ShowTagHelp();
+    frmHelp *help = ::showTagHelp();
     if (entry >= 0 && entry < help->List->count())
         help->List->setCurrentRow(entry);  // shows the entry's file
 }
-void ShowVersion() { ShowSecondary(AboutForm()); }
+void showVersion() { showSecondary(aboutForm()); }
 }

@@ -14,9 +14,9 @@ namespace {
 
 SingleWindow<frmAbout> g_about;
 
-QLabel *MakeLabel(QWidget *parent, const char *name, const QString &text, const QRect &r)
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QRect &r)
 {
-    QFont font = DesignFont(9.75);
+    QFont font = designFont(9.75);
     font.setWeight(QFont::Normal);
     auto *label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -39,21 +39,21 @@ frmAbout::frmAbout(QWidget *parent)
     setWindowTitle(QStringLiteral("バージョン情報"));
     const QPixmap icon(QStringLiteral(":/icons/tavro.png"));
     setWindowIcon(QIcon(icon));
-    setFixedSize(TwipsToPixels(3660), TwipsToPixels(1260));
+    setFixedSize(twipsToPixels(3660), twipsToPixels(1260));
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(TwipsRect(120, 120, 480, 480));
+    Image1->setGeometry(twipsRect(120, 120, 480, 480));
     Image1->setPixmap(icon);
 
-    Label1 = MakeLabel(this, "Label1", QStringLiteral("(C) 2026 Tavro"), TwipsRect(840, 720, 1545, 195));
-    Label2 = MakeLabel(this, "Label2", AppTitle, TwipsRect(840, 240, 510, 195));
-    Label3 = MakeLabel(this, "Label3", QStringLiteral("Version ") + AppVersion,
-                       TwipsRect(840, 480, 1065, 195));
+    Label1 = makeLabel(this, "Label1", QStringLiteral("(C) 2026 Tavro"), twipsRect(840, 720, 1545, 195));
+    Label2 = makeLabel(this, "Label2", AppTitle, twipsRect(840, 240, 510, 195));
+    Label3 = makeLabel(this, "Label3", QStringLiteral("Version ") + AppVersion,
+                       twipsRect(840, 480, 1065, 195));
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(TwipsRect(2880, 720, 615, 375));
+    Command1->setGeometry(twipsRect(2880, 720, 615, 375));
     // Enter presses the button that has the focus; it is not the window's default button,
     // and nothing answers Esc.
     Command1->setAutoDefault(true);
@@ -82,17 +82,17 @@ void frmAbout::Command1_Click()
         window->setFramePosition(where);
 }
 
-frmAbout &AboutForm()
+frmAbout &aboutForm()
 {
     return g_about.get();
 }
 
-frmAbout *AboutFormIfLoaded()
+frmAbout *aboutFormIfLoaded()
 {
     return g_about.ifLoaded();
 }
 
-void UnloadAboutForm()
+void unloadAboutForm()
 {
     g_about.unload();
 }

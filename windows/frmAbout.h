@@ -24,9 +24,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 };
 
-// The one version window. AboutForm() creates it on first use and again after its close box
+// The one version window. aboutForm() creates it on first use and again after its close box
 // destroyed it; "OK" only hides it, so the same window comes back where it was.
-frmAbout &AboutForm();
-frmAbout *AboutFormIfLoaded();
+frmAbout &aboutForm();
+frmAbout *aboutFormIfLoaded();
 // Tests: destroy the window at once.
-void UnloadAboutForm();
+void unloadAboutForm();

@@ -16,16 +16,16 @@ namespace {
 
 SingleWindow<frmColor> g_color;
 
-QFont GothicP18(bool bold)
+QFont gothicP18(bool bold)
 {
-    QFont f = DesignFont(18);
+    QFont f = designFont(18);
     f.setBold(bold);
     return f;
 }
 
-QColor ToQColor(quint32 color)
+QColor toQColor(quint32 color)
 {
-    return QColor(ColorCode::RedOf(color), ColorCode::GreenOf(color), ColorCode::BlueOf(color));
+    return QColor(ColorCode::redOf(color), ColorCode::greenOf(color), ColorCode::blueOf(color));
 }
 
 } // namespace
@@ -39,7 +39,7 @@ frmColor::frmColor(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("カラー表示"));
     setWindowIcon(QIcon());
-    setFixedSize(TwipsToPixels(4905), TwipsToPixels(3360));
+    setFixedSize(twipsToPixels(4905), twipsToPixels(3360));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(pal);
@@ -47,13 +47,13 @@ frmColor::frmColor(QWidget *parent)
 
     lblColor = new QLabel(this);
     lblColor->setObjectName(QStringLiteral("lblColor"));
-    lblColor->setGeometry(TwipsRect(480, 240, 3855, 735));
+    lblColor->setGeometry(twipsRect(480, 240, 3855, 735));
     lblColor->setAutoFillBackground(true);
 
     lblx = new QLabel(QStringLiteral("#000000"), this);
     lblx->setObjectName(QStringLiteral("lblx"));
-    lblx->setGeometry(TwipsRect(1800, 1200, 1260, 360));
-    lblx->setFont(GothicP18(false));
+    lblx->setGeometry(twipsRect(1800, 1200, 1260, 360));
+    lblx->setFont(gothicP18(false));
     lblx->adjustSize();
 
     static constexpr struct {
@@ -68,8 +68,8 @@ frmColor::frmColor(QWidget *parent)
     for (int i = 0; i < 3; ++i) {
         QLabel *label = new QLabel(QString::fromUtf16(parts[i].caption), this);
         label->setObjectName(QStringLiteral("Label3_%1").arg(i));
-        label->setGeometry(TwipsRect(720, parts[i].top, parts[i].labelWidth, 360));
-        label->setFont(GothicP18(true));
+        label->setGeometry(twipsRect(720, parts[i].top, parts[i].labelWidth, 360));
+        label->setFont(gothicP18(true));
         QPalette lp = label->palette();
         lp.setColor(QPalette::WindowText, QColor(parts[i].color));
         label->setPalette(lp);
@@ -78,7 +78,7 @@ frmColor::frmColor(QWidget *parent)
 
         QSlider *slider = new QSlider(Qt::Horizontal, this);
         slider->setObjectName(QStringLiteral("Slider_%1").arg(i));
-        slider->setGeometry(TwipsRect(1200, parts[i].top, 2895, 375));
+        slider->setGeometry(twipsRect(1200, parts[i].top, 2895, 375));
         slider->setRange(0, 255);
         slider->setSingleStep(1);
         slider->setPageStep(5);
@@ -92,7 +92,7 @@ frmColor::frmColor(QWidget *parent)
 
     cmdCopy = new QPushButton(QStringLiteral("コピー"), this);
     cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
-    cmdCopy->setGeometry(TwipsRect(3600, 1320, 735, 255));
+    cmdCopy->setGeometry(twipsRect(3600, 1320, 735, 255));
     connect(cmdCopy, &QPushButton::clicked, this, &frmColor::cmdCopy_Click);
 
     setTabOrder(Slider[0], Slider[1]);
@@ -113,7 +113,7 @@ void frmColor::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-quint32 frmColor::SwatchColor() const
+quint32 frmColor::swatchColor() const
 {
     return swatch_;
 }
@@ -122,7 +122,7 @@ void frmColor::setSwatch(quint32 color)
 {
     swatch_ = color;
     QPalette pal = lblColor->palette();
-    pal.setColor(QPalette::Window, ToQColor(color));
+    pal.setColor(QPalette::Window, toQColor(color));
     lblColor->setPalette(pal);
 }
 
@@ -144,29 +144,29 @@ void frmColor::Slider_Change(qint16 Index)
     default: return;
     }
     setSwatch(ColorCode::RGB(RedValue, GreenValue, BlueValue));
-    RedHex = QString::fromStdString(ColorCode::HexPart(RedValue));
-    GreenHex = QString::fromStdString(ColorCode::HexPart(GreenValue));
-    BlueHex = QString::fromStdString(ColorCode::HexPart(BlueValue));
+    RedHex = QString::fromStdString(ColorCode::hexPart(RedValue));
+    GreenHex = QString::fromStdString(ColorCode::hexPart(GreenValue));
+    BlueHex = QString::fromStdString(ColorCode::hexPart(BlueValue));
     lblx->setText(QLatin1Char('#') + RedHex + GreenHex + BlueHex);
     lblx->adjustSize();
 }
 
 void frmColor::cmdCopy_Click()
 {
-    Platform().ClipboardSetText(lblx->text());
+    platform().clipboardSetText(lblx->text());
 }
 
-frmColor &ColorForm()
+frmColor &colorForm()
 {
     return g_color.get();
 }
 
-frmColor *ColorFormIfLoaded()
+frmColor *colorFormIfLoaded()
 {
     return g_color.ifLoaded();
 }
 
-void UnloadColorForm()
+void unloadColorForm()
 {
     g_color.unload();
 }

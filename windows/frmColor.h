@@ -22,7 +22,7 @@ public:
     QPushButton *cmdCopy = nullptr;
 
     // The swatch's colour as the platform's colour value (red in the lowest byte).
-    quint32 SwatchColor() const;
+    quint32 swatchColor() const;
 
     // Events.
     void Form_Load();
@@ -45,8 +45,8 @@ private:
     quint32 swatch_ = 0;
 };
 
-// The one picker. ColorForm() creates and loads it on first use and again after it was closed.
-frmColor &ColorForm();
-frmColor *ColorFormIfLoaded();
+// The one picker. colorForm() creates and loads it on first use and again after it was closed.
+frmColor &colorForm();
+frmColor *colorFormIfLoaded();
 // Tests: destroy the picker at once.
-void UnloadColorForm();
+void unloadColorForm();

@@ -23,13 +23,13 @@ frmHelp::frmHelp(QWidget *parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Help"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tavro.png")));
-    resize(TwipsToPixels(8850), TwipsToPixels(6990));
+    resize(twipsToPixels(8850), twipsToPixels(6990));
 
     List = new QListWidget(this);
     List->setObjectName(QStringLiteral("List"));
     List->setSelectionMode(QAbstractItemView::SingleSelection);
     List->setSortingEnabled(false);
-    List->setFont(DesignFont(11.25));
+    List->setFont(designFont(11.25));
 
     Web2 = new RichTextBox(this);
     Web2->setObjectName(QStringLiteral("Web2"));
@@ -60,7 +60,7 @@ void frmHelp::Form_Load()
 
 void frmHelp::FillTagList()
 {
-    for (const QString &entry : TagHelpEntries())
+    for (const QString &entry : tagHelpEntries())
         List->addItem(entry);
 }
 
@@ -68,7 +68,7 @@ void frmHelp::ArrangeHelpPanes()
 {
     const int w = width();
     const int h = height();
-    ListWidth = HelpListWidth(w);
+    ListWidth = helpListWidth(w);
     List->setGeometry(0, 0, ListWidth, h);
     Web2->setGeometry(ListWidth, 0, w - ListWidth, h);
 }
@@ -96,7 +96,7 @@ void frmHelp::List_Load(const QString &name)
     HelpText.clear();
     Web2->setTextRTF(QString());  // nothing of the previous file stays, whatever happens next
     // Help files live with the program's data, never in whatever folder is current.
-    const QString path = QDir(HelpFolder()).filePath(name + QStringLiteral(".rtf"));
+    const QString path = QDir(helpFolder()).filePath(name + QStringLiteral(".rtf"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         Web2->setPlainText(QStringLiteral("ヘルプファイル「%1」を開けません。\n%2")
@@ -109,11 +109,11 @@ void frmHelp::List_Load(const QString &name)
                                .arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
-    HelpText = HelpTextFromBytes(bytes);
+    HelpText = helpTextFromBytes(bytes);
     Web2->setTextRTF(HelpText);
 }
 
-frmHelp *ShowTagHelp()
+frmHelp *showTagHelp()
 {
     frmHelp &help = g_help.get();
     help.show();
@@ -122,7 +122,7 @@ frmHelp *ShowTagHelp()
     return &help;
 }
 
-frmHelp *TagHelpIfLoaded()
+frmHelp *tagHelpIfLoaded()
 {
     return g_help.ifLoaded();
 }

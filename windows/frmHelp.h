@@ -30,5 +30,5 @@ private:
 };
 
 // The one tag help window: created on first use, shown modeless; closing it unloads it.
-frmHelp *ShowTagHelp();
-frmHelp *TagHelpIfLoaded();
+frmHelp *showTagHelp();
+frmHelp *tagHelpIfLoaded();

@@ -6,7 +6,7 @@ const QString Document::UntitledName = QStringLiteral("無題");
 
 Document::Document(QObject *parent) : QObject(parent) {}
 
-void Document::SetModified(bool modified)
+void Document::setModified(bool modified)
 {
     const bool changed = modified != modified_;
     modified_ = modified;
@@ -15,7 +15,7 @@ void Document::SetModified(bool modified)
         emit modifiedChanged(modified);
 }
 
-void Document::Restore(const QString &path, const QString &title,
+void Document::restore(const QString &path, const QString &title,
                        std::optional<TextEncoding> encoding, std::optional<FileIdentity> diskIdentity)
 {
     filePath_ = path;
@@ -29,32 +29,32 @@ void Document::Restore(const QString &path, const QString &title,
     announce();
 }
 
-void Document::SetFile(const QString &path, const QString &title, TextEncoding encoding)
+void Document::setFile(const QString &path, const QString &title, TextEncoding encoding)
 {
     filePath_ = path;
     fileTitle_ = title;
     if (encoding_ != encoding)
         spellings_.clear();  // they describe bytes of another encoding
     encoding_ = encoding;
-    diskIdentity_ = IdentityOf(path);
+    diskIdentity_ = identityOf(path);
     declinedIdentity_.reset();
     announce();
 }
 
-bool Document::ChangedOnDisk() const
+bool Document::changedOnDisk() const
 {
-    if (!diskIdentity_ || IsUntitled())
+    if (!diskIdentity_ || isUntitled())
         return false;
-    const std::optional<FileIdentity> now = IdentityOf(filePath_);
+    const std::optional<FileIdentity> now = identityOf(filePath_);
     return now && *now != *diskIdentity_;
 }
 
-bool Document::DiskVersionDeclined() const
+bool Document::diskVersionDeclined() const
 {
-    return declinedIdentity_ && declinedIdentity_ == IdentityOf(filePath_);
+    return declinedIdentity_ && declinedIdentity_ == identityOf(filePath_);
 }
 
-void Document::MakeUntitled()
+void Document::makeUntitled()
 {
     fileTitle_ = UntitledName;
     encoding_.reset();
@@ -66,15 +66,15 @@ void Document::MakeUntitled()
     announce();
 }
 
-void Document::TextChanged(int position, int removed, int added)
+void Document::textChanged(int position, int removed, int added)
 {
     if (!spellings_.empty())
-        ShiftSpellings(spellings_, position, removed, added);
+        shiftSpellings(spellings_, position, removed, added);
     if (!lineEnds_.others.empty())
-        ShiftSpellings(lineEnds_.others, position, removed, added);
+        shiftSpellings(lineEnds_.others, position, removed, added);
 }
 
-QString Document::Caption() const
+QString Document::caption() const
 {
     QString caption = AppTitle + QStringLiteral(" - ") + fileTitle_;
     if (modified_)
@@ -84,5 +84,5 @@ QString Document::Caption() const
 
 void Document::announce()
 {
-    emit captionChanged(Caption());
+    emit captionChanged(caption());
 }

@@ -18,11 +18,11 @@ constexpr char Utf16BeBomBytes[] = "\xFE\xFF";
 // A declaration is looked for in this much of the file: it belongs in the page's head.
 constexpr qsizetype DeclarationWindow = 64 * 1024;
 
-bool IsLineBreak(char16_t c) { return c == u'\n' || c == u'\r'; }
+bool isLineBreak(char16_t c) { return c == u'\n' || c == u'\r'; }
 
 constexpr quint32 kCrLf = 0x0D0A, kLf = 0x0A, kCr = 0x0D;
 
-quint32 CodeOf(LineBreak style)
+quint32 codeOf(LineBreak style)
 {
     switch (style) {
     case LineBreak::Lf: return kLf;
@@ -32,14 +32,14 @@ quint32 CodeOf(LineBreak style)
     return kCrLf;
 }
 
-LineBreak StyleOf(quint32 code)
+LineBreak styleOf(quint32 code)
 {
     return code == kLf ? LineBreak::Lf : code == kCr ? LineBreak::Cr : LineBreak::CrLf;
 }
 
 // Replaces every CR LF, lone CR and lone LF by '\n' in place; moves the marks, which index
 // the text before, to the same characters after. Returns how the breaks were spelled.
-LineEnds NormaliseLineBreaks(QString &text, SpellingRecord &marks)
+LineEnds normaliseLineBreaks(QString &text, SpellingRecord &marks)
 {
     QChar *const begin = text.data();
     const QChar *read = begin;
@@ -85,7 +85,7 @@ LineEnds NormaliseLineBreaks(QString &text, SpellingRecord &marks)
     ends.finalBreak = !text.isEmpty() && text.back() == u'\n';
     if (first == 0)
         return ends;
-    ends.style = StyleOf(first);
+    ends.style = styleOf(first);
     const qsizetype firstCount = counts[first == kCrLf ? 0 : first == kLf ? 1 : 2];
     const qsizetype *most = std::max_element(std::begin(counts), std::end(counts));
     if (*most <= firstCount)
@@ -99,7 +99,7 @@ LineEnds NormaliseLineBreaks(QString &text, SpellingRecord &marks)
         quint32 code = first;
         if (old != oldEnd && old->position == at)
             code = (old++)->code;
-        if (code != CodeOf(majority))
+        if (code != codeOf(majority))
             others.append({at, code});
     }
     ends.style = majority;
@@ -107,7 +107,7 @@ LineEnds NormaliseLineBreaks(QString &text, SpellingRecord &marks)
     return ends;
 }
 
-std::optional<LegacyCodec> LegacyCodecFor(TextEncoding encoding)
+std::optional<LegacyCodec> legacyCodecFor(TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::ShiftJis: return LegacyCodec::ShiftJis;
@@ -117,7 +117,7 @@ std::optional<LegacyCodec> LegacyCodecFor(TextEncoding encoding)
     }
 }
 
-std::optional<TextEncoding> EncodingForLabel(QStringView label)
+std::optional<TextEncoding> encodingForLabel(QStringView label)
 {
     const QString name = label.trimmed().toString().toLower();
     struct Labels {
@@ -144,22 +144,22 @@ std::optional<TextEncoding> EncodingForLabel(QStringView label)
     return std::nullopt;
 }
 
-bool IsHtmlSpace(QChar c)
+bool isHtmlSpace(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
 }
 
 // The value of encoding= in an XML declaration (without its "?>").
-std::optional<QStringView> XmlEncodingLabel(QStringView declaration)
+std::optional<QStringView> xmlEncodingLabel(QStringView declaration)
 {
     qsizetype at = 0;
     while ((at = declaration.indexOf(u"encoding", at)) >= 0) {
         qsizetype i = at + 8;
-        while (i < declaration.size() && IsHtmlSpace(declaration[i]))
+        while (i < declaration.size() && isHtmlSpace(declaration[i]))
             ++i;
         if (i < declaration.size() && declaration[i] == u'=') {
             ++i;
-            while (i < declaration.size() && IsHtmlSpace(declaration[i]))
+            while (i < declaration.size() && isHtmlSpace(declaration[i]))
                 ++i;
             if (i < declaration.size() && (declaration[i] == u'"' || declaration[i] == u'\'')) {
                 const qsizetype close = declaration.indexOf(declaration[i], i + 1);
@@ -174,19 +174,19 @@ std::optional<QStringView> XmlEncodingLabel(QStringView declaration)
 }
 
 // The charset named inside a Content-Type value such as "text/html; charset=Shift_JIS".
-std::optional<QStringView> CharsetFromContent(QStringView content)
+std::optional<QStringView> charsetFromContent(QStringView content)
 {
     qsizetype at = 0;
     while ((at = content.indexOf(u"charset", at, Qt::CaseInsensitive)) >= 0) {
         qsizetype i = at + 7;
-        while (i < content.size() && IsHtmlSpace(content[i]))
+        while (i < content.size() && isHtmlSpace(content[i]))
             ++i;
         if (i >= content.size() || content[i] != u'=') {
             at = i;
             continue;
         }
         ++i;
-        while (i < content.size() && IsHtmlSpace(content[i]))
+        while (i < content.size() && isHtmlSpace(content[i]))
             ++i;
         if (i >= content.size())
             return std::nullopt;
@@ -197,7 +197,7 @@ std::optional<QStringView> CharsetFromContent(QStringView content)
             return content.sliced(i + 1, close - i - 1);
         }
         qsizetype e = i;
-        while (e < content.size() && content[e] != u';' && !IsHtmlSpace(content[e]))
+        while (e < content.size() && content[e] != u';' && !isHtmlSpace(content[e]))
             ++e;
         return content.sliced(i, e - i);
     }
@@ -210,27 +210,27 @@ struct MetaTag {
 };
 
 // Reads the attributes of a tag whose name ends at `pos`.
-MetaTag ReadMetaAttributes(QStringView text, qsizetype pos)
+MetaTag readMetaAttributes(QStringView text, qsizetype pos)
 {
     MetaTag tag;
     const qsizetype n = text.size();
     while (pos < n) {
-        while (pos < n && (IsHtmlSpace(text[pos]) || text[pos] == u'/'))
+        while (pos < n && (isHtmlSpace(text[pos]) || text[pos] == u'/'))
             ++pos;
         if (pos >= n || text[pos] == u'>')
             break;
         const qsizetype nameStart = pos;
-        while (pos < n && !IsHtmlSpace(text[pos]) && text[pos] != u'/' && text[pos] != u'>'
+        while (pos < n && !isHtmlSpace(text[pos]) && text[pos] != u'/' && text[pos] != u'>'
                && (text[pos] != u'=' || pos == nameStart))
             ++pos;
         const QStringView name = text.sliced(nameStart, pos - nameStart);
         QStringView value;
         qsizetype look = pos;
-        while (look < n && IsHtmlSpace(text[look]))
+        while (look < n && isHtmlSpace(text[look]))
             ++look;
         if (look < n && text[look] == u'=') {
             pos = look + 1;
-            while (pos < n && IsHtmlSpace(text[pos]))
+            while (pos < n && isHtmlSpace(text[pos]))
                 ++pos;
             if (pos < n && (text[pos] == u'"' || text[pos] == u'\'')) {
                 const QChar quote = text[pos];
@@ -241,7 +241,7 @@ MetaTag ReadMetaAttributes(QStringView text, qsizetype pos)
                 pos = std::min(close + 1, n);
             } else {
                 const qsizetype valueStart = pos;
-                while (pos < n && !IsHtmlSpace(text[pos]) && text[pos] != u'>')
+                while (pos < n && !isHtmlSpace(text[pos]) && text[pos] != u'>')
                     ++pos;
                 value = text.sliced(valueStart, pos - valueStart);
             }
@@ -262,12 +262,12 @@ MetaTag ReadMetaAttributes(QStringView text, qsizetype pos)
 }
 
 // Decodes bytes (without byte-order mark) as encoding; line breaks untouched.
-DecodedDocument DecodeRaw(QByteArrayView bytes, TextEncoding encoding)
+DecodedDocument decodeRaw(QByteArrayView bytes, TextEncoding encoding)
 {
     DecodedDocument doc;
     doc.encoding = encoding;
-    if (const auto codec = LegacyCodecFor(encoding)) {
-        LegacyText legacy = DecodeLegacy(*codec, bytes);
+    if (const auto codec = legacyCodecFor(encoding)) {
+        LegacyText legacy = decodeLegacy(*codec, bytes);
         doc.text = std::move(legacy.text);
         doc.spellings = std::move(legacy.spellings);
         doc.hadInvalidBytes = legacy.invalid;
@@ -288,7 +288,7 @@ DecodedDocument DecodeRaw(QByteArrayView bytes, TextEncoding encoding)
 }
 
 // The byte-order mark's encoding and length; nullopt for a file without one.
-std::optional<std::pair<TextEncoding, qsizetype>> ByteOrderMark(QByteArrayView bytes)
+std::optional<std::pair<TextEncoding, qsizetype>> byteOrderMark(QByteArrayView bytes)
 {
     if (bytes.startsWith(Utf8BomBytes))
         return std::pair{TextEncoding::Utf8Bom, qsizetype(3)};
@@ -299,55 +299,55 @@ std::optional<std::pair<TextEncoding, qsizetype>> ByteOrderMark(QByteArrayView b
     return std::nullopt;
 }
 
-bool IsAscii(QByteArrayView bytes)
+bool isAscii(QByteArrayView bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
 // The encoding of a file without a byte-order mark, decoded; line breaks untouched.
-DecodedDocument DetectAndDecode(QByteArrayView bytes)
+DecodedDocument detectAndDecode(QByteArrayView bytes)
 {
     // Declarations are ASCII in every encoding they may name here.
     const QString head = QString::fromLatin1(bytes.first(std::min(bytes.size(), DeclarationWindow)));
-    const std::optional<TextEncoding> declared = DeclaredEncoding(head);
+    const std::optional<TextEncoding> declared = declaredEncoding(head);
     // 7-bit text with ISO-2022-JP's escape sequences is that, whatever an 8-bit declaration
     // says: read as Shift_JIS, the escapes would show as text. The check stops at the first
     // 8-bit byte.
-    const bool ascii = IsAscii(bytes);
-    if (ascii && CountIso2022JpEscapes(bytes) > 0) {
-        DecodedDocument iso = DecodeRaw(bytes, TextEncoding::Iso2022Jp);
+    const bool ascii = isAscii(bytes);
+    if (ascii && countIso2022JpEscapes(bytes) > 0) {
+        DecodedDocument iso = decodeRaw(bytes, TextEncoding::Iso2022Jp);
         if (!iso.hadInvalidBytes)
             return iso;
     }
     std::optional<DecodedDocument> tried;
-    if (declared && !StoresEveryCharacter(*declared)) {
-        tried = DecodeRaw(bytes, *declared);
+    if (declared && !storesEveryCharacter(*declared)) {
+        tried = decodeRaw(bytes, *declared);
         if (!tried->hadInvalidBytes)
             return std::move(*tried);
     } else if (declared == TextEncoding::Utf8 && bytes.isValidUtf8()) {
-        return DecodeRaw(bytes, TextEncoding::Utf8);
+        return decodeRaw(bytes, TextEncoding::Utf8);
     }
 
     // The validity check stops at the first bad byte, so legacy files are not read twice.
     if (bytes.isValidUtf8())
-        return DecodeRaw(bytes, ascii ? TextEncoding::ShiftJis : TextEncoding::Utf8);
+        return decodeRaw(bytes, ascii ? TextEncoding::ShiftJis : TextEncoding::Utf8);
 
-    const TextEncoding guess = GuessJapaneseLegacy(bytes) == JapaneseLegacy::EucJp
+    const TextEncoding guess = guessJapaneseLegacy(bytes) == JapaneseLegacy::EucJp
         ? TextEncoding::EucJp : TextEncoding::ShiftJis;
     if (tried && tried->encoding == guess)
         return std::move(*tried);
-    return DecodeRaw(bytes, guess);
+    return decodeRaw(bytes, guess);
 }
 
-DecodedDocument Finish(DecodedDocument doc)
+DecodedDocument finish(DecodedDocument doc)
 {
-    doc.lineEnds = NormaliseLineBreaks(doc.text, doc.spellings);
+    doc.lineEnds = normaliseLineBreaks(doc.text, doc.spellings);
     doc.text.squeeze(); // the legacy decoders size their buffer for the worst case
-    doc.declared = DeclaredEncoding(doc.text);
+    doc.declared = declaredEncoding(doc.text);
     return doc;
 }
 
-bool HasByteOrderMark(TextEncoding encoding)
+bool hasByteOrderMark(TextEncoding encoding)
 {
     return encoding == TextEncoding::Utf8Bom || encoding == TextEncoding::Utf16Le
         || encoding == TextEncoding::Utf16Be;
@@ -355,7 +355,7 @@ bool HasByteOrderMark(TextEncoding encoding)
 
 } // namespace
 
-QString EncodingName(TextEncoding encoding)
+QString encodingName(TextEncoding encoding)
 {
     switch (encoding) {
     case TextEncoding::ShiftJis: return QStringLiteral("Shift_JIS");
@@ -369,66 +369,66 @@ QString EncodingName(TextEncoding encoding)
     return QString();
 }
 
-QString EncodingLabel(TextEncoding encoding)
+QString encodingLabel(TextEncoding encoding)
 {
-    return EncodingName(encoding).toLower();
+    return encodingName(encoding).toLower();
 }
 
-bool StoresEveryCharacter(TextEncoding encoding)
+bool storesEveryCharacter(TextEncoding encoding)
 {
-    return !LegacyCodecFor(encoding).has_value();
+    return !legacyCodecFor(encoding).has_value();
 }
 
-QString DecodeShiftJis(QByteArrayView bytes, bool *invalid)
+QString decodeShiftJis(QByteArrayView bytes, bool *invalid)
 {
-    LegacyText legacy = DecodeLegacy(LegacyCodec::ShiftJis, bytes);
+    LegacyText legacy = decodeLegacy(LegacyCodec::ShiftJis, bytes);
     if (invalid)
         *invalid = legacy.invalid;
     return std::move(legacy.text);
 }
 
-QByteArray EncodeShiftJis(QStringView text, bool *unstorable)
+QByteArray encodeShiftJis(QStringView text, bool *unstorable)
 {
-    return EncodeLegacy(LegacyCodec::ShiftJis, text, {}, unstorable);
+    return encodeLegacy(LegacyCodec::ShiftJis, text, {}, unstorable);
 }
 
-DecodedDocument DecodeDocument(QByteArrayView bytes)
+DecodedDocument decodeDocument(QByteArrayView bytes)
 {
-    if (const auto bom = ByteOrderMark(bytes)) {
-        DecodedDocument doc = DecodeRaw(bytes.sliced(bom->second), bom->first);
+    if (const auto bom = byteOrderMark(bytes)) {
+        DecodedDocument doc = decodeRaw(bytes.sliced(bom->second), bom->first);
         if (doc.text.contains(QChar(0))) {
             DecodedDocument refused;
             refused.encoding = bom->first;
             refused.hasNul = true;
             return refused;
         }
-        return Finish(std::move(doc));
+        return finish(std::move(doc));
     }
     if (bytes.contains('\0')) {
         DecodedDocument doc;
         doc.hasNul = true;
         return doc;
     }
-    return Finish(DetectAndDecode(bytes));
+    return finish(detectAndDecode(bytes));
 }
 
-DecodedDocument DecodeDocumentAs(QByteArrayView bytes, TextEncoding encoding)
+DecodedDocument decodeDocumentAs(QByteArrayView bytes, TextEncoding encoding)
 {
-    const auto bom = ByteOrderMark(bytes);
+    const auto bom = byteOrderMark(bytes);
     const bool skip = bom && (bom->first == encoding
                               || (bom->first == TextEncoding::Utf8Bom && encoding == TextEncoding::Utf8));
-    DecodedDocument doc = DecodeRaw(skip ? bytes.sliced(bom->second) : bytes, encoding);
-    return Finish(std::move(doc));
+    DecodedDocument doc = decodeRaw(skip ? bytes.sliced(bom->second) : bytes, encoding);
+    return finish(std::move(doc));
 }
 
-std::optional<TextEncoding> DeclaredEncoding(QStringView text)
+std::optional<TextEncoding> declaredEncoding(QStringView text)
 {
     text = text.first(std::min(text.size(), DeclarationWindow));
-    if (text.startsWith(u"<?xml", Qt::CaseSensitive) && text.size() > 5 && IsHtmlSpace(text[5])) {
+    if (text.startsWith(u"<?xml", Qt::CaseSensitive) && text.size() > 5 && isHtmlSpace(text[5])) {
         const qsizetype close = text.indexOf(u"?>");
         const QStringView declaration = text.sliced(0, close < 0 ? text.size() : close);
-        if (const auto label = XmlEncodingLabel(declaration))
-            return EncodingForLabel(*label);
+        if (const auto label = xmlEncodingLabel(declaration))
+            return encodingForLabel(*label);
     }
     qsizetype i = 0;
     while ((i = text.indexOf(u'<', i)) >= 0) {
@@ -441,14 +441,14 @@ std::optional<TextEncoding> DeclaredEncoding(QStringView text)
             continue;
         }
         if (rest.startsWith(u"<meta", Qt::CaseInsensitive)
-            && (rest.size() == 5 || IsHtmlSpace(rest[5]) || rest[5] == u'/' || rest[5] == u'>')) {
-            const MetaTag tag = ReadMetaAttributes(text, i + 5);
+            && (rest.size() == 5 || isHtmlSpace(rest[5]) || rest[5] == u'/' || rest[5] == u'>')) {
+            const MetaTag tag = readMetaAttributes(text, i + 5);
             std::optional<QStringView> label = tag.charset;
             if (!label && tag.httpEquiv && tag.content
                 && tag.httpEquiv->trimmed().compare(u"content-type", Qt::CaseInsensitive) == 0)
-                label = CharsetFromContent(*tag.content);
+                label = charsetFromContent(*tag.content);
             if (label) // the first declaration decides, whatever it names
-                return EncodingForLabel(*label);
+                return encodingForLabel(*label);
             i = tag.end;
             continue;
         }
@@ -457,23 +457,23 @@ std::optional<TextEncoding> DeclaredEncoding(QStringView text)
     return std::nullopt;
 }
 
-TextEncoding ChooseWriteEncoding(QStringView text, std::optional<TextEncoding> readEncoding,
+TextEncoding chooseWriteEncoding(QStringView text, std::optional<TextEncoding> readEncoding,
                                  std::optional<TextEncoding> readDeclaration)
 {
-    if (readEncoding && HasByteOrderMark(*readEncoding))
+    if (readEncoding && hasByteOrderMark(*readEncoding))
         return *readEncoding;
-    const std::optional<TextEncoding> declared = DeclaredEncoding(text);
+    const std::optional<TextEncoding> declared = declaredEncoding(text);
     if (declared && readEncoding && declared == readDeclaration)
         return *readEncoding;
     return declared.value_or(readEncoding.value_or(TextEncoding::ShiftJis));
 }
 
-EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const SpellingRecord &spellings,
+EncodedDocument encodeDocument(QStringView text, TextEncoding encoding, const SpellingRecord &spellings,
                                const LineEnds &lineEnds)
 {
-    const std::optional<LegacyCodec> legacy = LegacyCodecFor(encoding);
+    const std::optional<LegacyCodec> legacy = legacyCodecFor(encoding);
     const bool sjis = encoding == TextEncoding::ShiftJis;
-    const bool endsWithBreak = !text.isEmpty() && IsLineBreak(text.back().unicode());
+    const bool endsWithBreak = !text.isEmpty() && isLineBreak(text.back().unicode());
     const bool addBreak = !endsWithBreak && lineEnds.finalBreak;
 
     // A break is written in at most two characters, so the laid-out text is at most one longer
@@ -487,9 +487,9 @@ EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const Sp
     }
     // The marks follow their characters into the laid-out text.
     SpellingRecord marks = legacy ? spellings : SpellingRecord();
-    SpellingMark *mark = marks.data();  // once, as in NormaliseLineBreaks
+    SpellingMark *mark = marks.data();  // once, as in normaliseLineBreaks
     SpellingMark *const marksEnd = mark + marks.size();
-    const quint32 standard = CodeOf(lineEnds.style);
+    const quint32 standard = codeOf(lineEnds.style);
     const SpellingMark *other = lineEnds.others.constData();
     const SpellingMark *const othersEnd = other + lineEnds.others.size();
     // The code of the break at position i; asked in increasing positions only.
@@ -518,11 +518,11 @@ EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const Sp
             if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
                 ++i;
             // A lone CR followed by a lone LF would read back as one CR LF.
-            if (code == kCr && i + 1 < n && IsLineBreak(text[i + 1].unicode()) && breakCode(i + 1) == kLf)
+            if (code == kCr && i + 1 < n && isLineBreak(text[i + 1].unicode()) && breakCode(i + 1) == kLf)
                 code = kCrLf;
             w = writeBreak(w, code);
         } else {
-            *w++ = QChar(sjis ? legacy_detail::ControlToIcu(c) : c);
+            *w++ = QChar(sjis ? legacy_detail::controlToIcu(c) : c);
         }
     }
     if (addBreak)
@@ -532,9 +532,9 @@ EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding, const Sp
 
     EncodedDocument out;
     if (sjis) {
-        out.bytes = legacy_detail::EncodePreparedShiftJis(lines, marks, &out.unstorable);
+        out.bytes = legacy_detail::encodePreparedShiftJis(lines, marks, &out.unstorable);
     } else if (legacy) {
-        out.bytes = EncodeLegacy(*legacy, lines, marks, &out.unstorable);
+        out.bytes = encodeLegacy(*legacy, lines, marks, &out.unstorable);
     } else if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) {
         const bool le = encoding == TextEncoding::Utf16Le;
         QStringEncoder utf16(le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);

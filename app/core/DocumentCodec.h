@@ -22,11 +22,11 @@
 enum class TextEncoding { ShiftJis, Utf8, Utf8Bom, EucJp, Iso2022Jp, Utf16Le, Utf16Be };
 
 // The encoding's name as the user knows it ("Shift_JIS", "EUC-JP", "UTF-16LE"), for messages.
-QString EncodingName(TextEncoding encoding);
+QString encodingName(TextEncoding encoding);
 // The encoding's label for a browser ("shift_jis", "euc-jp", "utf-16le").
-QString EncodingLabel(TextEncoding encoding);
+QString encodingLabel(TextEncoding encoding);
 // UTF-8 and UTF-16 can store every character; the Japanese legacy encodings cannot.
-bool StoresEveryCharacter(TextEncoding encoding);
+bool storesEveryCharacter(TextEncoding encoding);
 
 enum class LineBreak { CrLf, Lf, Cr };
 
@@ -35,7 +35,7 @@ struct LineEnds {
     // What most of the file's breaks are; typed breaks and a final break added take it.
     LineBreak style = LineBreak::CrLf;
     // The breaks spelled otherwise: the position of the '\n' in the text, and code 0x0D0A,
-    // 0x0A or 0x0D. Kept in step with edits by ShiftSpellings, as spellings are.
+    // 0x0A or 0x0D. Kept in step with edits by shiftSpellings, as spellings are.
     SpellingRecord others;
     // A text that does not end with a line break gets one; false for a file that ended
     // without one, which is written back without one.
@@ -48,7 +48,7 @@ struct DecodedDocument {
     bool hadInvalidBytes = false; // bytes not valid in that encoding were shown as U+FFFD
     bool hasNul = false;          // NUL characters: not a text file; text is left empty
     // Where the file spelled a character with a non-standard code (code page 932 and EUC-JP
-    // give some characters two); positions index text. Hand it back to EncodeDocument.
+    // give some characters two); positions index text. Hand it back to encodeDocument.
     SpellingRecord spellings;
     LineEnds lineEnds;
     // The encoding the page declared as read (whether or not the bytes were in it).
@@ -61,17 +61,17 @@ struct DecodedDocument {
 // when the bytes decode cleanly in it; UTF-8 when the bytes are valid UTF-8 with non-ASCII
 // bytes; otherwise Shift_JIS or EUC-JP, whichever the bytes fit best (an all-ASCII file is
 // Shift_JIS).
-DecodedDocument DecodeDocument(QByteArrayView bytes);
+DecodedDocument decodeDocument(QByteArrayView bytes);
 
 // The bytes read as the given encoding, with no detection (a byte-order mark that matches the
 // encoding is skipped).
-DecodedDocument DecodeDocumentAs(QByteArrayView bytes, TextEncoding encoding);
+DecodedDocument decodeDocumentAs(QByteArrayView bytes, TextEncoding encoding);
 
 // The encoding named by the XML declaration at the start of the text, or else by the first
 // <meta charset> or <meta http-equiv="Content-Type"> declaration in its first 64 K
 // characters (a declaration belongs in the page's head), when it names an encoding
 // Tavro reads and writes; nullopt otherwise. "utf-16" stands for UTF-16 LE.
-std::optional<TextEncoding> DeclaredEncoding(QStringView text);
+std::optional<TextEncoding> declaredEncoding(QStringView text);
 
 // A file read with a byte-order mark is written with it, whatever the page declares (browsers
 // trust the mark over the declaration). Otherwise the declared encoding, unless it is still
@@ -79,7 +79,7 @@ std::optional<TextEncoding> DeclaredEncoding(QStringView text);
 // unedited page, even one whose declaration lies, is written in the encoding it was read in;
 // a declaration the user changed is followed. Without a declaration, the encoding the
 // document was read in, then Shift_JIS for a document that has never been read.
-TextEncoding ChooseWriteEncoding(QStringView text, std::optional<TextEncoding> readEncoding,
+TextEncoding chooseWriteEncoding(QStringView text, std::optional<TextEncoding> readEncoding,
                                  std::optional<TextEncoding> readDeclaration = std::nullopt);
 
 struct EncodedDocument {
@@ -87,15 +87,15 @@ struct EncodedDocument {
     bool unstorable = false; // some characters could not be stored and were written as '?'
 };
 
-// Spellings (as DecodeDocument recorded them, kept in step with edits by ShiftSpellings) are
+// spellings (as decodeDocument recorded them, kept in step with edits by shiftSpellings) are
 // honoured where the text still holds the same character; everything else gets the standard
 // code. They matter only for Shift_JIS, EUC-JP and ISO-2022-JP. Line breaks ('\n', lone '\r'
 // or CR LF in text) are spelled as lineEnds says, in any encoding; a lone CR that would run
 // into a following LF (after edits) is written as CR LF, so every break stays one break.
-EncodedDocument EncodeDocument(QStringView text, TextEncoding encoding,
+EncodedDocument encodeDocument(QStringView text, TextEncoding encoding,
                                const SpellingRecord &spellings = {}, const LineEnds &lineEnds = {});
 
 // Shift_JIS as code page 932 maps it. Invalid or unassigned byte sequences decode to U+FFFD;
 // characters the code page cannot hold encode to '?'. No line-break handling.
-QString DecodeShiftJis(QByteArrayView bytes, bool *invalid = nullptr);
-QByteArray EncodeShiftJis(QStringView text, bool *unstorable = nullptr);
+QString decodeShiftJis(QByteArrayView bytes, bool *invalid = nullptr);
+QByteArray encodeShiftJis(QStringView text, bool *unstorable = nullptr);

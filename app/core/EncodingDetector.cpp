@@ -20,7 +20,7 @@ constexpr int Supplementary = -2; // JIS X 0212 in EUC-JP
 
 
 // Score of a JIS X 0208 row (1..94, higher for rows past 94 in code page 932's extensions).
-int RowScore(int row)
+int rowScore(int row)
 {
     if (row == 4 || row == 5) // hiragana, katakana
         return 3;
@@ -33,7 +33,7 @@ int RowScore(int row)
     return -2; // Greek, Cyrillic, box drawing, vendor rows, user-defined area
 }
 
-long long ScoreShiftJis(const uchar *p, qsizetype n)
+long long scoreShiftJis(const uchar *p, qsizetype n)
 {
     long long score = 0;
     for (qsizetype i = 0; i < n;) {
@@ -43,13 +43,13 @@ long long ScoreShiftJis(const uchar *p, qsizetype n)
         } else if (b >= 0xA1 && b <= 0xDF) {
             score += HalfWidthKana;
             ++i;
-        } else if (ShiftJis::IsLeadByte(b) && i + 1 < n
+        } else if (ShiftJis::isLeadByte(b) && i + 1 < n
                    && ((p[i + 1] >= 0x40 && p[i + 1] <= 0x7E) || (p[i + 1] >= 0x80 && p[i + 1] <= 0xFC))) {
             const int row = (b - (b <= 0x9F ? 0x81 : 0xC1)) * 2 + 1 + (p[i + 1] >= 0x9F ? 1 : 0);
-            score += RowScore(row);
+            score += rowScore(row);
             i += 2;
         } else {
-            const bool cutOff = i + 1 == n && ShiftJis::IsLeadByte(b); // no evidence either way
+            const bool cutOff = i + 1 == n && ShiftJis::isLeadByte(b); // no evidence either way
             score += cutOff ? 0 : Malformed;
             ++i;
         }
@@ -57,7 +57,7 @@ long long ScoreShiftJis(const uchar *p, qsizetype n)
     return score;
 }
 
-long long ScoreEucJp(const uchar *p, qsizetype n)
+long long scoreEucJp(const uchar *p, qsizetype n)
 {
     auto high = [](uchar c) { return c >= 0xA1 && c <= 0xFE; };
     long long score = 0;
@@ -66,7 +66,7 @@ long long ScoreEucJp(const uchar *p, qsizetype n)
         if (b < 0x80) {
             ++i;
         } else if (high(b) && i + 1 < n && high(p[i + 1])) {
-            score += RowScore(b - 0xA0);
+            score += rowScore(b - 0xA0);
             i += 2;
         } else if (b == 0x8E && i + 1 < n && p[i + 1] >= 0xA1 && p[i + 1] <= 0xDF) {
             score += HalfWidthKana;
@@ -86,7 +86,7 @@ long long ScoreEucJp(const uchar *p, qsizetype n)
 
 } // namespace
 
-JapaneseLegacy GuessJapaneseLegacy(QByteArrayView bytes)
+JapaneseLegacy guessJapaneseLegacy(QByteArrayView bytes)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const qsizetype n = bytes.size();
@@ -95,6 +95,6 @@ JapaneseLegacy GuessJapaneseLegacy(QByteArrayView bytes)
         seen += p[end] >= 0x80;
     // Finish the character the sample ends in.
     end = std::min(n, end + 2);
-    return ScoreEucJp(p, end) > ScoreShiftJis(p, end) + ShiftJisPrior ? JapaneseLegacy::EucJp
+    return scoreEucJp(p, end) > scoreShiftJis(p, end) + ShiftJisPrior ? JapaneseLegacy::EucJp
                                                                          : JapaneseLegacy::ShiftJis;
 }

@@ -10,4 +10,4 @@ enum class JapaneseLegacy { ShiftJis, EucJp };
 // such characters occur in Japanese text (kana and common kanji high; half-width katakana,
 // rare rows and user-defined codes low; malformed bytes very low). Only the first stretch of
 // non-ASCII bytes is read, so the cost does not grow with the file. EUC-JP must win clearly.
-JapaneseLegacy GuessJapaneseLegacy(QByteArrayView bytes);
+JapaneseLegacy guessJapaneseLegacy(QByteArrayView bytes);

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <sys/stat.h>
 
-std::optional<FileIdentity> IdentityOf(const QString &path)
+std::optional<FileIdentity> identityOf(const QString &path)
 {
     struct stat st {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)

@@ -14,4 +14,4 @@ struct FileIdentity {
 };
 
 // The identity of the file at path (links followed); nullopt when there is none.
-std::optional<FileIdentity> IdentityOf(const QString &path);
+std::optional<FileIdentity> identityOf(const QString &path);

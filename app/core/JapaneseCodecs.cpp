@@ -17,42 +17,42 @@ namespace {
 constexpr char ShiftJisName[] = "Shift_JIS";
 constexpr char EucJpName[] = "EUC-JP";
 
-const char *IcuName(LegacyCodec codec)
+const char *icuName(LegacyCodec codec)
 {
     return codec == LegacyCodec::ShiftJis ? ShiftJisName : EucJpName;
 }
 
-bool IsEucByte(uchar b) { return b >= 0xA1 && b <= 0xFE; }
+bool isEucByte(uchar b) { return b >= 0xA1 && b <= 0xFE; }
 
 // Length of the well-formed sequence starting at p[i], 0 when p[i] cannot start one there.
-qsizetype SjisSequence(const uchar *p, qsizetype i, qsizetype n)
+qsizetype sjisSequence(const uchar *p, qsizetype i, qsizetype n)
 {
     const uchar b = p[i];
     if (b < 0x80 || (b >= 0xA1 && b <= 0xDF))
         return 1;
-    return ShiftJis::IsLeadByte(b) && i + 1 < n && ShiftJis::IsTrailByte(p[i + 1]) ? 2 : 0;
+    return ShiftJis::isLeadByte(b) && i + 1 < n && ShiftJis::isTrailByte(p[i + 1]) ? 2 : 0;
 }
 
-qsizetype EucSequence(const uchar *p, qsizetype i, qsizetype n)
+qsizetype eucSequence(const uchar *p, qsizetype i, qsizetype n)
 {
     const uchar b = p[i];
     if (b < 0x80)
         return 1;
-    if (IsEucByte(b))
-        return i + 1 < n && IsEucByte(p[i + 1]) ? 2 : 0;
+    if (isEucByte(b))
+        return i + 1 < n && isEucByte(p[i + 1]) ? 2 : 0;
     if (b == 0x8E)
         return i + 1 < n && p[i + 1] >= 0xA1 && p[i + 1] <= 0xDF ? 2 : 0;
     if (b == 0x8F)
-        return i + 2 < n && IsEucByte(p[i + 1]) && IsEucByte(p[i + 2]) ? 3 : 0;
+        return i + 2 < n && isEucByte(p[i + 1]) && isEucByte(p[i + 2]) ? 3 : 0;
     return 0;
 }
 
-qsizetype Sequence(LegacyCodec codec, const uchar *p, qsizetype i, qsizetype n)
+qsizetype sequence(LegacyCodec codec, const uchar *p, qsizetype i, qsizetype n)
 {
-    return codec == LegacyCodec::ShiftJis ? SjisSequence(p, i, n) : EucSequence(p, i, n);
+    return codec == LegacyCodec::ShiftJis ? sjisSequence(p, i, n) : eucSequence(p, i, n);
 }
 
-quint32 CodeAt(const uchar *p, qsizetype length)
+quint32 codeAt(const uchar *p, qsizetype length)
 {
     quint32 code = 0;
     for (qsizetype k = 0; k < length; ++k)
@@ -60,7 +60,7 @@ quint32 CodeAt(const uchar *p, qsizetype length)
     return code;
 }
 
-void AppendCode(QByteArray &out, quint32 code)
+void appendCode(QByteArray &out, quint32 code)
 {
     if (code > 0xFFFF)
         out.append(char(code >> 16));
@@ -70,7 +70,7 @@ void AppendCode(QByteArray &out, quint32 code)
 
 // ICU's code page 932 table follows the IBM convention for three control codes (byte 0x1A
 // <-> U+001C, 0x1C <-> U+007F, 0x7F <-> U+001A); code page 932 maps them to themselves.
-char16_t ControlFromIcu(char16_t c)
+char16_t controlFromIcu(char16_t c)
 {
     switch (c) {
     case 0x1C: return 0x1A;
@@ -86,14 +86,14 @@ struct SpellingTable {
     QList<AlternateSpelling> list;
 };
 
-const SpellingTable *Table(LegacyCodec codec);
+const SpellingTable *spellingTable(LegacyCodec codec);
 
 // Appends the decoding of a run of well-formed sequences. ICU shows an unassigned code in its
 // own way (U+001A in EUC-JP) and may resynchronise inside the next character, so a run that
 // errs is halved until each unassigned code stands alone and becomes one U+FFFD.
-void AppendRun(LegacyCodec codec, QByteArrayView run, QString &out, bool &bad)
+void appendRun(LegacyCodec codec, QByteArrayView run, QString &out, bool &bad)
 {
-    QStringDecoder decoder(IcuName(codec), QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(icuName(codec), QStringDecoder::Flag::Stateless);
     const qsizetype at = out.size();
     out.resize(at + decoder.requiredSpace(run.size()));
     const QChar *end = decoder.appendToBuffer(out.data() + at, run);
@@ -104,7 +104,7 @@ void AppendRun(LegacyCodec codec, QByteArrayView run, QString &out, bool &bad)
     const auto *p = reinterpret_cast<const uchar *>(run.data());
     qsizetype mid = 0;
     while (mid < run.size() / 2)
-        mid += Sequence(codec, p, mid, run.size());
+        mid += sequence(codec, p, mid, run.size());
     if (mid == run.size())
         mid = 0; // the run is one sequence
     if (mid == 0) {
@@ -112,14 +112,14 @@ void AppendRun(LegacyCodec codec, QByteArrayView run, QString &out, bool &bad)
         bad = true;
         return;
     }
-    AppendRun(codec, run.first(mid), out, bad);
-    AppendRun(codec, run.sliced(mid), out, bad);
+    appendRun(codec, run.first(mid), out, bad);
+    appendRun(codec, run.sliced(mid), out, bad);
 }
 
 // Decodes well-formed runs through ICU; a byte that cannot start a character becomes U+FFFD
 // here, so the converter never sees an illegal sequence. With a table, records every code it
 // lists at the index of its character (one character per sequence).
-LegacyText DecodeRuns(LegacyCodec codec, QByteArrayView bytes, const SpellingTable *table)
+LegacyText decodeRuns(LegacyCodec codec, QByteArrayView bytes, const SpellingTable *table)
 {
     LegacyText result;
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
@@ -131,28 +131,28 @@ LegacyText DecodeRuns(LegacyCodec codec, QByteArrayView bytes, const SpellingTab
     qsizetype runStart = 0;
     qsizetype i = 0;
     while (i < n) {
-        const qsizetype length = Sequence(codec, p, i, n);
+        const qsizetype length = sequence(codec, p, i, n);
         if (length == 1) {
             ++i;
         } else if (length > 1) {
             if (table && table->leads.test(p[i])) {
-                const quint32 code = CodeAt(p + i, length);
+                const quint32 code = codeAt(p + i, length);
                 if (table->characters.contains(code))
                     result.spellings.append({characters, code});
             }
             i += length;
         } else {
-            AppendRun(codec, bytes.sliced(runStart, i - runStart), out, bad);
+            appendRun(codec, bytes.sliced(runStart, i - runStart), out, bad);
             out.append(QChar::ReplacementCharacter);
             bad = true;
             runStart = ++i;
         }
         ++characters;
     }
-    AppendRun(codec, bytes.sliced(runStart, n - runStart), out, bad);
+    appendRun(codec, bytes.sliced(runStart, n - runStart), out, bad);
     if (codec == LegacyCodec::ShiftJis) {
         for (QChar &c : out)
-            c = QChar(ControlFromIcu(c.unicode()));
+            c = QChar(controlFromIcu(c.unicode()));
     }
     if (out.size() != characters)
         result.spellings.clear(); // cannot happen with ICU's tables; never misplace a mark
@@ -160,7 +160,7 @@ LegacyText DecodeRuns(LegacyCodec codec, QByteArrayView bytes, const SpellingTab
     return result;
 }
 
-bool IsStorable(const char *name, char32_t cp, QHash<char32_t, bool> &known)
+bool isStorable(const char *name, char32_t cp, QHash<char32_t, bool> &known)
 {
     if (cp < 0x80)
         return true;
@@ -183,7 +183,7 @@ bool IsStorable(const char *name, char32_t cp, QHash<char32_t, bool> &known)
 
 // The converter drops or substitutes unmappable characters in its own way, so on any error
 // the text is rebuilt with '?' for every character the encoding cannot hold and encoded again.
-QByteArray EncodeWhole(const char *name, QStringView prepared, bool *unstorable)
+QByteArray encodeWhole(const char *name, QStringView prepared, bool *unstorable)
 {
     QStringEncoder encoder(name, QStringEncoder::Flag::Stateless);
     QByteArray out = encoder.encode(prepared);
@@ -197,12 +197,12 @@ QByteArray EncodeWhole(const char *name, QStringView prepared, bool *unstorable)
         const QChar c = prepared.at(i);
         if (c.isHighSurrogate() && i + 1 < n && prepared.at(i + 1).isLowSurrogate()) {
             const char32_t cp = QChar::surrogateToUcs4(c, prepared.at(i + 1));
-            if (IsStorable(name, cp, known))
+            if (isStorable(name, cp, known))
                 clean.append(prepared.sliced(i, 2));
             else
                 clean.append(u'?');
             ++i;
-        } else if (c.isSurrogate() || !IsStorable(name, c.unicode(), known)) {
+        } else if (c.isSurrogate() || !isStorable(name, c.unicode(), known)) {
             clean.append(u'?');
         } else {
             clean.append(c);
@@ -214,12 +214,12 @@ QByteArray EncodeWhole(const char *name, QStringView prepared, bool *unstorable)
 }
 
 // Encodes the text between the marks the standard way and writes each still-valid mark's code.
-QByteArray EncodeWithSpellings(LegacyCodec codec, QStringView prepared,
+QByteArray encodeWithSpellings(LegacyCodec codec, QStringView prepared,
                                const SpellingRecord &spellings, bool *unstorable)
 {
     bool lost = false;
-    const char *name = IcuName(codec);
-    const SpellingTable *table = Table(codec);
+    const char *name = icuName(codec);
+    const SpellingTable *table = spellingTable(codec);
     QByteArray out;
     qsizetype done = 0;
     for (const SpellingMark &mark : spellings) {
@@ -228,29 +228,29 @@ QByteArray EncodeWithSpellings(LegacyCodec codec, QStringView prepared,
         const auto it = table->characters.constFind(mark.code);
         if (it == table->characters.constEnd() || prepared.at(mark.position) != QChar(*it))
             continue;
-        out += EncodeWhole(name, prepared.sliced(done, mark.position - done), &lost);
-        AppendCode(out, mark.code);
+        out += encodeWhole(name, prepared.sliced(done, mark.position - done), &lost);
+        appendCode(out, mark.code);
         done = mark.position + 1;
     }
-    out += EncodeWhole(name, prepared.sliced(done), &lost);
+    out += encodeWhole(name, prepared.sliced(done), &lost);
     if (unstorable)
         *unstorable = lost;
     return out;
 }
 
-SpellingTable BuildTable(LegacyCodec codec)
+SpellingTable buildTable(LegacyCodec codec)
 {
     // Every well-formed multi-byte code, decoded in one piece: one character per code.
     QByteArray all;
     QList<quint32> codes;
     auto add = [&](quint32 code) {
         codes.append(code);
-        AppendCode(all, code);
+        appendCode(all, code);
     };
     if (codec == LegacyCodec::ShiftJis) {
         for (uint lead = 0x81; lead <= 0xFC; ++lead)
             for (uint trail = 0x40; trail <= 0xFC; ++trail)
-                if (ShiftJis::IsLeadByte(uchar(lead)) && ShiftJis::IsTrailByte(uchar(trail)))
+                if (ShiftJis::isLeadByte(uchar(lead)) && ShiftJis::isTrailByte(uchar(trail)))
                     add(lead << 8 | trail);
     } else {
         for (uint a = 0xA1; a <= 0xFE; ++a)
@@ -260,7 +260,7 @@ SpellingTable BuildTable(LegacyCodec codec)
             }
     }
     SpellingTable table;
-    const QString decoded = DecodeRuns(codec, all, nullptr).text;
+    const QString decoded = decodeRuns(codec, all, nullptr).text;
     if (decoded.size() != codes.size())
         return table;
 
@@ -279,12 +279,12 @@ SpellingTable BuildTable(LegacyCodec codec)
     constexpr qsizetype PieceLength = 64;
     for (qsizetype start = 0; start < valid.size(); start += PieceLength) {
         const QStringView piece = QStringView(valid).sliced(start, std::min(PieceLength, valid.size() - start));
-        QStringEncoder encoder(IcuName(codec), QStringEncoder::Flag::Stateless);
+        QStringEncoder encoder(icuName(codec), QStringEncoder::Flag::Stateless);
         QByteArray encoded = encoder.encode(piece);
         QList<QByteArray> each;
         if (encoder.hasError()) {
             for (QChar c : piece) {
-                QStringEncoder one(IcuName(codec), QStringEncoder::Flag::Stateless);
+                QStringEncoder one(icuName(codec), QStringEncoder::Flag::Stateless);
                 const QByteArray bytes = one.encode(QStringView(&c, 1));
                 each.append(one.hasError() ? QByteArray() : bytes);
             }
@@ -294,13 +294,13 @@ SpellingTable BuildTable(LegacyCodec codec)
         for (qsizetype k = 0; k < piece.size(); ++k) {
             quint32 standard = 0;
             if (each.isEmpty()) {
-                const qsizetype length = Sequence(codec, p, at, encoded.size());
+                const qsizetype length = sequence(codec, p, at, encoded.size());
                 if (length == 0)
                     return SpellingTable();
-                standard = CodeAt(p + at, length);
+                standard = codeAt(p + at, length);
                 at += length;
             } else if (!each.at(k).isEmpty()) {
-                standard = CodeAt(reinterpret_cast<const uchar *>(each.at(k).constData()), each.at(k).size());
+                standard = codeAt(reinterpret_cast<const uchar *>(each.at(k).constData()), each.at(k).size());
             } // else the encoder has no code for the character: only the record can write it
             const quint32 code = validCodes.at(start + k);
             if (standard != code) {
@@ -316,13 +316,13 @@ SpellingTable BuildTable(LegacyCodec codec)
 }
 
 // Each built on its first use, once.
-const SpellingTable *Table(LegacyCodec codec)
+const SpellingTable *spellingTable(LegacyCodec codec)
 {
     if (codec == LegacyCodec::ShiftJis) {
-        static const SpellingTable sjis = BuildTable(LegacyCodec::ShiftJis);
+        static const SpellingTable sjis = buildTable(LegacyCodec::ShiftJis);
         return &sjis;
     }
-    static const SpellingTable euc = BuildTable(LegacyCodec::EucJp);
+    static const SpellingTable euc = buildTable(LegacyCodec::EucJp);
     return &euc;
 }
 
@@ -340,7 +340,7 @@ constexpr std::array Escapes{
     Escape{"\x1B$@", IsoMode::Jis0208}, Escape{"\x1B$(D", IsoMode::Jis0212},
 };
 
-qsizetype MatchEscape(QByteArrayView rest, IsoMode *mode)
+qsizetype matchEscape(QByteArrayView rest, IsoMode *mode)
 {
     for (const Escape &e : Escapes) {
         if (rest.startsWith(e.bytes)) {
@@ -353,7 +353,7 @@ qsizetype MatchEscape(QByteArrayView rest, IsoMode *mode)
 
 constexpr char BadEucByte = char(0xFF); // never valid in EUC-JP: decodes as U+FFFD
 
-QByteArray IsoToEuc(QByteArrayView bytes, QList<qsizetype> *romanAt)
+QByteArray isoToEuc(QByteArrayView bytes, QList<qsizetype> *romanAt)
 {
     QByteArray euc;
     euc.reserve(bytes.size());
@@ -365,7 +365,7 @@ QByteArray IsoToEuc(QByteArrayView bytes, QList<qsizetype> *romanAt)
         const uchar b = p[i];
         if (b == 0x1B) {
             IsoMode next;
-            if (const qsizetype length = MatchEscape(bytes.sliced(i), &next)) {
+            if (const qsizetype length = matchEscape(bytes.sliced(i), &next)) {
                 mode = next;
                 i += length;
                 continue;
@@ -402,7 +402,7 @@ QByteArray IsoToEuc(QByteArrayView bytes, QList<qsizetype> *romanAt)
     return euc;
 }
 
-QByteArray EucToIso(QByteArrayView euc)
+QByteArray eucToIso(QByteArrayView euc)
 {
     QByteArray out;
     out.reserve(euc.size() + euc.size() / 4);
@@ -420,7 +420,7 @@ QByteArray EucToIso(QByteArrayView euc)
     const auto *p = reinterpret_cast<const uchar *>(euc.data());
     const qsizetype n = euc.size();
     for (qsizetype i = 0; i < n;) {
-        const qsizetype length = std::max<qsizetype>(1, EucSequence(p, i, n));
+        const qsizetype length = std::max<qsizetype>(1, eucSequence(p, i, n));
         if (length == 1) {
             enter(IsoMode::Ascii);
             out.append(char(p[i] & 0x7F));
@@ -446,7 +446,7 @@ QByteArray EucToIso(QByteArrayView euc)
 
 namespace legacy_detail {
 
-char16_t ControlToIcu(char16_t c)
+char16_t controlToIcu(char16_t c)
 {
     switch (c) {
     case 0x1A: return 0x1C;
@@ -456,43 +456,43 @@ char16_t ControlToIcu(char16_t c)
     }
 }
 
-QByteArray EncodePreparedShiftJis(const QString &prepared, const SpellingRecord &spellings,
+QByteArray encodePreparedShiftJis(const QString &prepared, const SpellingRecord &spellings,
                                   bool *unstorable)
 {
-    return EncodeWithSpellings(LegacyCodec::ShiftJis, prepared, spellings, unstorable);
+    return encodeWithSpellings(LegacyCodec::ShiftJis, prepared, spellings, unstorable);
 }
 
 } // namespace legacy_detail
 
-const QList<AlternateSpelling> &AlternateSpellings(LegacyCodec codec)
+const QList<AlternateSpelling> &alternateSpellings(LegacyCodec codec)
 {
-    return Table(codec == LegacyCodec::ShiftJis ? codec : LegacyCodec::EucJp)->list;
+    return spellingTable(codec == LegacyCodec::ShiftJis ? codec : LegacyCodec::EucJp)->list;
 }
 
-LegacyText DecodeLegacy(LegacyCodec codec, QByteArrayView bytes)
+LegacyText decodeLegacy(LegacyCodec codec, QByteArrayView bytes)
 {
     if (codec != LegacyCodec::Iso2022Jp)
-        return DecodeRuns(codec, bytes, Table(codec));
+        return decodeRuns(codec, bytes, spellingTable(codec));
     // JIS X 0201 Roman differs from ASCII in two places only.
     QList<qsizetype> romanAt;
-    LegacyText result = DecodeRuns(LegacyCodec::EucJp, IsoToEuc(bytes, &romanAt),
-                                   Table(LegacyCodec::EucJp));
+    LegacyText result = decodeRuns(LegacyCodec::EucJp, isoToEuc(bytes, &romanAt),
+                                   spellingTable(LegacyCodec::EucJp));
     for (qsizetype at : romanAt)
         result.text[at] = result.text.at(at) == u'\\' ? QChar(0x00A5) : QChar(0x203E);
     return result;
 }
 
-QByteArray EncodeLegacy(LegacyCodec codec, QStringView text, const SpellingRecord &spellings,
+QByteArray encodeLegacy(LegacyCodec codec, QStringView text, const SpellingRecord &spellings,
                         bool *unstorable)
 {
     if (codec == LegacyCodec::ShiftJis) {
         QString prepared(text.size(), Qt::Uninitialized);
         std::transform(text.begin(), text.end(), prepared.begin(),
-                       [](QChar c) { return QChar(legacy_detail::ControlToIcu(c.unicode())); });
-        return EncodeWithSpellings(codec, prepared, spellings, unstorable);
+                       [](QChar c) { return QChar(legacy_detail::controlToIcu(c.unicode())); });
+        return encodeWithSpellings(codec, prepared, spellings, unstorable);
     }
     if (codec == LegacyCodec::EucJp)
-        return EncodeWithSpellings(codec, text, spellings, unstorable);
+        return encodeWithSpellings(codec, text, spellings, unstorable);
     // The yen sign and overline go out as JIS X 0201 Roman; EUC-JP has no code for them.
     QByteArray out;
     bool lost = false;
@@ -504,7 +504,7 @@ QByteArray EncodeLegacy(LegacyCodec codec, QStringView text, const SpellingRecor
             if (m.position >= done && m.position < end)
                 part.append({m.position - done, m.code});
         bool partLost = false;
-        out += EucToIso(EncodeWithSpellings(LegacyCodec::EucJp, text.sliced(done, end - done), part,
+        out += eucToIso(encodeWithSpellings(LegacyCodec::EucJp, text.sliced(done, end - done), part,
                                             &partLost));
         lost = lost || partLost;
     };
@@ -525,7 +525,7 @@ QByteArray EncodeLegacy(LegacyCodec codec, QStringView text, const SpellingRecor
     return out;
 }
 
-void ShiftSpellings(SpellingRecord &record, qsizetype position, qsizetype removed, qsizetype added)
+void shiftSpellings(SpellingRecord &record, qsizetype position, qsizetype removed, qsizetype added)
 {
     const auto first = std::lower_bound(record.begin(), record.end(), position,
                                         [](const SpellingMark &m, qsizetype p) { return m.position < p; });
@@ -536,13 +536,13 @@ void ShiftSpellings(SpellingRecord &record, qsizetype position, qsizetype remove
     record.erase(first, last);
 }
 
-qsizetype CountIso2022JpEscapes(QByteArrayView bytes, qsizetype enough)
+qsizetype countIso2022JpEscapes(QByteArrayView bytes, qsizetype enough)
 {
     qsizetype found = 0;
     qsizetype at = 0;
     while (found < enough && (at = bytes.indexOf('\x1B', at)) >= 0) {
         IsoMode mode;
-        if (MatchEscape(bytes.sliced(at), &mode))
+        if (matchEscape(bytes.sliced(at), &mode))
             ++found;
         ++at;
     }

@@ -34,7 +34,7 @@ struct AlternateSpelling {
 
 // Every such code of the encoding (ISO-2022-JP shares EUC-JP's), sorted by code. Derived from
 // the converter itself on first use.
-const QList<AlternateSpelling> &AlternateSpellings(LegacyCodec codec);
+const QList<AlternateSpelling> &alternateSpellings(LegacyCodec codec);
 
 struct LegacyText {
     QString text;
@@ -42,24 +42,24 @@ struct LegacyText {
     bool invalid = false; // malformed or unassigned bytes were shown as U+FFFD
 };
 
-LegacyText DecodeLegacy(LegacyCodec codec, QByteArrayView bytes);
+LegacyText decodeLegacy(LegacyCodec codec, QByteArrayView bytes);
 
 // Characters the encoding cannot hold are written as '?' and reported through unstorable.
 // A mark is honoured only where the text still holds the character its code stands for.
-QByteArray EncodeLegacy(LegacyCodec codec, QStringView text, const SpellingRecord &spellings = {},
+QByteArray encodeLegacy(LegacyCodec codec, QStringView text, const SpellingRecord &spellings = {},
                         bool *unstorable = nullptr);
 
 // Keeps a record valid through an edit that replaced `removed` characters at `position` by
 // `added` new ones: marks inside the replaced range go, later ones move.
-void ShiftSpellings(SpellingRecord &record, qsizetype position, qsizetype removed, qsizetype added);
+void shiftSpellings(SpellingRecord &record, qsizetype position, qsizetype removed, qsizetype added);
 
 // The number of bytes ISO-2022-JP escape sequences (ESC $ or ESC ( followed by a known final
 // byte) in bytes, counting at most `enough`.
-qsizetype CountIso2022JpEscapes(QByteArrayView bytes, qsizetype enough = 1);
+qsizetype countIso2022JpEscapes(QByteArrayView bytes, qsizetype enough = 1);
 
 namespace legacy_detail {
 // For the document layer, which swaps the control codes while it lays out line breaks.
-char16_t ControlToIcu(char16_t c);
-QByteArray EncodePreparedShiftJis(const QString &prepared, const SpellingRecord &spellings,
+char16_t controlToIcu(char16_t c);
+QByteArray encodePreparedShiftJis(const QString &prepared, const SpellingRecord &spellings,
                                   bool *unstorable);
 } // namespace legacy_detail

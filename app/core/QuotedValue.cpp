@@ -8,23 +8,23 @@
 
 namespace {
 
-bool IsFieldSpace(QChar c) { return c == u' ' || c == u'\t'; }
-bool IsLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
-bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isFieldSpace(QChar c) { return c == u' ' || c == u'\t'; }
+bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
 // Plain decimal: [+-] digits [. digits] [(e|E) [+-] digits], at least one mantissa digit.
-std::optional<double> ParseNumber(QStringView field)
+std::optional<double> parseNumber(QStringView field)
 {
     qsizetype i = 0;
     const qsizetype n = field.size();
     if (i < n && (field[i] == u'+' || field[i] == u'-'))
         ++i;
     qsizetype digits = 0;
-    while (i < n && IsDigit(field[i]))
+    while (i < n && isDigit(field[i]))
         ++i, ++digits;
     if (i < n && field[i] == u'.') {
         ++i;
-        while (i < n && IsDigit(field[i]))
+        while (i < n && isDigit(field[i]))
             ++i, ++digits;
     }
     if (digits == 0)
@@ -34,7 +34,7 @@ std::optional<double> ParseNumber(QStringView field)
         if (i < n && (field[i] == u'+' || field[i] == u'-'))
             ++i;
         qsizetype expDigits = 0;
-        while (i < n && IsDigit(field[i]))
+        while (i < n && isDigit(field[i]))
             ++i, ++expDigits;
         if (expDigits == 0)
             return std::nullopt;
@@ -55,47 +55,47 @@ std::optional<double> ParseNumber(QStringView field)
     return value;
 }
 
-QuotedValue ClassifyUnquoted(QStringView field)
+QuotedValue classifyUnquoted(QStringView field)
 {
     if (field.compare(u"#TRUE#", Qt::CaseInsensitive) == 0)
         return true;
     if (field.compare(u"#FALSE#", Qt::CaseInsensitive) == 0)
         return false;
-    if (const auto number = ParseNumber(field))
+    if (const auto number = parseNumber(field))
         return *number;
     return field.toString();
 }
 
 } // namespace
 
-std::vector<QuotedValue> ReadQuotedFields(QStringView text, std::size_t maxFields)
+std::vector<QuotedValue> readQuotedFields(QStringView text, std::size_t maxFields)
 {
     std::vector<QuotedValue> fields;
     const qsizetype n = text.size();
     qsizetype pos = 0;
     while (fields.size() < maxFields) {
-        while (pos < n && IsFieldSpace(text[pos]))
+        while (pos < n && isFieldSpace(text[pos]))
             ++pos;
         if (pos >= n)
             break;
         if (text[pos] == u'"') {
             qsizetype end = pos + 1;
-            while (end < n && text[end] != u'"' && !IsLineEnd(text[end]))
+            while (end < n && text[end] != u'"' && !isLineEnd(text[end]))
                 ++end;
             fields.emplace_back(text.sliced(pos + 1, end - pos - 1).toString());
             pos = end;
             if (pos < n && text[pos] == u'"')
                 ++pos;
-            while (pos < n && text[pos] != u',' && !IsLineEnd(text[pos]))
+            while (pos < n && text[pos] != u',' && !isLineEnd(text[pos]))
                 ++pos; // stray characters after the closing quote
         } else {
             qsizetype end = pos;
-            while (end < n && text[end] != u',' && !IsLineEnd(text[end]))
+            while (end < n && text[end] != u',' && !isLineEnd(text[end]))
                 ++end;
             qsizetype last = end;
-            while (last > pos && IsFieldSpace(text[last - 1]))
+            while (last > pos && isFieldSpace(text[last - 1]))
                 --last;
-            fields.push_back(ClassifyUnquoted(text.sliced(pos, last - pos)));
+            fields.push_back(classifyUnquoted(text.sliced(pos, last - pos)));
             pos = end;
         }
         // Consume the separator: a comma, or one line break.
@@ -112,14 +112,14 @@ std::vector<QuotedValue> ReadQuotedFields(QStringView text, std::size_t maxField
     return fields;
 }
 
-QString WriteQuotedValue(const QuotedValue &value)
+QString writeQuotedValue(const QuotedValue &value)
 {
     if (const auto *s = std::get_if<QString>(&value)) {
         QString out;
         out.reserve(s->size() + 2);
         out.append(u'"');
         for (QChar c : *s)
-            if (c != u'"' && !IsLineEnd(c))
+            if (c != u'"' && !isLineEnd(c))
                 out.append(c);
         out.append(u'"');
         return out;
@@ -139,11 +139,11 @@ QString WriteQuotedValue(const QuotedValue &value)
     return QString::fromLatin1(buffer, end - buffer);
 }
 
-std::optional<FontSettingsValues> ParseFontSettings(QByteArrayView fileBytes)
+std::optional<FontSettingsValues> parseFontSettings(QByteArrayView fileBytes)
 {
     if (fileBytes.size() > MaxFontSettingsBytes)
         return std::nullopt;
-    const std::vector<QuotedValue> fields = ReadQuotedFields(DecodeShiftJis(fileBytes), 4);
+    const std::vector<QuotedValue> fields = readQuotedFields(decodeShiftJis(fileBytes), 4);
     if (fields.size() != 4)
         return std::nullopt;
     const auto *name = std::get_if<QString>(&fields[0]);
@@ -160,13 +160,13 @@ std::optional<FontSettingsValues> ParseFontSettings(QByteArrayView fileBytes)
     return FontSettingsValues{*name, *size, *bold, *italic};
 }
 
-QByteArray FormatFontSettings(const FontSettingsValues &values)
+QByteArray formatFontSettings(const FontSettingsValues &values)
 {
     QString text;
     for (const QuotedValue &v : {QuotedValue(values.name), QuotedValue(values.size),
                                  QuotedValue(values.bold), QuotedValue(values.italic)}) {
-        text += WriteQuotedValue(v);
+        text += writeQuotedValue(v);
         text += u"\r\n";
     }
-    return EncodeShiftJis(text);
+    return encodeShiftJis(text);
 }

@@ -27,8 +27,8 @@
 
 using QuotedValue = std::variant<QString, double, bool>;
 
-std::vector<QuotedValue> ReadQuotedFields(QStringView text, std::size_t maxFields);
-QString WriteQuotedValue(const QuotedValue &value);
+std::vector<QuotedValue> readQuotedFields(QStringView text, std::size_t maxFields);
+QString writeQuotedValue(const QuotedValue &value);
 
 struct FontSettingsValues {
     QString name;
@@ -48,7 +48,7 @@ inline constexpr qsizetype MaxFontSettingsBytes = 4096;
 // The settings file's bytes (Shift_JIS) -> the four values, or nullopt unless the file holds a
 // name (a non-empty string the writer can reproduce), a usable size and two booleans, in
 // that order, in at most MaxFontSettingsBytes bytes.
-std::optional<FontSettingsValues> ParseFontSettings(QByteArrayView fileBytes);
+std::optional<FontSettingsValues> parseFontSettings(QByteArrayView fileBytes);
 
 // The four values one per line, each line ended by CR LF, in Shift_JIS.
-QByteArray FormatFontSettings(const FontSettingsValues &values);
+QByteArray formatFontSettings(const FontSettingsValues &values);

@@ -19,19 +19,19 @@ const QString FileSuffix = QStringLiteral(".recovery");
 const QString LockSuffix = QStringLiteral(".lock");
 
 // The encoding as the recovery file names it; a UTF-8 file's byte-order mark is told apart.
-QString EncodingKey(std::optional<TextEncoding> e)
+QString encodingKey(std::optional<TextEncoding> e)
 {
     if (!e)
         return QString();
-    return *e == TextEncoding::Utf8Bom ? QStringLiteral("utf-8-bom") : EncodingLabel(*e);
+    return *e == TextEncoding::Utf8Bom ? QStringLiteral("utf-8-bom") : encodingLabel(*e);
 }
 
-std::optional<TextEncoding> EncodingFromKey(const QString &key)
+std::optional<TextEncoding> encodingFromKey(const QString &key)
 {
     for (TextEncoding e : {TextEncoding::ShiftJis, TextEncoding::Utf8, TextEncoding::Utf8Bom,
                            TextEncoding::EucJp, TextEncoding::Iso2022Jp, TextEncoding::Utf16Le,
                            TextEncoding::Utf16Be})
-        if (EncodingKey(e) == key)
+        if (encodingKey(e) == key)
             return e;
     return std::nullopt;
 }
@@ -41,11 +41,11 @@ const QString LineBreakKeys[] = {QStringLiteral("crlf"), QStringLiteral("lf"), Q
 } // namespace
 
 // One line of JSON with the document's particulars, then the text in UTF-8.
-QByteArray FormatRecovery(const RecoveredDocument &doc, const std::function<QString(QString)> &convert)
+QByteArray formatRecovery(const RecoveredDocument &doc, const std::function<QString(QString)> &convert)
 {
     QJsonObject meta{{QStringLiteral("path"), doc.path},
                      {QStringLiteral("title"), doc.title},
-                     {QStringLiteral("encoding"), EncodingKey(doc.encoding)},
+                     {QStringLiteral("encoding"), encodingKey(doc.encoding)},
                      {QStringLiteral("breaks"), LineBreakKeys[int(doc.lineBreak)]}};
     if (doc.diskIdentity) {
         meta.insert(QStringLiteral("disk"),
@@ -78,7 +78,7 @@ QByteArray FormatRecovery(const RecoveredDocument &doc, const std::function<QStr
     return out;
 }
 
-std::optional<RecoveredDocument> ParseRecovery(const QByteArray &bytes)
+std::optional<RecoveredDocument> parseRecovery(const QByteArray &bytes)
 {
     const qsizetype newline = bytes.indexOf('\n');
     if (newline < 0)
@@ -93,7 +93,7 @@ std::optional<RecoveredDocument> ParseRecovery(const QByteArray &bytes)
     doc.title = meta.value(QStringLiteral("title")).toString();
     if (doc.title.isEmpty())
         return std::nullopt;
-    doc.encoding = EncodingFromKey(meta.value(QStringLiteral("encoding")).toString());
+    doc.encoding = encodingFromKey(meta.value(QStringLiteral("encoding")).toString());
     const QString breaks = meta.value(QStringLiteral("breaks")).toString();
     for (LineBreak b : {LineBreak::CrLf, LineBreak::Lf, LineBreak::Cr})
         if (breaks == LineBreakKeys[int(b)])
@@ -121,7 +121,7 @@ RecoveryStore::~RecoveryStore()
     writer_.waitForDone();
 }
 
-QString RecoveryStore::DefaultFolder()
+QString RecoveryStore::defaultFolder()
 {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     if (state.isEmpty() || QDir::isRelativePath(state))
@@ -148,7 +148,7 @@ bool RecoveryStore::ensureOwnFile()
     return true;
 }
 
-void RecoveryStore::Keep(RecoveredDocument doc)
+void RecoveryStore::keep(RecoveredDocument doc)
 {
     if (!ensureOwnFile())
         return;  // nowhere to keep it: editing goes on, only the safety net is missing
@@ -163,21 +163,21 @@ void RecoveryStore::Keep(RecoveredDocument doc)
         {
             QMutexLocker locker(&mutex_);
             if (!pending_ || discarded_)
-                return;  // superseded by a later Keep that already wrote, or discarded
+                return;  // superseded by a later keep() that already wrote, or discarded
             doc = std::move(pending_);
             pending_.reset();
         }
-        const QByteArray bytes = FormatRecovery(*doc, convert_);
+        const QByteArray bytes = formatRecovery(*doc, convert_);
         doc.reset();
         QString error;
-        WriteFileSafely(file, bytes, &error);
+        writeFileSafely(file, bytes, &error);
         QMutexLocker locker(&mutex_);
-        if (discarded_)  // a Discard came while this was being written
+        if (discarded_)  // a discard() came while this was being written
             QFile::remove(file);
     });
 }
 
-void RecoveryStore::Discard()
+void RecoveryStore::discard()
 {
     {
         QMutexLocker locker(&mutex_);
@@ -189,12 +189,12 @@ void RecoveryStore::Discard()
         QFile::remove(file_);
 }
 
-void RecoveryStore::Flush()
+void RecoveryStore::flush()
 {
     writer_.waitForDone();
 }
 
-std::optional<RecoveryStore::Orphan> RecoveryStore::TakeOrphan()
+std::optional<RecoveryStore::Orphan> RecoveryStore::takeOrphan()
 {
     QFileInfoList files = QDir(folder_).entryInfoList({QStringLiteral("*") + FileSuffix}, QDir::Files,
                                                       QDir::Time);
@@ -210,8 +210,8 @@ std::optional<RecoveryStore::Orphan> RecoveryStore::TakeOrphan()
         QByteArray bytes;
         QString error;
         std::optional<RecoveredDocument> doc;
-        if (ReadFileFully(file, &bytes, &error))
-            doc = ParseRecovery(bytes);
+        if (readFileFully(file, &bytes, &error))
+            doc = parseRecovery(bytes);
         if (!doc) {
             QFile::remove(file);  // unreadable: nothing to offer
             continue;
@@ -221,7 +221,7 @@ std::optional<RecoveryStore::Orphan> RecoveryStore::TakeOrphan()
     return std::nullopt;
 }
 
-void RecoveryStore::Remove(Orphan &orphan)
+void RecoveryStore::remove(Orphan &orphan)
 {
     QFile::remove(orphan.file);
     if (orphan.lock)

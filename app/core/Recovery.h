@@ -25,31 +25,31 @@ struct RecoveredDocument {
 };
 
 // convert, when given, turns doc.text into the document's text (see setTextConverter).
-QByteArray FormatRecovery(const RecoveredDocument &doc,
+QByteArray formatRecovery(const RecoveredDocument &doc,
                           const std::function<QString(QString)> &convert = {});
-std::optional<RecoveredDocument> ParseRecovery(const QByteArray &bytes);
+std::optional<RecoveredDocument> parseRecovery(const QByteArray &bytes);
 
 class RecoveryStore {
 public:
     // folder: where recovery files live; by default ~/.local/state/tavro (XDG_STATE_HOME).
-    explicit RecoveryStore(QString folder = DefaultFolder());
-    ~RecoveryStore();  // waits for a write under way; the file stays (see Discard)
+    explicit RecoveryStore(QString folder = defaultFolder());
+    ~RecoveryStore();  // waits for a write under way; the file stays (see discard())
 
-    static QString DefaultFolder();
+    static QString defaultFolder();
     QString fileName() const { return file_; }
 
-    // Turns the text given to Keep into the document's text, on the worker thread (for example
+    // Turns the text given to keep() into the document's text, on the worker thread (for example
     // the editing pane's paragraph separators into line breaks). Must be safe to call there,
     // and local: it is given the text a piece at a time (never splitting a CR LF).
     void setTextConverter(std::function<QString(QString)> convert) { convert_ = std::move(convert); }
 
     // Keeps doc in this editor's recovery file. The file is written on a worker thread; a newer
-    // Keep supersedes one that has not started yet.
-    void Keep(RecoveredDocument doc);
+    // keep() supersedes one that has not started yet.
+    void keep(RecoveredDocument doc);
     // The text no longer needs keeping (saved, discarded, or the program ends normally).
-    void Discard();
-    // Waits until the last Keep is on disk.
-    void Flush();
+    void discard();
+    // Waits until the last keep() is on disk.
+    void flush();
 
     // The recovery files of editors that ended abnormally, newest first. Taking one locks it,
     // so no other starting editor offers it at the same time.
@@ -58,9 +58,9 @@ public:
         RecoveredDocument doc;
         std::shared_ptr<QLockFile> lock;
     };
-    std::optional<Orphan> TakeOrphan();
+    std::optional<Orphan> takeOrphan();
     // Deletes an orphan's file and lock.
-    static void Remove(Orphan &orphan);
+    static void remove(Orphan &orphan);
 
 private:
     bool ensureOwnFile();

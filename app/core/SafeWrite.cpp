@@ -46,7 +46,7 @@ private:
     int fd_;
 };
 
-QString SystemReason(int error)
+QString systemReason(int error)
 {
     switch (error) {
     case ENOSPC: return QStringLiteral("ディスクの空き領域が足りません。");
@@ -73,7 +73,7 @@ QString SystemReason(int error)
 }
 
 // Why a file that is not a regular file is neither read nor written.
-QString NotRegularReason(mode_t mode)
+QString notRegularReason(mode_t mode)
 {
     QString kind;
     if (S_ISDIR(mode))
@@ -89,18 +89,18 @@ QString NotRegularReason(mode_t mode)
     return QStringLiteral("%1です。開いたり保存したりできるのは通常のファイルだけです。").arg(kind);
 }
 
-WriteResult Failure(WriteResult::Status status, const QString &reason)
+WriteResult failure(WriteResult::Status status, const QString &reason)
 {
     return {status, reason};
 }
 
-WriteResult Failure(int error)
+WriteResult failure(int error)
 {
-    return {WriteResult::Status::Failed, SystemReason(error)};
+    return {WriteResult::Status::Failed, systemReason(error)};
 }
 
 // Writes every byte at offset; 0 or the error. A write that stores nothing is a full disk.
-int WriteAll(int fd, const QByteArray &bytes, off_t offset)
+int writeAll(int fd, const QByteArray &bytes, off_t offset)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
@@ -118,7 +118,7 @@ int WriteAll(int fd, const QByteArray &bytes, off_t offset)
 }
 
 // Reads the whole file from its start; `expected` (its size) avoids growing the buffer.
-int ReadAll(int fd, off_t expected, QByteArray *out)
+int readAll(int fd, off_t expected, QByteArray *out)
 {
     QByteArray data(qsizetype(qMax<off_t>(expected, 0)), Qt::Uninitialized);
     qsizetype done = 0;
@@ -143,14 +143,14 @@ int ReadAll(int fd, off_t expected, QByteArray *out)
     return 0;
 }
 
-int SyncFile(int fd)
+int syncFile(int fd)
 {
     // Some file systems cannot sync; that is no reason to fail.
     return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
 }
 
 // Makes a new name in folder durable; nothing can be done about a failure here.
-void SyncFolder(const QString &folder)
+void syncFolder(const QString &folder)
 {
     FileHandle dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir)
@@ -158,7 +158,7 @@ void SyncFolder(const QString &folder)
 }
 
 // Creates a file that did not exist, named prefix + six random characters + suffix in folder.
-int CreateUnique(const QString &folder, QString prefix, const QString &suffix, mode_t mode,
+int createUnique(const QString &folder, QString prefix, const QString &suffix, mode_t mode,
                  FileHandle *file, QString *path)
 {
     // Keep the name within the usual limit of 255 bytes.
@@ -194,7 +194,7 @@ using Attributes = std::vector<std::pair<QByteArray, QByteArray>>;
 // Calls read(buffer, size), which answers like listxattr/getxattr, until the buffer was big
 // enough for the answer.
 template <typename Read>
-int ReadSized(Read read, QByteArray *out)
+int readSized(Read read, QByteArray *out)
 {
     for (int attempt = 0; attempt < 10; ++attempt) {
         const ssize_t needed = read(nullptr, 0);
@@ -214,17 +214,17 @@ int ReadSized(Read read, QByteArray *out)
 }
 
 template <typename List, typename Get>
-int ReadAttributes(List list, Get get, Attributes *out)
+int readAttributes(List list, Get get, Attributes *out)
 {
     QByteArray names;
-    if (int error = ReadSized(list, &names))
+    if (int error = readSized(list, &names))
         return error == ENOTSUP ? 0 : error;
     out->clear();
     for (const QByteArray &name : names.split('\0')) {
         if (name.isEmpty())
             continue;
         QByteArray value;
-        const int error = ReadSized(
+        const int error = readSized(
             [&](char *buffer, size_t size) { return get(name.constData(), buffer, size); }, &value);
         if (error == ENODATA)  // removed in between
             continue;
@@ -235,9 +235,9 @@ int ReadAttributes(List list, Get get, Attributes *out)
     return 0;
 }
 
-int ReadPathAttributes(const QByteArray &path, Attributes *out)
+int readPathAttributes(const QByteArray &path, Attributes *out)
 {
-    return ReadAttributes(
+    return readAttributes(
         [&](char *buffer, size_t size) { return ::listxattr(path.constData(), buffer, size); },
         [&](const char *name, char *buffer, size_t size) {
             return ::getxattr(path.constData(), name, buffer, size);
@@ -245,9 +245,9 @@ int ReadPathAttributes(const QByteArray &path, Attributes *out)
         out);
 }
 
-int ReadHandleAttributes(int fd, Attributes *out)
+int readHandleAttributes(int fd, Attributes *out)
 {
-    return ReadAttributes([&](char *buffer, size_t size) { return ::flistxattr(fd, buffer, size); },
+    return readAttributes([&](char *buffer, size_t size) { return ::flistxattr(fd, buffer, size); },
                           [&](const char *name, char *buffer, size_t size) {
                               return ::fgetxattr(fd, name, buffer, size);
                           },
@@ -256,12 +256,12 @@ int ReadHandleAttributes(int fd, Attributes *out)
 
 // Gives the file behind fd exactly the attributes of the file at path: those it lacks are
 // added, those it has beyond them (a folder's default ACL, for one) are removed.
-int CopyAttributes(const QByteArray &from, int to)
+int copyAttributes(const QByteArray &from, int to)
 {
     Attributes wanted, present;
-    if (int error = ReadPathAttributes(from, &wanted))
+    if (int error = readPathAttributes(from, &wanted))
         return error;
-    if (int error = ReadHandleAttributes(to, &present))
+    if (int error = readHandleAttributes(to, &present))
         return error;
     const auto find = [](const Attributes &in, const QByteArray &name) {
         return std::find_if(in.begin(), in.end(), [&](const auto &a) { return a.first == name; });
@@ -290,7 +290,7 @@ struct Target {
     struct stat st {};
 };
 
-Target Resolve(const QString &path)
+Target resolve(const QString &path)
 {
     Target t;
     t.path = path;
@@ -308,41 +308,41 @@ Target Resolve(const QString &path)
 // Writes bytes over the file's own content, which keeps its inode and with it every name,
 // the owner, the mode and the attributes. The old bytes are first copied to a backup file,
 // which stays only if they cannot be put back after a failure (or the process dies).
-WriteResult WriteInPlace(const Target &t, const QByteArray &bytes)
+WriteResult writeInPlace(const Target &t, const QByteArray &bytes)
 {
     FileHandle file(::open(t.native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!file)
-        return Failure(errno);
+        return failure(errno);
     struct stat st {};
     if (::fstat(file.get(), &st) != 0)
-        return Failure(errno);
+        return failure(errno);
     if (!S_ISREG(st.st_mode))
-        return Failure(WriteResult::Status::Failed, NotRegularReason(st.st_mode));
+        return failure(WriteResult::Status::Failed, notRegularReason(st.st_mode));
     QByteArray old;
-    if (int error = ReadAll(file.get(), st.st_size, &old))
-        return Failure(error);
+    if (int error = readAll(file.get(), st.st_size, &old))
+        return failure(error);
 
     FileHandle backup;
     QString backupPath;
-    int error = CreateUnique(t.folder, t.name + QLatin1Char('.'), QStringLiteral("~"), 0600,
+    int error = createUnique(t.folder, t.name + QLatin1Char('.'), QStringLiteral("~"), 0600,
                              &backup, &backupPath);
     if (error == EACCES || error == EPERM || error == EROFS)
-        error = CreateUnique(QDir::tempPath(), t.name + QLatin1Char('.'), QStringLiteral("~"), 0600,
+        error = createUnique(QDir::tempPath(), t.name + QLatin1Char('.'), QStringLiteral("~"), 0600,
                              &backup, &backupPath);
     if (!error)
-        error = WriteAll(backup.get(), old, 0);
+        error = writeAll(backup.get(), old, 0);
     if (!error)
-        error = SyncFile(backup.get());
+        error = syncFile(backup.get());
     if (!error)
         error = backup.close();
     if (error) {
         if (!backupPath.isEmpty())
             ::unlink(QFile::encodeName(backupPath).constData());
-        return Failure(WriteResult::Status::Failed,
+        return failure(WriteResult::Status::Failed,
                        QStringLiteral("元の内容の控えを作れないため、書き換えませんでした。\n")
-                           + SystemReason(error));
+                           + systemReason(error));
     }
-    SyncFolder(QFileInfo(backupPath).absolutePath());
+    syncFolder(QFileInfo(backupPath).absolutePath());
     const auto dropBackup = [&] { ::unlink(QFile::encodeName(backupPath).constData()); };
 
     // Room for the new bytes is claimed first, so a full disk is found before anything changes.
@@ -350,44 +350,44 @@ WriteResult WriteInPlace(const Target &t, const QByteArray &bytes)
         && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
         error = errno;
         dropBackup();
-        return Failure(error);
+        return failure(error);
     }
-    error = WriteAll(file.get(), bytes, 0);
+    error = writeAll(file.get(), bytes, 0);
     if (!error && ::ftruncate(file.get(), bytes.size()) != 0)
         error = errno;
     if (!error)
-        error = SyncFile(file.get());
+        error = syncFile(file.get());
     if (!error) {
         dropBackup();
         return {};
     }
 
-    int restored = WriteAll(file.get(), old, 0);
+    int restored = writeAll(file.get(), old, 0);
     if (!restored && ::ftruncate(file.get(), old.size()) != 0)
         restored = errno;
     if (!restored)
-        restored = SyncFile(file.get());
+        restored = syncFile(file.get());
     if (!restored) {
         dropBackup();
-        return Failure(error);
+        return failure(error);
     }
-    return Failure(WriteResult::Status::Failed,
-                   SystemReason(error)
+    return failure(WriteResult::Status::Failed,
+                   systemReason(error)
                        + QStringLiteral("\n元の内容を戻せませんでした。元の内容は「%1」に残してあります。")
                              .arg(shownPath(backupPath)));
 }
 
 // The folder refused the temporary file or its renaming: the file is written in place.
-WriteResult FolderRefused(const Target &t, const QByteArray &bytes)
+WriteResult folderRefused(const Target &t, const QByteArray &bytes)
 {
     if (!t.exists)
-        return Failure(WriteResult::Status::FolderNotWritable,
+        return failure(WriteResult::Status::FolderNotWritable,
                        QStringLiteral("フォルダー「%1」に書き込めないため、ファイルを作れません。")
                            .arg(shownPath(t.folder)));
-    WriteResult result = WriteInPlace(t, bytes);
+    WriteResult result = writeInPlace(t, bytes);
     if (result.written())
         return result;
-    return Failure(WriteResult::Status::FolderNotWritable,
+    return failure(WriteResult::Status::FolderNotWritable,
                    QStringLiteral("フォルダー「%1」に書き込めないため、ファイルを直接書き換えようと"
                                   "しましたが、できませんでした。\n")
                            .arg(shownPath(t.folder))
@@ -395,37 +395,37 @@ WriteResult FolderRefused(const Target &t, const QByteArray &bytes)
 }
 
 // The owner or the attributes cannot be carried over to a new file: the file is written in place.
-WriteResult CannotKeep(const Target &t, const QByteArray &bytes, const QString &what, int error)
+WriteResult cannotKeep(const Target &t, const QByteArray &bytes, const QString &what, int error)
 {
-    WriteResult result = WriteInPlace(t, bytes);
+    WriteResult result = writeInPlace(t, bytes);
     if (result.written())
         return result;
-    return Failure(WriteResult::Status::Failed,
+    return failure(WriteResult::Status::Failed,
                    QStringLiteral("新しいファイルに%1を引き継げず (%2)、直接書き換えることも"
                                   "できませんでした。\n")
-                           .arg(what, SystemReason(error))
+                           .arg(what, systemReason(error))
                        + result.reason);
 }
 
 // Writes a new file beside the target and renames it over the target once it is complete.
-WriteResult Replace(const Target &t, const QByteArray &bytes, WriteOptions options)
+WriteResult replace(const Target &t, const QByteArray &bytes, WriteOptions options)
 {
     FileHandle temp;
     QString tempPath;
     // A new file gets the mode the umask and the folder's default ACL give it; a replacement
     // stays private until it has the target's.
-    int error = CreateUnique(t.folder, QLatin1Char('.') + t.name + QLatin1Char('.'), QString(),
+    int error = createUnique(t.folder, QLatin1Char('.') + t.name + QLatin1Char('.'), QString(),
                              t.exists ? 0600 : 0666, &temp, &tempPath);
     if (error == EACCES || error == EPERM)
-        return FolderRefused(t, bytes);
+        return folderRefused(t, bytes);
     if (error)
-        return Failure(error);
+        return failure(error);
     const QByteArray tempNative = QFile::encodeName(tempPath);
     const auto discard = [&] { ::unlink(tempNative.constData()); };
 
-    if ((error = WriteAll(temp.get(), bytes, 0))) {
+    if ((error = writeAll(temp.get(), bytes, 0))) {
         discard();
-        return Failure(error);
+        return failure(error);
     }
     if (t.exists) {
         // The owner first: changing it clears set-id bits and file capabilities.
@@ -433,40 +433,40 @@ WriteResult Replace(const Target &t, const QByteArray &bytes, WriteOptions optio
         if (::fchown(temp.get(), t.st.st_uid, t.st.st_gid) != 0 && !(options.allowReadOnly && errno == EPERM)) {
             error = errno;
             discard();
-            return CannotKeep(t, bytes, QStringLiteral("所有者"), error);
+            return cannotKeep(t, bytes, QStringLiteral("所有者"), error);
         }
-        if ((error = CopyAttributes(t.native, temp.get()))) {
+        if ((error = copyAttributes(t.native, temp.get()))) {
             discard();
-            return CannotKeep(t, bytes, QStringLiteral("拡張属性や ACL"), error);
+            return cannotKeep(t, bytes, QStringLiteral("拡張属性や ACL"), error);
         }
         // Last, so that an ACL's mask agrees with the mode.
         if (::fchmod(temp.get(), t.st.st_mode & 07777) != 0) {
             error = errno;
             discard();
-            return CannotKeep(t, bytes, QStringLiteral("アクセス権"), error);
+            return cannotKeep(t, bytes, QStringLiteral("アクセス権"), error);
         }
     }
     if (!error)
-        error = SyncFile(temp.get());
+        error = syncFile(temp.get());
     if (!error)
         error = temp.close();
     if (error) {
         discard();
-        return Failure(error);
+        return failure(error);
     }
     if (::rename(tempNative.constData(), t.native.constData()) != 0) {
         error = errno;
         discard();
         // A sticky folder lets only the file's owner replace it.
         if (t.exists && (error == EACCES || error == EPERM))
-            return FolderRefused(t, bytes);
-        return Failure(error);
+            return folderRefused(t, bytes);
+        return failure(error);
     }
-    SyncFolder(t.folder);
+    syncFolder(t.folder);
     return {};
 }
 
-bool Fail(QString *errorText, const QString &reason)
+bool fail(QString *errorText, const QString &reason)
 {
     if (errorText)
         *errorText = reason;
@@ -475,63 +475,63 @@ bool Fail(QString *errorText, const QString &reason)
 
 } // namespace
 
-WriteResult WriteFileSafely(const QString &path, const QByteArray &bytes, WriteOptions options)
+WriteResult writeFileSafely(const QString &path, const QByteArray &bytes, WriteOptions options)
 {
-    Target t = Resolve(path);
+    Target t = resolve(path);
     if (::stat(t.native.constData(), &t.st) == 0)
         t.exists = true;
     else if (errno != ENOENT)
-        return Failure(errno);
+        return failure(errno);
     if (!t.exists)
-        return Replace(t, bytes, options);
+        return replace(t, bytes, options);
 
     if (!S_ISREG(t.st.st_mode))
-        return Failure(WriteResult::Status::Failed, NotRegularReason(t.st.st_mode));
+        return failure(WriteResult::Status::Failed, notRegularReason(t.st.st_mode));
     // Root may write anything, so the mode is looked at as well as what the process may do.
     if (!options.allowReadOnly) {
         if ((t.st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-            return Failure(WriteResult::Status::ReadOnlyFile,
+            return failure(WriteResult::Status::ReadOnlyFile,
                            QStringLiteral("「%1」は読み取り専用です。").arg(t.name));
         if (::faccessat(AT_FDCWD, t.native.constData(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
-            return Failure(WriteResult::Status::ReadOnlyFile,
+            return failure(WriteResult::Status::ReadOnlyFile,
                            QStringLiteral("「%1」に書き込む権限がありません。").arg(t.name));
     }
     // An immutable file refuses even root; no consent changes that.
     if (::faccessat(AT_FDCWD, t.native.constData(), W_OK, AT_EACCESS) != 0 && errno == EPERM)
-        return Failure(WriteResult::Status::Failed,
+        return failure(WriteResult::Status::Failed,
                        QStringLiteral("「%1」は変更が禁止されています (変更不可の属性)。").arg(t.name));
     // Replacing a file with several names would leave the others with the old content.
     if (t.st.st_nlink > 1)
-        return WriteInPlace(t, bytes);
-    return Replace(t, bytes, options);
+        return writeInPlace(t, bytes);
+    return replace(t, bytes, options);
 }
 
-bool WriteFileSafely(const QString &path, const QByteArray &bytes, QString *errorText)
+bool writeFileSafely(const QString &path, const QByteArray &bytes, QString *errorText)
 {
-    const WriteResult result = WriteFileSafely(path, bytes, WriteOptions{});
-    return result.written() || Fail(errorText, result.reason);
+    const WriteResult result = writeFileSafely(path, bytes, WriteOptions{});
+    return result.written() || fail(errorText, result.reason);
 }
 
-bool ReadFileFully(const QString &path, QByteArray *out, QString *errorText)
+bool readFileFully(const QString &path, QByteArray *out, QString *errorText)
 {
     const QByteArray native = QFile::encodeName(path);
     // Looked at before opening: opening a FIFO waits for a writer, and opening a device may
     // set it going.
     struct stat st {};
     if (::stat(native.constData(), &st) != 0)
-        return Fail(errorText, SystemReason(errno));
+        return fail(errorText, systemReason(errno));
     if (!S_ISREG(st.st_mode))
-        return Fail(errorText, NotRegularReason(st.st_mode));
+        return fail(errorText, notRegularReason(st.st_mode));
     // Non-blocking and checked again, should the name have changed in between.
     FileHandle file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!file)
-        return Fail(errorText, SystemReason(errno));
+        return fail(errorText, systemReason(errno));
     if (::fstat(file.get(), &st) != 0)
-        return Fail(errorText, SystemReason(errno));
+        return fail(errorText, systemReason(errno));
     if (!S_ISREG(st.st_mode))
-        return Fail(errorText, NotRegularReason(st.st_mode));
-    if (int error = ReadAll(file.get(), st.st_size, out))
-        return Fail(errorText, SystemReason(error));
+        return fail(errorText, notRegularReason(st.st_mode));
+    if (int error = readAll(file.get(), st.st_size, out))
+        return fail(errorText, systemReason(error));
     return true;
 }
 

@@ -36,16 +36,16 @@ struct WriteOptions {
 // file or its renaming, or an owner or attribute cannot be carried over — the file is
 // written in place instead, after its old bytes are copied to a backup file (beside it, or in
 // the temporary folder when its folder refuses); a failed write puts the old bytes back.
-WriteResult WriteFileSafely(const QString &path, const QByteArray &bytes, WriteOptions options = {});
+WriteResult writeFileSafely(const QString &path, const QByteArray &bytes, WriteOptions options = {});
 
 // The same write, for callers that only need to know whether it worked; *errorText (when
 // given) receives the reason. A read-only file is refused.
-bool WriteFileSafely(const QString &path, const QByteArray &bytes, QString *errorText);
+bool writeFileSafely(const QString &path, const QByteArray &bytes, QString *errorText);
 
 // Reads the whole of a regular file. A folder, FIFO, device or socket is refused at once,
 // without waiting for a writer or touching the device. On failure *errorText (when given)
 // holds a Japanese reason.
-bool ReadFileFully(const QString &path, QByteArray *out, QString *errorText);
+bool readFileFully(const QString &path, QByteArray *out, QString *errorText);
 
 // A path as messages show it.
 QString shownPath(const QString &path);

@@ -7,7 +7,7 @@
 #include <QFont>
 #include <QStringList>
 
-QString CommonDialog::QtFilter(const QString &filter)
+QString CommonDialog::qtFilter(const QString &filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
@@ -44,15 +44,15 @@ bool CommonDialog::ShowOpen()
 {
     // The default extension is for a name to save under: a name typed to open is taken as it
     // is, with or without a dot.
-    const FileDialogRequest req{FileName, QtFilter(Filter), QString()};
-    const auto chosen = Platform().GetOpenFileName(owner_, req);
+    const FileDialogRequest req{FileName, qtFilter(Filter), QString()};
+    const auto chosen = platform().getOpenFileName(owner_, req);
     return chosen && takeFile(*chosen);
 }
 
 bool CommonDialog::ShowSave()
 {
-    const FileDialogRequest req{FileName, QtFilter(Filter), DefaultExt};
-    const auto chosen = Platform().GetSaveFileName(owner_, req);
+    const FileDialogRequest req{FileName, qtFilter(Filter), DefaultExt};
+    const auto chosen = platform().getSaveFileName(owner_, req);
     return chosen && takeFile(*chosen);
 }
 
@@ -63,11 +63,11 @@ bool CommonDialog::ShowFont()
         initial.setPointSizeF(FontSize);
     initial.setBold(FontBold);
     initial.setItalic(FontItalic);
-    const auto chosen = Platform().GetFont(owner_, initial);
+    const auto chosen = platform().getFont(owner_, initial);
     if (!chosen)
         return false;
     // The dialog offers the face that shows the stored name; chosen, the name itself stays.
-    if (chosen->family() != InstalledFace(FontName))
+    if (chosen->family() != installedFace(FontName))
         FontName = chosen->family();
     FontSize = float(chosen->pointSizeF());
     FontBold = chosen->bold();

@@ -24,7 +24,7 @@ public:
 
     // "desc|pattern|desc|pattern|" as Qt's "desc (pattern);;desc (pattern)"; "*.*" lists
     // every file.
-    static QString QtFilter(const QString &filter);
+    static QString qtFilter(const QString &filter);
 
 private:
     bool takeFile(const QString &path);

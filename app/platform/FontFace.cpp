@@ -7,7 +7,7 @@
 
 #include <tuple>
 
-QString InstalledFace(const QString &family)
+QString installedFace(const QString &family)
 {
     // Not QFontDatabase::hasFamily: it also answers yes for names the system's font
     // configuration merely aliases, which no font list shows.
@@ -25,7 +25,7 @@ QString InstalledFace(const QString &family)
     return QFontInfo(QFont(family)).family();
 }
 
-QString FaceStyle(const QString &face, bool bold, bool italic)
+QString faceStyle(const QString &face, bool bold, bool italic)
 {
     const int weight = bold ? QFont::Bold : QFont::Normal;
     QString best;

@@ -5,9 +5,9 @@
 
 // The installed face that shows family: family itself when it is installed, else the first
 // installed face among its substitutes, else the face Qt falls back to.
-QString InstalledFace(const QString &family);
+QString installedFace(const QString &family);
 
 // The style, as the installed face's own style list names it ("Bold", "Book", "Oblique"), that
 // draws it bold and italic as asked: the plainest such style, else the nearest the face has.
 // A font dialog selects its style by this name; Qt's own, translated ("太字"), matches none.
-QString FaceStyle(const QString &face, bool bold, bool italic);
+QString faceStyle(const QString &face, bool bold, bool italic);

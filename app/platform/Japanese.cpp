@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-void InstallJapaneseFontSubstitutions()
+void installJapaneseFontSubstitutions()
 {
     // The face names stay as stored (documents and fn.dat keep them); these make them render.
     const QStringList gothicP{QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
@@ -27,7 +27,7 @@ void InstallJapaneseFontSubstitutions()
         QFont::insertSubstitutions(QString::fromUtf16(m.name), *m.to);
 }
 
-void InstallJapaneseUi(QApplication &app)
+void installJapaneseUi(QApplication &app)
 {
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
@@ -38,5 +38,5 @@ void InstallJapaneseUi(QApplication &app)
         else
             delete t;
     }
-    InstallJapaneseFontSubstitutions();
+    installJapaneseFontSubstitutions();
 }

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
-QString DataFolder()
+QString dataFolder()
 {
     const QString over = qEnvironmentVariable("TAVRO_DATA_DIR");
     if (!over.isEmpty())
@@ -12,12 +12,12 @@ QString DataFolder()
                            + QStringLiteral(TAVRO_DATA_SUBDIR));
 }
 
-QString HelpFolder()
+QString helpFolder()
 {
-    return DataFolder() + QStringLiteral("/help");
+    return dataFolder() + QStringLiteral("/help");
 }
 
-void InitTavroResources()
+void initTavroResources()
 {
     // The pictures live in the static library; the linker drops them unless asked for.
     Q_INIT_RESOURCE(tavro);

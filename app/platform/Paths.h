@@ -3,8 +3,8 @@
 
 // Folder of the program's read-only data (help files): share/tavro beside the bin folder the
 // executable runs from, in the build tree and after installation alike. TAVRO_DATA_DIR overrides.
-QString DataFolder();
-QString HelpFolder();
+QString dataFolder();
+QString helpFolder();
 
 // Registers the compiled-in pictures (icons, toolbar, splash). Call once after the QApplication.
-void InitTavroResources();
+void initTavroResources();

@@ -82,25 +82,25 @@ public:
         return dlg.textValue();
     }
 
-    void OpenInBrowser(const QUrl &url) override { QDesktopServices::openUrl(url); }
+    void openInBrowser(const QUrl &url) override { QDesktopServices::openUrl(url); }
 
-    std::optional<QString> GetOpenFileName(QWidget *parent, const FileDialogRequest &req) override
+    std::optional<QString> getOpenFileName(QWidget *parent, const FileDialogRequest &req) override
     {
         return runFileDialog(parent, req, QFileDialog::AcceptOpen);
     }
-    std::optional<QString> GetSaveFileName(QWidget *parent, const FileDialogRequest &req) override
+    std::optional<QString> getSaveFileName(QWidget *parent, const FileDialogRequest &req) override
     {
         return runFileDialog(parent, req, QFileDialog::AcceptSave);
     }
 
-    std::optional<QFont> GetFont(QWidget *parent, const QFont &initial) override
+    std::optional<QFont> getFont(QWidget *parent, const QFont &initial) override
     {
         // The dialog lists installed faces only: it starts at the one that shows the font.
         QFont shown = initial;
-        const QString face = InstalledFace(initial.family());
+        const QString face = installedFace(initial.family());
         shown.setFamilies({face});
         // Named, the style is selected in the dialog's list; it leaves the chosen font.
-        shown.setStyleName(FaceStyle(face, initial.bold(), initial.italic()));
+        shown.setStyleName(faceStyle(face, initial.bold(), initial.italic()));
         QFontDialog dlg(shown, parent);
         dlg.setOption(QFontDialog::DontUseNativeDialog);
         // Only face, style and size are taken: the effects box (strike-out, underline) is not
@@ -158,10 +158,10 @@ public:
         return chosen;
     }
 
-    void ClipboardSetText(const QString &text) override { QGuiApplication::clipboard()->setText(text); }
-    QString ClipboardGetText() override { return QGuiApplication::clipboard()->text(); }
+    void clipboardSetText(const QString &text) override { QGuiApplication::clipboard()->setText(text); }
+    QString clipboardGetText() override { return QGuiApplication::clipboard()->text(); }
 
-    void EndProgram() override
+    void endProgram() override
     {
         for (QWidget *w : QApplication::topLevelWidgets())
             w->hide();
@@ -206,12 +206,12 @@ PlatformServices *current = nullptr;
 
 } // namespace
 
-PlatformServices &Platform()
+PlatformServices &platform()
 {
     return current ? *current : qtPlatform();
 }
 
-void SetPlatform(PlatformServices *services)
+void setPlatform(PlatformServices *services)
 {
     current = services;
 }

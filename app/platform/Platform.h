@@ -36,20 +36,20 @@ public:
     virtual std::optional<QString> InputBox(QWidget *parent, const QString &prompt,
                                             const QString &title, const QString &text) = 0;
     // Hands the address to the user's own web browser.
-    virtual void OpenInBrowser(const QUrl &url) = 0;
+    virtual void openInBrowser(const QUrl &url) = 0;
     // Empty optional = the dialog was cancelled.
-    virtual std::optional<QString> GetOpenFileName(QWidget *parent, const FileDialogRequest &req) = 0;
-    virtual std::optional<QString> GetSaveFileName(QWidget *parent, const FileDialogRequest &req) = 0;
-    virtual std::optional<QFont> GetFont(QWidget *parent, const QFont &initial) = 0;
-    virtual void ClipboardSetText(const QString &text) = 0;
-    virtual QString ClipboardGetText() = 0;  // "" when the clipboard holds no text
+    virtual std::optional<QString> getOpenFileName(QWidget *parent, const FileDialogRequest &req) = 0;
+    virtual std::optional<QString> getSaveFileName(QWidget *parent, const FileDialogRequest &req) = 0;
+    virtual std::optional<QFont> getFont(QWidget *parent, const QFont &initial) = 0;
+    virtual void clipboardSetText(const QString &text) = 0;
+    virtual QString clipboardGetText() = 0;  // "" when the clipboard holds no text
     // Ends the whole program at once, every window with it.
-    virtual void EndProgram() = 0;
+    virtual void endProgram() = 0;
 };
 
-PlatformServices &Platform();
+PlatformServices &platform();
 // Tests install their own; nullptr restores the Qt-backed one. The caller keeps ownership.
-void SetPlatform(PlatformServices *services);
+void setPlatform(PlatformServices *services);
 
 // Places window at the middle of the screen's available area.
 void centreOnScreen(QWidget &window);

@@ -15,7 +15,7 @@ QList<HtmlSpan> scanHtmlText(QStringView text, int startState, int *endState)
         if (lineEnd < 0)
             lineEnd = text.size();
         line.clear();
-        state = ScanHtmlLine(text.mid(lineStart, lineEnd - lineStart), state, &line);
+        state = scanHtmlLine(text.mid(lineStart, lineEnd - lineStart), state, &line);
         for (HtmlSpan s : line) {
             s.start += int(lineStart);
             spans << s;

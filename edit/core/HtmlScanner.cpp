@@ -209,7 +209,7 @@ private:
 
 } // namespace
 
-int ScanHtmlLine(QStringView line, int startState, QList<HtmlSpan> *spans)
+int scanHtmlLine(QStringView line, int startState, QList<HtmlSpan> *spans)
 {
     if (startState < 0)
         startState = HtmlState::Text;

@@ -44,4 +44,4 @@ enum : int {
 
 // Scans one line starting in startState; appends its spans (when spans is not null) and
 // returns the state at its end.
-int ScanHtmlLine(QStringView line, int startState, QList<HtmlSpan> *spans);
+int scanHtmlLine(QStringView line, int startState, QList<HtmlSpan> *spans);

@@ -1,6 +1,6 @@
 #include "edit/core/TextSearch.h"
 
-SearchHit FindInText(const QString &text, const QString &needle, qsizetype selStart, qsizetype selEnd,
+SearchHit findInText(const QString &text, const QString &needle, qsizetype selStart, qsizetype selEnd,
                      SearchDirection direction, Qt::CaseSensitivity cs)
 {
     SearchHit hit;
@@ -28,7 +28,7 @@ SearchHit FindInText(const QString &text, const QString &needle, qsizetype selSt
     return hit;
 }
 
-ReplaceAllResult ReplaceAllInText(const QString &text, const QString &needle, const QString &with,
+ReplaceAllResult replaceAllInText(const QString &text, const QString &needle, const QString &with,
                                   Qt::CaseSensitivity cs)
 {
     ReplaceAllResult r;

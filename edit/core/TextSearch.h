@@ -15,7 +15,7 @@ struct SearchHit {
 // The next match of needle strictly after the selection [selStart, selEnd) going forward (or
 // strictly before it going backward), going round the text once. A match that is the selection
 // itself is found again only when it is the one match in the text.
-SearchHit FindInText(const QString &text, const QString &needle, qsizetype selStart, qsizetype selEnd,
+SearchHit findInText(const QString &text, const QString &needle, qsizetype selStart, qsizetype selEnd,
                      SearchDirection direction, Qt::CaseSensitivity cs);
 
 struct ReplaceAllResult {
@@ -27,5 +27,5 @@ struct ReplaceAllResult {
 
 // Every non-overlapping match, left to right, in one pass. The result covers only the span from
 // the first match to the end of the last one, so the caller can apply it as one edit.
-ReplaceAllResult ReplaceAllInText(const QString &text, const QString &needle, const QString &with,
+ReplaceAllResult replaceAllInText(const QString &text, const QString &needle, const QString &with,
                                   Qt::CaseSensitivity cs);

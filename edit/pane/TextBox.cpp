@@ -92,14 +92,14 @@ int TextBox::textLength() const
     return qMax(0, document()->characterCount() - 1);
 }
 
-void TextBox::SetSelStart(int start)
+void TextBox::setSelStart(int start)
 {
     QTextCursor c = textCursor();
     c.setPosition(qBound(0, start, textLength()));
     setTextCursor(c);
 }
 
-void TextBox::SetSelLength(int length)
+void TextBox::setSelLength(int length)
 {
     QTextCursor c = textCursor();
     const int start = c.selectionStart();
@@ -108,7 +108,7 @@ void TextBox::SetSelLength(int length)
     setTextCursor(c);
 }
 
-void TextBox::SetSelText(const QString &text)
+void TextBox::setSelText(const QString &text)
 {
     QTextCursor c = textCursor();
     // insertText turns '\n' into paragraph breaks, so pasted line breaks stay line breaks.

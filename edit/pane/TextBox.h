@@ -24,9 +24,9 @@ public:
     int SelStart() const;
     int SelLength() const;
     QString SelText() const;
-    void SetSelStart(int start);    // collapses the selection at start
-    void SetSelLength(int length);  // selects length characters from SelStart
-    void SetSelText(const QString &text);  // replaces the selection, caret after it
+    void setSelStart(int start);    // collapses the selection at start
+    void setSelLength(int length);  // selects length characters from SelStart
+    void setSelText(const QString &text);  // replaces the selection, caret after it
     int textLength() const;
     // Replaces the characters [start, end) as one step of undo; the caret goes after the new text.
     void replaceRange(int start, int end, const QString &text);

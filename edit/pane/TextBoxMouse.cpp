@@ -48,7 +48,7 @@ void TextBox::insertFromMimeData(const QMimeData *source)
     // Dropped text: its line separators are line breaks, as for a paste.
     if (!source || !source->hasText())
         return;
-    SetSelText(paneLineBreaks(source->text()));
+    setSelText(paneLineBreaks(source->text()));
 }
 
 // The block at y in the view and the caret position nearest to (x, y); -1 outside the text.

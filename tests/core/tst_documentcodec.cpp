@@ -15,7 +15,7 @@ namespace {
 QString U(const char *utf8) { return QString::fromUtf8(utf8); }
 
 // The text a new document starts with: twelve lines, no final line break.
-QString SkeletonText()
+QString skeletonText()
 {
     return QStringList{"<html>", "<head>", "<title>", "", "</title>", "</head>", "<body>", "",
                        "", "", "</body>", "</html>"}
@@ -23,33 +23,33 @@ QString SkeletonText()
 }
 
 // -1 stands for "no encoding" in data tables.
-std::optional<TextEncoding> OptionalEncoding(int e)
+std::optional<TextEncoding> optionalEncoding(int e)
 {
     return e < 0 ? std::nullopt : std::optional<TextEncoding>(TextEncoding(e));
 }
 
-QByteArray ReadPage(const QString &name)
+QByteArray readPage(const QString &name)
 {
     QFile f(QDir(qEnvironmentVariable("TAVRO_TEST_DATA")).filePath(QStringLiteral("pages/") + name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool IsUtf16(TextEncoding e) { return e == TextEncoding::Utf16Le || e == TextEncoding::Utf16Be; }
+bool isUtf16(TextEncoding e) { return e == TextEncoding::Utf16Le || e == TextEncoding::Utf16Be; }
 
 // A file's code units as characters (bytes as Latin-1; UTF-16 without its mark), so a page
 // can be changed as a converter would change it, whatever its encoding.
-QString Units(const QByteArray &bytes, TextEncoding e)
+QString toUnits(const QByteArray &bytes, TextEncoding e)
 {
-    if (!IsUtf16(e))
+    if (!isUtf16(e))
         return QString::fromLatin1(bytes);
     return QStringDecoder(e == TextEncoding::Utf16Le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
                           QStringDecoder::Flag::ConvertInitialBom)
         .decode(bytes);
 }
 
-QByteArray FromUnits(const QString &units, TextEncoding e)
+QByteArray fromUnits(const QString &units, TextEncoding e)
 {
-    if (!IsUtf16(e))
+    if (!isUtf16(e))
         return units.toLatin1();
     const bool le = e == TextEncoding::Utf16Le;
     return QByteArray(le ? "\xFF\xFE" : "\xFE\xFF") +
@@ -57,7 +57,7 @@ QByteArray FromUnits(const QString &units, TextEncoding e)
 }
 
 // The bytes of one code of a legacy encoding.
-QByteArray CodeBytes(quint32 code)
+QByteArray codeBytes(quint32 code)
 {
     QByteArray out;
     if (code > 0xFFFF)
@@ -121,9 +121,9 @@ private slots:
 
 void TestDocumentCodec::writesNewDocumentSkeleton()
 {
-    const QString text = SkeletonText();
-    QCOMPARE(ChooseWriteEncoding(text, std::nullopt), TextEncoding::ShiftJis);
-    const EncodedDocument out = EncodeDocument(text, TextEncoding::ShiftJis);
+    const QString text = skeletonText();
+    QCOMPARE(chooseWriteEncoding(text, std::nullopt), TextEncoding::ShiftJis);
+    const EncodedDocument out = encodeDocument(text, TextEncoding::ShiftJis);
     QCOMPARE(out.bytes, QByteArray("<html>\r\n<head>\r\n<title>\r\n\r\n</title>\r\n</head>\r\n"
                                    "<body>\r\n\r\n\r\n\r\n</body>\r\n</html>\r\n"));
     QVERIFY(!out.unstorable);
@@ -132,13 +132,13 @@ void TestDocumentCodec::writesNewDocumentSkeleton()
 void TestDocumentCodec::writesEmptyTextAsLineBreak()
 {
     for (TextEncoding e : {TextEncoding::ShiftJis, TextEncoding::Utf8}) {
-        const EncodedDocument out = EncodeDocument(QString(), e);
+        const EncodedDocument out = encodeDocument(QString(), e);
         QCOMPARE(out.bytes, QByteArray("\r\n"));
         QVERIFY(!out.unstorable);
     }
-    QCOMPARE(EncodeDocument(QString(), TextEncoding::Utf8Bom).bytes, QByteArray("\xEF\xBB\xBF\r\n"));
+    QCOMPARE(encodeDocument(QString(), TextEncoding::Utf8Bom).bytes, QByteArray("\xEF\xBB\xBF\r\n"));
 
-    const DecodedDocument empty = DecodeDocument(QByteArray());
+    const DecodedDocument empty = decodeDocument(QByteArray());
     QCOMPARE(empty.text, QString());
     QCOMPARE(empty.encoding, TextEncoding::ShiftJis);
     QVERIFY(!empty.hadInvalidBytes && !empty.hasNul);
@@ -147,7 +147,7 @@ void TestDocumentCodec::writesEmptyTextAsLineBreak()
 void TestDocumentCodec::writesJapaneseAsShiftJis()
 {
     // 表 and ソ end in 0x5C, the backslash byte; ｱ is a single-byte katakana.
-    const EncodedDocument out = EncodeDocument(U("<title>日本語の表ソｱ</title>\n"),
+    const EncodedDocument out = encodeDocument(U("<title>日本語の表ソｱ</title>\n"),
                                                TextEncoding::ShiftJis);
     QCOMPARE(out.bytes, QByteArray("<title>\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\x5C\x83\x5C\xB1"
                                    "</title>\r\n"));
@@ -174,11 +174,11 @@ void TestDocumentCodec::reopenAndSaveKeepsBytes()
 {
     QFETCH(QByteArray, file);
     QFETCH(TextEncoding, encoding);
-    const DecodedDocument doc = DecodeDocument(file);
+    const DecodedDocument doc = decodeDocument(file);
     QCOMPARE(doc.encoding, encoding);
     QVERIFY(!doc.hadInvalidBytes);
     QVERIFY(!doc.text.contains(u'\r'));
-    const EncodedDocument out = EncodeDocument(doc.text, ChooseWriteEncoding(doc.text, doc.encoding));
+    const EncodedDocument out = encodeDocument(doc.text, chooseWriteEncoding(doc.text, doc.encoding));
     QCOMPARE(out.bytes, file);
     QVERIFY(!out.unstorable);
 }
@@ -206,39 +206,39 @@ void TestDocumentCodec::lineBreaks()
     QFETCH(QByteArray, file);
     QFETCH(QString, text);
     QFETCH(QByteArray, written);
-    const DecodedDocument doc = DecodeDocument(file);
+    const DecodedDocument doc = decodeDocument(file);
     QCOMPARE(doc.text, text);
     // Unedited, the file's own breaks come back; the same text as a new document's is
     // written with CR LF.
-    QCOMPARE(EncodeDocument(doc.text, doc.encoding, {}, doc.lineEnds).bytes, file);
-    QCOMPARE(EncodeDocument(doc.text, doc.encoding).bytes, written);
+    QCOMPARE(encodeDocument(doc.text, doc.encoding, {}, doc.lineEnds).bytes, file);
+    QCOMPARE(encodeDocument(doc.text, doc.encoding).bytes, written);
     // Saving what was saved changes nothing more.
-    QCOMPARE(EncodeDocument(DecodeDocument(written).text, doc.encoding).bytes, written);
+    QCOMPARE(encodeDocument(decodeDocument(written).text, doc.encoding).bytes, written);
 }
 
 void TestDocumentCodec::keepsEveryBreakOneBreak()
 {
     // "a CR x LF b" with the x deleted: CR and LF side by side would read back as one break.
-    DecodedDocument doc = DecodeDocument("a\rx\nb\n");
+    DecodedDocument doc = decodeDocument("a\rx\nb\n");
     QCOMPARE(doc.text, QString("a\nx\nb\n"));
     doc.text.remove(2, 1);
-    ShiftSpellings(doc.lineEnds.others, 2, 1, 0);
-    const QByteArray written = EncodeDocument(doc.text, doc.encoding, {}, doc.lineEnds).bytes;
+    shiftSpellings(doc.lineEnds.others, 2, 1, 0);
+    const QByteArray written = encodeDocument(doc.text, doc.encoding, {}, doc.lineEnds).bytes;
     QCOMPARE(written, QByteArray("a\r\n\nb\n"));
-    QCOMPARE(DecodeDocument(written).text, doc.text);
+    QCOMPARE(decodeDocument(written).text, doc.text);
 }
 
 void TestDocumentCodec::writesEveryKindOfBreakAsCrLf()
 {
     // Text handed in with CR LF or lone CR separators is written the same way.
-    QCOMPARE(EncodeDocument(u"a\r\nb\rc\nd", TextEncoding::ShiftJis).bytes,
+    QCOMPARE(encodeDocument(u"a\r\nb\rc\nd", TextEncoding::ShiftJis).bytes,
              QByteArray("a\r\nb\r\nc\r\nd\r\n"));
-    QCOMPARE(EncodeDocument(u"x\r", TextEncoding::Utf8).bytes, QByteArray("x\r\n"));
-    QCOMPARE(EncodeDocument(u"x\r\n", TextEncoding::Utf8).bytes, QByteArray("x\r\n"));
+    QCOMPARE(encodeDocument(u"x\r", TextEncoding::Utf8).bytes, QByteArray("x\r\n"));
+    QCOMPARE(encodeDocument(u"x\r\n", TextEncoding::Utf8).bytes, QByteArray("x\r\n"));
     // A paragraph separator is a character of the file, not a line break.
     const QString ps = QString("a") + QChar(QChar::ParagraphSeparator);
-    QCOMPARE(EncodeDocument(ps, TextEncoding::Utf8).bytes, ps.toUtf8() + "\r\n");
-    QCOMPARE(DecodeDocument(ps.toUtf8()).text, ps);
+    QCOMPARE(encodeDocument(ps, TextEncoding::Utf8).bytes, ps.toUtf8() + "\r\n");
+    QCOMPARE(decodeDocument(ps.toUtf8()).text, ps);
 }
 
 void TestDocumentCodec::detectsEncoding_data()
@@ -266,7 +266,7 @@ void TestDocumentCodec::detectsEncoding()
     QFETCH(QByteArray, file);
     QFETCH(TextEncoding, encoding);
     QFETCH(QString, text);
-    const DecodedDocument doc = DecodeDocument(file);
+    const DecodedDocument doc = decodeDocument(file);
     QCOMPARE(doc.encoding, encoding);
     QCOMPARE(doc.text, text);
     QVERIFY(!doc.hadInvalidBytes);
@@ -300,7 +300,7 @@ void TestDocumentCodec::replacesInvalidBytes()
     QFETCH(QByteArray, file);
     QFETCH(TextEncoding, encoding);
     QFETCH(QString, text);
-    const DecodedDocument doc = DecodeDocument(file);
+    const DecodedDocument doc = decodeDocument(file);
     QCOMPARE(doc.encoding, encoding);
     QCOMPARE(doc.text, text);
     QVERIFY(doc.hadInvalidBytes);
@@ -311,7 +311,7 @@ void TestDocumentCodec::refusesNulBytes()
 {
     for (const QByteArray &file : {QByteArray("a\0b", 3), QByteArray("\0", 1),
                                    QByteArray("\xFF\xFE<\0\0\0", 6)}) {
-        const DecodedDocument doc = DecodeDocument(file);
+        const DecodedDocument doc = decodeDocument(file);
         QVERIFY(doc.hasNul);
         QVERIFY(doc.text.isEmpty());
     }
@@ -338,26 +338,26 @@ void TestDocumentCodec::mapsAsCodePage932()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     bool invalid = true;
-    QCOMPARE(DecodeShiftJis(bytes, &invalid), text);
+    QCOMPARE(decodeShiftJis(bytes, &invalid), text);
     QVERIFY(!invalid);
     bool unstorable = true;
-    QCOMPARE(EncodeShiftJis(text, &unstorable), bytes);
+    QCOMPARE(encodeShiftJis(text, &unstorable), bytes);
     QVERIFY(!unstorable);
     // The same through the document layer, with a line break.
-    const DecodedDocument doc = DecodeDocument(bytes + "\r\n");
+    const DecodedDocument doc = decodeDocument(bytes + "\r\n");
     QCOMPARE(doc.encoding, TextEncoding::ShiftJis);
     QCOMPARE(doc.text, text + "\n");
-    QCOMPARE(EncodeDocument(doc.text, doc.encoding).bytes, bytes + "\r\n");
+    QCOMPARE(encodeDocument(doc.text, doc.encoding).bytes, bytes + "\r\n");
 }
 
 void TestDocumentCodec::normalisesDuplicateCodesAsCodePage932()
 {
     // Characters with two codes are written with the one code page 932 prefers: the
     // NEC-selected IBM extensions (row 0xED) as IBM extensions, NEC row 13 symbols as JIS.
-    QCOMPARE(DecodeShiftJis("\xED\x40"), QString(QChar(0x7E8A)));
-    QCOMPARE(EncodeShiftJis(QString(QChar(0x7E8A))), QByteArray("\xFA\x5C"));
-    QCOMPARE(DecodeShiftJis("\x87\x90"), QString(QChar(0x2252)));
-    QCOMPARE(EncodeShiftJis(QString(QChar(0x2252))), QByteArray("\x81\xE0"));
+    QCOMPARE(decodeShiftJis("\xED\x40"), QString(QChar(0x7E8A)));
+    QCOMPARE(encodeShiftJis(QString(QChar(0x7E8A))), QByteArray("\xFA\x5C"));
+    QCOMPARE(decodeShiftJis("\x87\x90"), QString(QChar(0x2252)));
+    QCOMPARE(encodeShiftJis(QString(QChar(0x2252))), QByteArray("\x81\xE0"));
 }
 
 void TestDocumentCodec::keepsControlCodes()
@@ -367,11 +367,11 @@ void TestDocumentCodec::keepsControlCodes()
         if (b != '\r' && b != '\n')
             bytes.append(char(b));
     bool invalid = true;
-    const QString text = DecodeShiftJis(bytes, &invalid);
+    const QString text = decodeShiftJis(bytes, &invalid);
     QVERIFY(!invalid);
     QCOMPARE(text, QString::fromLatin1(bytes));
-    QCOMPARE(EncodeShiftJis(text), bytes);
-    QCOMPARE(EncodeDocument(DecodeDocument(bytes).text, TextEncoding::ShiftJis).bytes, bytes + "\r\n");
+    QCOMPARE(encodeShiftJis(text), bytes);
+    QCOMPARE(encodeDocument(decodeDocument(bytes).text, TextEncoding::ShiftJis).bytes, bytes + "\r\n");
 }
 
 void TestDocumentCodec::reportsUnstorableCharacters_data()
@@ -397,7 +397,7 @@ void TestDocumentCodec::reportsUnstorableCharacters()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, written);
-    const EncodedDocument out = EncodeDocument(text, TextEncoding::ShiftJis);
+    const EncodedDocument out = encodeDocument(text, TextEncoding::ShiftJis);
     QCOMPARE(out.bytes, written);
     QVERIFY(out.unstorable);
 }
@@ -405,14 +405,14 @@ void TestDocumentCodec::reportsUnstorableCharacters()
 void TestDocumentCodec::utf8StoresEverythingButLoneSurrogates()
 {
     const QString text = U("한글 😀 ¥ 〜 日本") + QChar(0x00AD);
-    const EncodedDocument out = EncodeDocument(text, TextEncoding::Utf8);
+    const EncodedDocument out = encodeDocument(text, TextEncoding::Utf8);
     QVERIFY(!out.unstorable);
     QCOMPARE(out.bytes, text.toUtf8() + "\r\n");
-    const DecodedDocument back = DecodeDocument(out.bytes);
+    const DecodedDocument back = decodeDocument(out.bytes);
     QCOMPARE(back.encoding, TextEncoding::Utf8);
     QCOMPARE(back.text, text + "\n");
 
-    QVERIFY(EncodeDocument(QString("a") + QChar(0xDC00), TextEncoding::Utf8Bom).unstorable);
+    QVERIFY(encodeDocument(QString("a") + QChar(0xDC00), TextEncoding::Utf8Bom).unstorable);
 }
 
 void TestDocumentCodec::declaredEncoding_data()
@@ -466,7 +466,7 @@ void TestDocumentCodec::declaredEncoding()
 {
     QFETCH(QString, html);
     QFETCH(int, declared);
-    QCOMPARE(DeclaredEncoding(html), OptionalEncoding(declared));
+    QCOMPARE(::declaredEncoding(html), optionalEncoding(declared));
 }
 
 void TestDocumentCodec::choosesWriteEncoding_data()
@@ -501,7 +501,7 @@ void TestDocumentCodec::choosesWriteEncoding()
     QFETCH(int, readAs);
     QFETCH(TextEncoding, writeAs);
     QFETCH(int, declaredWhenRead);
-    QCOMPARE(ChooseWriteEncoding(html, OptionalEncoding(readAs), OptionalEncoding(declaredWhenRead)), writeAs);
+    QCOMPARE(chooseWriteEncoding(html, optionalEncoding(readAs), optionalEncoding(declaredWhenRead)), writeAs);
 }
 
 void TestDocumentCodec::corpusPages_data()
@@ -557,9 +557,9 @@ void TestDocumentCodec::corpusPages()
     QFETCH(QString, declare);
     QFETCH(QString, breaks);
     QFETCH(QString, typed);
-    QByteArray bytes = ReadPage(file);
+    QByteArray bytes = readPage(file);
     QVERIFY(!bytes.isEmpty());
-    QString units = Units(bytes, encoding);
+    QString units = toUnits(bytes, encoding);
     if (!declare.isEmpty()) {
         const qsizetype at = units.indexOf(QStringLiteral("charset=")) + 9;
         QVERIFY(at > 8);
@@ -570,27 +570,27 @@ void TestDocumentCodec::corpusPages()
     units = lines.takeFirst();
     for (qsizetype i = 0; i < lines.size(); ++i)
         units += ends[i % ends.size()] + lines[i];
-    bytes = FromUnits(units, encoding);
+    bytes = fromUnits(units, encoding);
 
-    DecodedDocument doc = DecodeDocument(bytes);
+    DecodedDocument doc = decodeDocument(bytes);
     QCOMPARE(doc.encoding, encoding);
     QVERIFY(!doc.hadInvalidBytes);
     for (const QString &word : words)
         QVERIFY2(doc.text.contains(word), qPrintable(word));
-    const TextEncoding writeAs = ChooseWriteEncoding(doc.text, doc.encoding, doc.declared);
+    const TextEncoding writeAs = chooseWriteEncoding(doc.text, doc.encoding, doc.declared);
     QCOMPARE(writeAs, encoding);
-    const EncodedDocument out = EncodeDocument(doc.text, writeAs, doc.spellings, doc.lineEnds);
+    const EncodedDocument out = encodeDocument(doc.text, writeAs, doc.spellings, doc.lineEnds);
     QVERIFY(!out.unstorable);
     QVERIFY(out.bytes == bytes);
 
     // A line break typed after the first one takes the file's style.
     const qsizetype at = doc.text.indexOf(u'\n') + 1;
     doc.text.insert(at, u'\n');
-    ShiftSpellings(doc.spellings, at, 0, 1);
-    ShiftSpellings(doc.lineEnds.others, at, 0, 1);
+    shiftSpellings(doc.spellings, at, 0, 1);
+    shiftSpellings(doc.lineEnds.others, at, 0, 1);
     const qsizetype unitAt = units.indexOf(QRegularExpression("[\r\n]"));
     units.insert(unitAt + (units.mid(unitAt, 2) == "\r\n" ? 2 : 1), typed);
-    QVERIFY(EncodeDocument(doc.text, writeAs, doc.spellings, doc.lineEnds).bytes == FromUnits(units, encoding));
+    QVERIFY(encodeDocument(doc.text, writeAs, doc.spellings, doc.lineEnds).bytes == fromUnits(units, encoding));
 }
 
 void TestDocumentCodec::detectsUndeclaredPages_data()
@@ -605,13 +605,13 @@ void TestDocumentCodec::detectsUndeclaredPages()
     QFETCH(TextEncoding, encoding);
     QFETCH(QStringList, words);
     QFETCH(QString, declare);
-    QByteArray bytes = ReadPage(file);
+    QByteArray bytes = readPage(file);
     if (!declare.isEmpty())
         QSKIP("the page as it is is enough");
     if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be)
         QSKIP("a byte-order mark decides");
     bytes.replace("charset", "charsex");
-    const DecodedDocument doc = DecodeDocument(bytes);
+    const DecodedDocument doc = decodeDocument(bytes);
     QCOMPARE(doc.encoding, encoding);
     QVERIFY(!doc.hadInvalidBytes);
     QVERIFY(doc.text.contains(words.first()));
@@ -644,7 +644,7 @@ void TestDocumentCodec::detectsShortTexts()
     QFETCH(QString, text);
     QFETCH(TextEncoding, encoding);
     QFETCH(QByteArray, bytes);
-    const DecodedDocument doc = DecodeDocument(bytes);
+    const DecodedDocument doc = decodeDocument(bytes);
     QCOMPARE(doc.encoding, encoding);
     QCOMPARE(doc.text, text);
 }
@@ -653,14 +653,14 @@ void TestDocumentCodec::declarationMustDecodeCleanly()
 {
     // A Shift_JIS page that claims EUC-JP: the declaration is not believed.
     const QString page = U("<meta charset=\"euc-jp\"><p>日本語のページです。</p>");
-    const DecodedDocument doc = DecodeDocument(EncodeShiftJis(page));
+    const DecodedDocument doc = decodeDocument(encodeShiftJis(page));
     QCOMPARE(doc.encoding, TextEncoding::ShiftJis);
     QCOMPARE(doc.text, page);
     // Believed when it fits, even where the statistics alone would not decide so.
     const QByteArray kana = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a>\xB1\xB2\xB3</a>";
-    QCOMPARE(DecodeDocument(kana).encoding, TextEncoding::ShiftJis);
+    QCOMPARE(decodeDocument(kana).encoding, TextEncoding::ShiftJis);
     const QByteArray euc = "<?xml version='1.0' encoding='EUC-JP'?><a>\xB1\xB2</a>";
-    QCOMPARE(DecodeDocument(euc).encoding, TextEncoding::EucJp);
+    QCOMPARE(decodeDocument(euc).encoding, TextEncoding::EucJp);
 }
 
 void TestDocumentCodec::keepsEveryAlternateSpelling_data()
@@ -676,7 +676,7 @@ void TestDocumentCodec::keepsEveryAlternateSpelling()
 {
     QFETCH(LegacyCodec, codec);
     QFETCH(TextEncoding, encoding);
-    const QList<AlternateSpelling> &all = AlternateSpellings(codec);
+    const QList<AlternateSpelling> &all = alternateSpellings(codec);
     QVERIFY(!all.isEmpty());
     if (codec == LegacyCodec::ShiftJis)
         QCOMPARE(all.size(), 398); // as counted in code page 932's published table
@@ -686,18 +686,18 @@ void TestDocumentCodec::keepsEveryAlternateSpelling()
         // Both codes read as the character; without a record the standard one is written.
         // ISO-2022-JP shares EUC-JP's codes.
         const LegacyCodec codes = codec == LegacyCodec::ShiftJis ? codec : LegacyCodec::EucJp;
-        QCOMPARE(DecodeLegacy(codes, CodeBytes(s.code)).text, text);
+        QCOMPARE(decodeLegacy(codes, codeBytes(s.code)).text, text);
         if (s.standard != 0)
-            QCOMPARE(DecodeLegacy(codes, CodeBytes(s.standard)).text, text);
+            QCOMPARE(decodeLegacy(codes, codeBytes(s.standard)).text, text);
         // A document that used the code gets it back.
-        QByteArray file = "<p>" + CodeBytes(s.code) + "</p>\r\n";
+        QByteArray file = "<p>" + codeBytes(s.code) + "</p>\r\n";
         if (codec == LegacyCodec::Iso2022Jp)
-            file = EncodeLegacy(codec, U("<p>") + text + U("</p>\r\n"), {{3, s.code}});
-        const DecodedDocument doc = DecodeDocumentAs(file, encoding);
+            file = encodeLegacy(codec, U("<p>") + text + U("</p>\r\n"), {{3, s.code}});
+        const DecodedDocument doc = decodeDocumentAs(file, encoding);
         QVERIFY(!doc.hadInvalidBytes);
         QCOMPARE(doc.spellings, SpellingRecord({{3, s.code}}));
-        QCOMPARE(EncodeDocument(doc.text, encoding, doc.spellings).bytes, file);
-        QVERIFY(EncodeDocument(doc.text, encoding).bytes != file);
+        QCOMPARE(encodeDocument(doc.text, encoding, doc.spellings).bytes, file);
+        QVERIFY(encodeDocument(doc.text, encoding).bytes != file);
     }
 }
 
@@ -705,11 +705,11 @@ void TestDocumentCodec::keepsBothSpellingsInOneFile()
 {
     // ≒ three times: standard, NEC row 13, standard again; 纊 as NEC-selected and as IBM.
     const QByteArray file = "\x81\xE0\x87\x90\r\n\x81\xE0\xED\x40\xFA\x5C\xED\x40\r\n";
-    const DecodedDocument doc = DecodeDocument(file);
+    const DecodedDocument doc = decodeDocument(file);
     QCOMPARE(doc.encoding, TextEncoding::ShiftJis);
     QCOMPARE(doc.text, U("≒≒\n≒纊纊纊\n"));
     QCOMPARE(doc.spellings, SpellingRecord({{1, 0x8790}, {4, 0xED40}, {6, 0xED40}}));
-    QCOMPARE(EncodeDocument(doc.text, TextEncoding::ShiftJis, doc.spellings).bytes, file);
+    QCOMPARE(encodeDocument(doc.text, TextEncoding::ShiftJis, doc.spellings).bytes, file);
 }
 
 void TestDocumentCodec::rewritesEveryValidCode_data()
@@ -720,10 +720,10 @@ void TestDocumentCodec::rewritesEveryValidCode_data()
     for (int lead = 0x81; lead <= 0xFC; ++lead)
         for (int trail = 0x40; trail <= 0xFC; ++trail)
             if ((lead <= 0x9F || lead >= 0xE0) && trail != 0x7F)
-                sjis += CodeBytes(quint32(lead << 8 | trail));
+                sjis += codeBytes(quint32(lead << 8 | trail));
     for (int a = 0xA1; a <= 0xFE; ++a)
         for (int b = 0xA1; b <= 0xFE; ++b)
-            euc += CodeBytes(quint32(a << 8 | b)) + CodeBytes(quint32(0x8F0000 | a << 8 | b));
+            euc += codeBytes(quint32(a << 8 | b)) + codeBytes(quint32(0x8F0000 | a << 8 | b));
     QTest::newRow("code page 932") << TextEncoding::ShiftJis << sjis;
     QTest::newRow("euc-jp") << TextEncoding::EucJp << euc;
 }
@@ -733,7 +733,7 @@ void TestDocumentCodec::rewritesEveryValidCode()
     // A file of every assigned code, in code order, comes back byte for byte.
     QFETCH(TextEncoding, encoding);
     QFETCH(QByteArray, everyCode);
-    const QString all = DecodeDocumentAs(everyCode, encoding).text;
+    const QString all = decodeDocumentAs(everyCode, encoding).text;
     QByteArray file;
     qsizetype at = 0;
     for (QChar c : all) {
@@ -744,9 +744,9 @@ void TestDocumentCodec::rewritesEveryValidCode()
     }
     file += "\r\n";
     QVERIFY(file.size() > 10000);
-    const DecodedDocument doc = DecodeDocumentAs(file, encoding);
+    const DecodedDocument doc = decodeDocumentAs(file, encoding);
     QVERIFY(!doc.hadInvalidBytes);
-    const EncodedDocument out = EncodeDocument(doc.text, encoding, doc.spellings);
+    const EncodedDocument out = encodeDocument(doc.text, encoding, doc.spellings);
     QVERIFY(!out.unstorable);
     QVERIFY(out.bytes == file);
 }
@@ -754,20 +754,20 @@ void TestDocumentCodec::rewritesEveryValidCode()
 void TestDocumentCodec::editedTextGetsStandardSpelling()
 {
     const QByteArray file = "\x87\x90\x87\x90\r\n";
-    DecodedDocument doc = DecodeDocument(file);
+    DecodedDocument doc = decodeDocument(file);
     QCOMPARE(doc.spellings.size(), 2);
     // Typed before both: the marks move with their characters; the typed one is standard.
     doc.text.insert(0, U("≒"));
-    ShiftSpellings(doc.spellings, 0, 0, 1);
-    QCOMPARE(EncodeDocument(doc.text, TextEncoding::ShiftJis, doc.spellings).bytes,
+    shiftSpellings(doc.spellings, 0, 0, 1);
+    QCOMPARE(encodeDocument(doc.text, TextEncoding::ShiftJis, doc.spellings).bytes,
              QByteArray("\x81\xE0\x87\x90\x87\x90\r\n"));
     // The second one replaced by the same character typed anew.
     doc.text.replace(2, 1, U("≒"));
-    ShiftSpellings(doc.spellings, 2, 1, 1);
-    QCOMPARE(EncodeDocument(doc.text, TextEncoding::ShiftJis, doc.spellings).bytes,
+    shiftSpellings(doc.spellings, 2, 1, 1);
+    QCOMPARE(encodeDocument(doc.text, TextEncoding::ShiftJis, doc.spellings).bytes,
              QByteArray("\x81\xE0\x87\x90\x81\xE0\r\n"));
     // A stale record never writes a code for another character.
-    QCOMPARE(EncodeDocument(U("ab"), TextEncoding::ShiftJis, {{0, 0x8790}, {7, 0xED40}}).bytes,
+    QCOMPARE(encodeDocument(U("ab"), TextEncoding::ShiftJis, {{0, 0x8790}, {7, 0xED40}}).bytes,
              QByteArray("ab\r\n"));
 }
 
@@ -795,7 +795,7 @@ void TestDocumentCodec::shiftsSpellingsThroughEdits()
     QFETCH(int, added);
     QFETCH(QList<qsizetype>, after);
     SpellingRecord record{{2, 0x8790}, {5, 0x8791}, {9, 0x8792}};
-    ShiftSpellings(record, position, removed, added);
+    shiftSpellings(record, position, removed, added);
     QList<qsizetype> positions;
     for (const SpellingMark &m : record)
         positions.append(m.position);
@@ -823,33 +823,33 @@ void TestDocumentCodec::iso2022JpForms()
     QFETCH(QString, text);
     QFETCH(bool, invalid);
     QFETCH(bool, rewritten);
-    const DecodedDocument doc = DecodeDocumentAs(file, TextEncoding::Iso2022Jp);
+    const DecodedDocument doc = decodeDocumentAs(file, TextEncoding::Iso2022Jp);
     QCOMPARE(doc.text, text);
     QCOMPARE(doc.hadInvalidBytes, invalid);
     if (!invalid)
-        QCOMPARE(DecodeDocument(file).encoding, TextEncoding::Iso2022Jp);
-    const EncodedDocument out = EncodeDocument(doc.text, TextEncoding::Iso2022Jp, doc.spellings);
+        QCOMPARE(decodeDocument(file).encoding, TextEncoding::Iso2022Jp);
+    const EncodedDocument out = encodeDocument(doc.text, TextEncoding::Iso2022Jp, doc.spellings);
     QCOMPARE(out.bytes == file, rewritten);
     if (!invalid)
-        QCOMPARE(DecodeDocumentAs(out.bytes, TextEncoding::Iso2022Jp).text, text);
+        QCOMPARE(decodeDocumentAs(out.bytes, TextEncoding::Iso2022Jp).text, text);
 }
 
 void TestDocumentCodec::utf16()
 {
     const QString text = U("<p>日本語 😀</p>\n");
     for (TextEncoding e : {TextEncoding::Utf16Le, TextEncoding::Utf16Be}) {
-        const EncodedDocument out = EncodeDocument(text, e);
+        const EncodedDocument out = encodeDocument(text, e);
         QVERIFY(!out.unstorable);
         QVERIFY(out.bytes.startsWith(e == TextEncoding::Utf16Le ? "\xFF\xFE<\0" : "\xFE\xFF\0<"));
-        const DecodedDocument doc = DecodeDocument(out.bytes);
+        const DecodedDocument doc = decodeDocument(out.bytes);
         QCOMPARE(doc.encoding, e);
         QCOMPARE(doc.text, text);
         QVERIFY(!doc.hadInvalidBytes);
         // A cut-off last byte is shown, not dropped silently.
-        const DecodedDocument cut = DecodeDocument(out.bytes.chopped(1));
+        const DecodedDocument cut = decodeDocument(out.bytes.chopped(1));
         QVERIFY(cut.hadInvalidBytes);
     }
-    QCOMPARE(ChooseWriteEncoding(U("<meta charset=\"utf-16\">"), TextEncoding::Utf16Be), TextEncoding::Utf16Be);
+    QCOMPARE(chooseWriteEncoding(U("<meta charset=\"utf-16\">"), TextEncoding::Utf16Be), TextEncoding::Utf16Be);
 }
 
 QTEST_GUILESS_MAIN(TestDocumentCodec)

@@ -12,7 +12,7 @@ namespace {
 QString U(const char *utf8) { return QString::fromUtf8(utf8); }
 
 // One readable line per value list: S"text" N12.5 B1 ...
-QString Describe(const std::vector<QuotedValue> &values)
+QString describe(const std::vector<QuotedValue> &values)
 {
     QStringList parts;
     for (const QuotedValue &v : values) {
@@ -101,13 +101,13 @@ void TestQuotedValue::readsFields()
 {
     QFETCH(QString, text);
     QFETCH(QString, fields);
-    QCOMPARE(Describe(ReadQuotedFields(text, 100)), fields);
+    QCOMPARE(describe(readQuotedFields(text, 100)), fields);
 }
 
 void TestQuotedValue::stopsAtMaxFields()
 {
-    QCOMPARE(Describe(ReadQuotedFields(u"1,2,3,4,5", 2)), QString("N1 N2"));
-    QVERIFY(ReadQuotedFields(u"1,2", 0).empty());
+    QCOMPARE(describe(readQuotedFields(u"1,2,3,4,5", 2)), QString("N1 N2"));
+    QVERIFY(readQuotedFields(u"1,2", 0).empty());
 }
 
 void TestQuotedValue::writesValues_data()
@@ -115,7 +115,7 @@ void TestQuotedValue::writesValues_data()
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("expected");
     auto row = [](const char *name, const QuotedValue &v, const QString &expected) {
-        QTest::newRow(name) << WriteQuotedValue(v) << expected;
+        QTest::newRow(name) << writeQuotedValue(v) << expected;
     };
     row("string", QString("MS Gothic"), "\"MS Gothic\"");
     row("japanese string", U("ＭＳ Ｐゴシック"), U("\"ＭＳ Ｐゴシック\""));
@@ -144,36 +144,36 @@ void TestQuotedValue::numbersRoundTrip()
 {
     for (double d : {10.5, 0.1, 1.0 / 3, 1638.0, 7.25, 123456789.125, 1e-300, 1.7976931348623157e308,
                      std::numeric_limits<double>::denorm_min()}) {
-        const QString written = WriteQuotedValue(d);
+        const QString written = writeQuotedValue(d);
         QVERIFY2(!written.contains(u'e') && !written.contains(u'E'), qPrintable(written));
-        const auto back = ReadQuotedFields(written, 1);
+        const auto back = readQuotedFields(written, 1);
         QCOMPARE(back.size(), size_t(1));
         QCOMPARE(std::get<double>(back[0]), d);
     }
 }
 
-static void CheckDecimalPoint()
+static void checkDecimalPoint()
 {
-    QCOMPARE(WriteQuotedValue(10.5), QString("10.5"));
-    QCOMPARE(Describe(ReadQuotedFields(u"10.5", 1)), QString("N10.5"));
+    QCOMPARE(writeQuotedValue(10.5), QString("10.5"));
+    QCOMPARE(describe(readQuotedFields(u"10.5", 1)), QString("N10.5"));
     const QByteArray file = "\"Arial\"\r\n10.5\r\n#TRUE#\r\n#FALSE#\r\n";
-    const auto values = ParseFontSettings(file);
+    const auto values = parseFontSettings(file);
     QVERIFY(values);
     QCOMPARE(values->size, 10.5);
-    QCOMPARE(FormatFontSettings(*values), file);
+    QCOMPARE(formatFontSettings(*values), file);
 }
 
 void TestQuotedValue::ignoresQtLocale()
 {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    CheckDecimalPoint();
+    checkDecimalPoint();
 }
 
 void TestQuotedValue::ignoresCLocale()
 {
     if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE"))
         QSKIP("no German C locale installed");
-    CheckDecimalPoint();
+    checkDecimalPoint();
 }
 
 void TestQuotedValue::parsesFontSettings_data()
@@ -207,7 +207,7 @@ void TestQuotedValue::parsesFontSettings()
     QFETCH(double, size);
     QFETCH(bool, bold);
     QFETCH(bool, italic);
-    const auto values = ParseFontSettings(file);
+    const auto values = parseFontSettings(file);
     QVERIFY(values);
     QCOMPARE(*values, (FontSettingsValues{name, size, bold, italic}));
 }
@@ -237,26 +237,26 @@ void TestQuotedValue::rejectsUnusableFontSettings_data()
 void TestQuotedValue::rejectsUnusableFontSettings()
 {
     QFETCH(QByteArray, file);
-    QVERIFY(!ParseFontSettings(file));
+    QVERIFY(!parseFontSettings(file));
 }
 
 void TestQuotedValue::formatsFontSettings()
 {
     const QByteArray expected = "\"" + MsPGothic + "\"\r\n12\r\n#FALSE#\r\n#FALSE#\r\n";
-    QCOMPARE(FormatFontSettings({U("ＭＳ Ｐゴシック"), 12, false, false}), expected);
-    const auto back = ParseFontSettings(expected);
+    QCOMPARE(formatFontSettings({U("ＭＳ Ｐゴシック"), 12, false, false}), expected);
+    const auto back = parseFontSettings(expected);
     QVERIFY(back);
-    QCOMPARE(FormatFontSettings(*back), expected);
+    QCOMPARE(formatFontSettings(*back), expected);
 
-    QCOMPARE(FormatFontSettings({"Arial", 10.5, true, false}),
+    QCOMPARE(formatFontSettings({"Arial", 10.5, true, false}),
              QByteArray("\"Arial\"\r\n10.5\r\n#TRUE#\r\n#FALSE#\r\n"));
 }
 
 void TestQuotedValue::rewritesOtherFormsCanonically()
 {
-    const auto values = ParseFontSettings("  \"Arial\" ,  +10.50 ,#true#,#FALSE#");
+    const auto values = parseFontSettings("  \"Arial\" ,  +10.50 ,#true#,#FALSE#");
     QVERIFY(values);
-    QCOMPARE(FormatFontSettings(*values), QByteArray("\"Arial\"\r\n10.5\r\n#TRUE#\r\n#FALSE#\r\n"));
+    QCOMPARE(formatFontSettings(*values), QByteArray("\"Arial\"\r\n10.5\r\n#TRUE#\r\n#FALSE#\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestQuotedValue)

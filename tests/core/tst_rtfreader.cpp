@@ -22,12 +22,12 @@ QString dataDir()
 QString readAsHelpWindow(const QString &path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? HelpTextFromBytes(f.readAll()) : QString();
+    return f.open(QIODevice::ReadOnly) ? helpTextFromBytes(f.readAll()) : QString();
 }
 
 QString read(const QString &rtf, QTextDocument &doc)
 {
-    ReadRtf(rtf, doc);
+    readRtf(rtf, doc);
     return doc.toRawText();
 }
 
@@ -436,7 +436,7 @@ void TestRtfReader::helpFiles()
     QCOMPARE(tags.size(), 29);
     // Each file's title is its list entry (the comment's as it is written), so the Japanese must
     // come through the Shift_JIS escapes exactly.
-    QStringList titles = TagHelpEntries();
+    QStringList titles = tagHelpEntries();
     QCOMPARE(titles.size(), 29);
     titles[0] = u"<!-- -->　コメント文"_qs;
     const QDir help(dataDir() + "/../../assets/help");
@@ -446,7 +446,7 @@ void TestRtfReader::helpFiles()
         const QString rtf = readAsHelpWindow(path);
         QVERIFY2(rtf.startsWith("{\\rtf1"), qPrintable(path));
         QTextDocument doc;
-        ReadRtf(rtf, doc);
+        readRtf(rtf, doc);
         const QString text = doc.toPlainText();
         QCOMPARE(doc.firstBlock().text(), titles[n]);
         QVERIFY2(text.trimmed().size() > 200, qPrintable(path));
@@ -475,7 +475,7 @@ void TestRtfReader::libreOfficeDocument()
     QFile expected(dataDir() + "/libreoffice.txt");
     QVERIFY(expected.open(QIODevice::ReadOnly));
     QTextDocument doc;
-    ReadRtf(readAsHelpWindow(dataDir() + "/libreoffice.rtf"), doc);
+    readRtf(readAsHelpWindow(dataDir() + "/libreoffice.rtf"), doc);
     auto lines = [](const QString &s) {
         QStringList out;
         for (const QString &l : s.split(QRegularExpression("[\n\u2028\u2029]")))

@@ -65,7 +65,7 @@ WriteResult writeAsNobody(const QString &path, const QByteArray &bytes)
         close(channel[0]);
         if (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0)
             _exit(2);
-        const WriteResult r = WriteFileSafely(path, bytes);
+        const WriteResult r = writeFileSafely(path, bytes);
         const QByteArray report = QByteArray::number(int(r.status)) + ' ' + r.reason.toUtf8();
         _exit(write(channel[1], report.constData(), report.size()) == report.size() ? 0 : 3);
     }
@@ -128,12 +128,12 @@ void TestSafeWrite::writesAndReplaces()
     QTemporaryDir dir;
     const QString path = dir.filePath("page.html");
     QString error = "untouched";
-    QVERIFY(WriteFileSafely(path, "first\r\n", &error));
+    QVERIFY(writeFileSafely(path, "first\r\n", &error));
     QCOMPARE(fileBytes(path), QByteArray("first\r\n"));
     QCOMPARE(error, QString("untouched"));
-    QVERIFY(WriteFileSafely(path, "second", nullptr));
+    QVERIFY(writeFileSafely(path, "second", nullptr));
     QCOMPARE(fileBytes(path), QByteArray("second"));
-    QVERIFY(WriteFileSafely(path, QByteArray(), nullptr));
+    QVERIFY(writeFileSafely(path, QByteArray(), nullptr));
     QCOMPARE(fileBytes(path), QByteArray());
     QCOMPARE(entries(dir.path()), QStringList{"page.html"});
 }
@@ -146,7 +146,7 @@ void TestSafeWrite::keepsPermissions()
     const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
         | QFile::ReadGroup;
     QVERIFY(QFile::setPermissions(path, perms));
-    QVERIFY(WriteFileSafely(path, "new", nullptr));
+    QVERIFY(writeFileSafely(path, "new", nullptr));
     QCOMPARE(fileBytes(path), QByteArray("new"));
     QCOMPARE(QFile::permissions(path), perms);
 }
@@ -158,7 +158,7 @@ void TestSafeWrite::writesThroughSymbolicLink()
     const QString link = dir.filePath("link.html");
     writeFile(target, "old");
     QVERIFY(QFile::link(target, link));
-    QVERIFY(WriteFileSafely(link, "new", nullptr));
+    QVERIFY(writeFileSafely(link, "new", nullptr));
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(fileBytes(target), QByteArray("new"));
 }
@@ -176,7 +176,7 @@ void TestSafeWrite::failsWithoutFolder()
     QTemporaryDir dir;
     writeFile(dir.filePath("plain.txt"), "keep");
     QString error;
-    QVERIFY(!WriteFileSafely(dir.filePath(relativePath), "x", &error));
+    QVERIFY(!writeFileSafely(dir.filePath(relativePath), "x", &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(entries(dir.path()), QStringList{"plain.txt"});
     QCOMPARE(fileBytes(dir.filePath("plain.txt")), QByteArray("keep"));
@@ -212,7 +212,7 @@ void TestSafeWrite::failedWriteKeepsOldFile()
         rlimit limited = saved;
         limited.rlim_cur = 100;
         setrlimit(RLIMIT_FSIZE, &limited);
-        results[i] = WriteFileSafely(path, bytes, &errors[i]);
+        results[i] = writeFileSafely(path, bytes, &errors[i]);
         setrlimit(RLIMIT_FSIZE, &saved); // before any test output
     }
     std::signal(SIGXFSZ, oldHandler);
@@ -250,13 +250,13 @@ void TestSafeWrite::fullDiskKeepsOldFile()
         QCOMPARE(link(qPrintable(path), qPrintable(dir.filePath("other.html"))), 0);
     const QStringList before = entries(dir.path());
     QString error;
-    QVERIFY(!WriteFileSafely(path, QByteArray(1 << 20, 'x'), &error));
+    QVERIFY(!writeFileSafely(path, QByteArray(1 << 20, 'x'), &error));
     QVERIFY2(!error.isEmpty() && error != "Unknown error", qPrintable(error));
     for (const QString &name : before)
         QCOMPARE(fileBytes(dir.filePath(name)), QByteArray("old content"));
     QCOMPARE(entries(dir.path()), before);
     // Small enough to fit: saving works again once there is room.
-    QVERIFY(WriteFileSafely(path, "new", &error));
+    QVERIFY(writeFileSafely(path, "new", &error));
     for (const QString &name : before)
         QCOMPARE(fileBytes(dir.filePath(name)), QByteArray("new"));
 }
@@ -299,7 +299,7 @@ void TestSafeWrite::keepsWhatTheFileHad()
     const QString before = kept(path);
     const ino_t inode = info(path).st_ino;
 
-    const WriteResult result = WriteFileSafely(path, "new", {.allowReadOnly = allowReadOnly});
+    const WriteResult result = writeFileSafely(path, "new", {.allowReadOnly = allowReadOnly});
     QVERIFY2(result.written(), qPrintable(result.reason));
     QCOMPARE(kept(path), before);
     QCOMPARE(info(path).st_ino == inode, inPlace);
@@ -325,17 +325,17 @@ void TestSafeWrite::readOnlyFileNeedsConsent()
     writeFile(path, "old");
     QCOMPARE(chmod(qPrintable(path), mode), 0);
 
-    const WriteResult refused = WriteFileSafely(path, "new");
+    const WriteResult refused = writeFileSafely(path, "new");
     QCOMPARE(refused.status, WriteResult::Status::ReadOnlyFile);
     QVERIFY2(refused.reason.contains("page.html"), qPrintable(refused.reason));
     QString error;
-    QVERIFY(!WriteFileSafely(path, "new", &error));
+    QVERIFY(!writeFileSafely(path, "new", &error));
     QCOMPARE(error, refused.reason);
     QCOMPARE(fileBytes(path), QByteArray("old"));
     QCOMPARE(entries(dir.path()), QStringList{"page.html"});
     if (geteuid() != 0)
         return;  // only root can write it even after the user agreed
-    QVERIFY(WriteFileSafely(path, "new", {.allowReadOnly = true}).written());
+    QVERIFY(writeFileSafely(path, "new", {.allowReadOnly = true}).written());
     QCOMPARE(fileBytes(path), QByteArray("new"));
     QCOMPARE(int(info(path).st_mode & 07777), mode);
 }
@@ -392,7 +392,7 @@ void TestSafeWrite::folderRefusingTheTemporaryFile()
             if (!locked->ok)
                 QSKIP("chattr +i is not available here");
         }
-        result = how == "nobody" ? writeAsNobody(path, "new") : WriteFileSafely(path, "new");
+        result = how == "nobody" ? writeAsNobody(path, "new") : writeFileSafely(path, "new");
     }
     if (newFile) {
         QCOMPARE(result.status, WriteResult::Status::FolderNotWritable);
@@ -418,10 +418,10 @@ void TestSafeWrite::readsWholeFile()
     writeFile(path, bytes);
     QByteArray out = "stale";
     QString error;
-    QVERIFY(ReadFileFully(path, &out, &error));
+    QVERIFY(readFileFully(path, &out, &error));
     QCOMPARE(out, bytes);
     writeFile(path, QByteArray());
-    QVERIFY(ReadFileFully(path, &out, &error));
+    QVERIFY(readFileFully(path, &out, &error));
     QCOMPARE(out, QByteArray());
 }
 
@@ -430,7 +430,7 @@ void TestSafeWrite::readFailures()
     QTemporaryDir dir;
     QByteArray out = "stale";
     QString error;
-    QVERIFY(!ReadFileFully(dir.filePath("missing.html"), &out, &error));
+    QVERIFY(!readFileFully(dir.filePath("missing.html"), &out, &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(out, QByteArray("stale"));
 }
@@ -454,8 +454,8 @@ void TestSafeWrite::onlyRegularFiles()
     alarm(20);
     QByteArray out = "stale";
     QString readError;
-    const bool read = ReadFileFully(path, &out, &readError);
-    const WriteResult written = WriteFileSafely(path, "new");
+    const bool read = readFileFully(path, &out, &readError);
+    const WriteResult written = writeFileSafely(path, "new");
     alarm(0);
     QVERIFY(!read);
     QVERIFY(!readError.isEmpty());

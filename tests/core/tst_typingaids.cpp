@@ -183,7 +183,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, entry);
         const Caret c = caretIn(text);
-        const QStringList entries = TagHelpEntries();
+        const QStringList entries = tagHelpEntries();
         const int found = TypingAids::helpEntryAt(c.text, 0, c.caret, entries, names());
         QCOMPARE(found < 0 ? QString() : entries[found].left(entry.size()), entry);
     }
@@ -192,7 +192,7 @@ private slots:
     void helpTagsAreKnownNames()
     {
         static const QRegularExpression tag(QStringLiteral("<([A-Z]+)>"));
-        for (const QString &entry : TagHelpEntries())
+        for (const QString &entry : tagHelpEntries())
             for (const QRegularExpressionMatch &m : tag.globalMatch(entry))
                 QVERIFY2(names().element(m.captured(1)), qPrintable(m.captured(1)));
     }

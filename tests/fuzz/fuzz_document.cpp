@@ -10,13 +10,13 @@
 
 namespace {
 
-void Require(bool ok)
+void require(bool ok)
 {
     if (!ok)
         std::abort();
 }
 
-bool HasLoneBreak(QByteArrayView bytes)
+bool hasLoneBreak(QByteArrayView bytes)
 {
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\r') {
@@ -35,36 +35,36 @@ bool HasLoneBreak(QByteArrayView bytes)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
-    const DecodedDocument doc = DecodeDocument(input);
+    const DecodedDocument doc = decodeDocument(input);
     if (doc.hasNul) {
-        Require(input.contains('\0') && doc.text.isEmpty());
+        require(input.contains('\0') && doc.text.isEmpty());
         return 0;
     }
-    Require(!doc.text.contains(u'\r'));
+    require(!doc.text.contains(u'\r'));
     for (qsizetype k = 1; k < doc.spellings.size(); ++k)
-        Require(doc.spellings[k - 1].position < doc.spellings[k].position);
-    (void)ChooseWriteEncoding(doc.text, doc.encoding);
+        require(doc.spellings[k - 1].position < doc.spellings[k].position);
+    (void)chooseWriteEncoding(doc.text, doc.encoding);
 
     const bool utf16 = doc.encoding == TextEncoding::Utf16Le || doc.encoding == TextEncoding::Utf16Be;
-    const EncodedDocument saved = EncodeDocument(doc.text, doc.encoding, doc.spellings, doc.lineEnds);
+    const EncodedDocument saved = encodeDocument(doc.text, doc.encoding, doc.spellings, doc.lineEnds);
     if (!utf16) {
-        const QByteArray fresh = EncodeDocument(doc.text, doc.encoding, doc.spellings).bytes;
-        Require(fresh.endsWith("\r\n") && !HasLoneBreak(fresh));
+        const QByteArray fresh = encodeDocument(doc.text, doc.encoding, doc.spellings).bytes;
+        require(fresh.endsWith("\r\n") && !hasLoneBreak(fresh));
     }
     if (!doc.hadInvalidBytes)
-        Require(!saved.unstorable); // what was read can be stored again
+        require(!saved.unstorable); // what was read can be stored again
 
     // Saving what was saved, read back as the editor would, changes nothing more.
-    const DecodedDocument reread = DecodeDocumentAs(saved.bytes, doc.encoding);
-    const EncodedDocument again = EncodeDocument(reread.text, doc.encoding, reread.spellings, reread.lineEnds);
-    Require(again.bytes == saved.bytes && !again.unstorable);
+    const DecodedDocument reread = decodeDocumentAs(saved.bytes, doc.encoding);
+    const EncodedDocument again = encodeDocument(reread.text, doc.encoding, reread.spellings, reread.lineEnds);
+    require(again.bytes == saved.bytes && !again.unstorable);
 
     if (!saved.unstorable)
-        Require(reread.text == doc.text);
+        require(reread.text == doc.text);
 
     // An unedited save of a valid file writes its bytes; ISO-2022-JP may choose other escape
     // sequences for the same text.
     if (!doc.hadInvalidBytes && !utf16 && doc.encoding != TextEncoding::Iso2022Jp)
-        Require(saved.bytes == input);
+        require(saved.bytes == input);
     return 0;
 }

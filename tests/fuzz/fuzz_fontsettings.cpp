@@ -8,16 +8,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const auto values = ParseFontSettings(bytes);
+    const auto values = parseFontSettings(bytes);
     if (!values)
         return 0;
     if (values->name.isEmpty() || !(values->size > 0 && values->size <= MaxFontPointSize))
         std::abort();
-    const QByteArray written = FormatFontSettings(*values);
-    const auto back = ParseFontSettings(written);
+    const QByteArray written = formatFontSettings(*values);
+    const auto back = parseFontSettings(written);
     if (!back || !(*back == *values))
         std::abort();
-    if (FormatFontSettings(*back) != written)
+    if (formatFontSettings(*back) != written)
         std::abort();
     return 0;
 }

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         text = QString::fromLatin1(bytes);
     }
     QTextDocument doc;
-    ReadRtf(text, doc);
+    readRtf(text, doc);
     // Lay it out too: formats the reader made must also be safe to render.
     doc.setTextWidth(300);
     (void)doc.size();

@@ -15,41 +15,41 @@ std::optional<QString> ScriptedPlatform::InputBox(QWidget *, const QString &prom
     return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.dequeue();
 }
 
-void ScriptedPlatform::OpenInBrowser(const QUrl &url)
+void ScriptedPlatform::openInBrowser(const QUrl &url)
 {
     browserUrls.append(url);
 }
 
-std::optional<QString> ScriptedPlatform::GetOpenFileName(QWidget *, const FileDialogRequest &req)
+std::optional<QString> ScriptedPlatform::getOpenFileName(QWidget *, const FileDialogRequest &req)
 {
     openRequests.append(req);
     return openAnswers.isEmpty() ? std::nullopt : openAnswers.dequeue();
 }
 
-std::optional<QString> ScriptedPlatform::GetSaveFileName(QWidget *, const FileDialogRequest &req)
+std::optional<QString> ScriptedPlatform::getSaveFileName(QWidget *, const FileDialogRequest &req)
 {
     saveRequests.append(req);
     return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.dequeue();
 }
 
-std::optional<QFont> ScriptedPlatform::GetFont(QWidget *, const QFont &initial)
+std::optional<QFont> ScriptedPlatform::getFont(QWidget *, const QFont &initial)
 {
     fontRequests.append(initial);
     return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.dequeue();
 }
 
-void ScriptedPlatform::ClipboardSetText(const QString &text)
+void ScriptedPlatform::clipboardSetText(const QString &text)
 {
     ++clipboardSetCalls;
     clipboard = text;
 }
 
-QString ScriptedPlatform::ClipboardGetText()
+QString ScriptedPlatform::clipboardGetText()
 {
     return clipboard.value_or(QString());
 }
 
-void ScriptedPlatform::EndProgram()
+void ScriptedPlatform::endProgram()
 {
     ++endProgramCalls;
 }

@@ -42,13 +42,13 @@ public:
     MsgAnswer MsgBox(QWidget *, const QString &prompt, MsgStyle style, const QString &title) override;
     std::optional<QString> InputBox(QWidget *, const QString &prompt, const QString &title,
                                     const QString &text) override;
-    void OpenInBrowser(const QUrl &url) override;
-    std::optional<QString> GetOpenFileName(QWidget *, const FileDialogRequest &req) override;
-    std::optional<QString> GetSaveFileName(QWidget *, const FileDialogRequest &req) override;
-    std::optional<QFont> GetFont(QWidget *, const QFont &initial) override;
-    void ClipboardSetText(const QString &text) override;
-    QString ClipboardGetText() override;
-    void EndProgram() override;
+    void openInBrowser(const QUrl &url) override;
+    std::optional<QString> getOpenFileName(QWidget *, const FileDialogRequest &req) override;
+    std::optional<QString> getSaveFileName(QWidget *, const FileDialogRequest &req) override;
+    std::optional<QFont> getFont(QWidget *, const QFont &initial) override;
+    void clipboardSetText(const QString &text) override;
+    QString clipboardGetText() override;
+    void endProgram() override;
 
     QStringList prompts() const;
 };
@@ -56,7 +56,7 @@ public:
 // Installs a ScriptedPlatform for the lifetime of the object.
 class ScopedScriptedPlatform {
 public:
-    ScopedScriptedPlatform() { SetPlatform(&platform); }
-    ~ScopedScriptedPlatform() { SetPlatform(nullptr); }
+    ScopedScriptedPlatform() { setPlatform(&platform); }
+    ~ScopedScriptedPlatform() { setPlatform(nullptr); }
     ScriptedPlatform platform;
 };

@@ -12,8 +12,8 @@
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);          \
         QApplication app(argc, argv);                                        \
         QApplication::setApplicationName(QStringLiteral("tavro-test"));      \
-        InitTavroResources();                                                \
-        InstallJapaneseUi(app);                                              \
+        initTavroResources();                                                \
+        installJapaneseUi(app);                                              \
         app.setQuitOnLastWindowClosed(false);                                \
         TestClass tc;                                                        \
         QTEST_SET_MAIN_SOURCE_PATH                                           \

@@ -75,7 +75,7 @@ private slots:
             d.haveFile(QStringLiteral("a.html"), "old\r\n");
         if (modified)
             d.edit(QStringLiteral("new"));
-        d.doc().SetExitRequested(exitRequested);
+        d.doc().setExitRequested(exitRequested);
         if (answer)
             d.platform().msgBoxAnswers.enqueue(*answer);
 
@@ -106,7 +106,7 @@ private slots:
 
         // Cancel: the window stays; afterwards the close box asks as Exit does.
         d.platform().endProgramCalls = 0;
-        d.doc().SetExitRequested(false);
+        d.doc().setExitRequested(false);
         d.edit(QStringLiteral("text"));
         QVERIFY(!d.closeBox());
         QVERIFY(d.platform().messages.isEmpty());
@@ -168,8 +168,8 @@ private slots:
         DocumentFixture d;
         d.haveFile(QStringLiteral("a.html"), "old\r\n");
         d.edit(QStringLiteral("saved"));
-        QFile::remove(FontSettingsPath());
-        QVERIFY(QDir().mkpath(FontSettingsPath() + QStringLiteral("/blocked")));
+        QFile::remove(fontSettingsPath());
+        QVERIFY(QDir().mkpath(fontSettingsPath() + QStringLiteral("/blocked")));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.form().mnuExit_Click();
         // The document is stored and shown as such; the settings failure was reported and the
@@ -336,7 +336,7 @@ private slots:
         // The program's own dialog, given a typed name without a dot, opens that very file.
         for (const QString &name : {QStringLiteral("README"), QStringLiteral("無題")}) {
             writeFile(d.path(name), "dot-less\r\n");
-            SetPlatform(nullptr);
+            setPlatform(nullptr);
             QTimer::singleShot(0, [&d, name] {
                 auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
                 if (!dialog)
@@ -345,7 +345,7 @@ private slots:
                 QMetaObject::invokeMethod(dialog, &QDialog::accept);
             });
             d.form().mnuOpen_Click();
-            SetPlatform(&d.platform());
+            setPlatform(&d.platform());
             QCOMPARE(d.doc().FilePath(), d.path(name));
             QCOMPARE(d.pane().Text(), QStringLiteral("dot-less\n"));
         }
@@ -431,7 +431,7 @@ private slots:
         // No, then the dialog cancelled: nothing written, nothing changed, exit withdrawn.
         d.edit(QStringLiteral("newer"));
         writeFile(d.path(QStringLiteral("other.html")), "other\r\n");
-        d.doc().SetExitRequested(true);
+        d.doc().setExitRequested(true);
         d.platform().saveAnswers.enqueue(d.path(QStringLiteral("other.html")));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.form().mnuSaveAll_Click();
@@ -445,14 +445,14 @@ private slots:
     {
         DocumentFixture d;
         // Unmodified document, exit pending: the cancel still withdraws it.
-        d.doc().SetExitRequested(true);
+        d.doc().setExitRequested(true);
         d.saveAs();
         QVERIFY(!d.doc().ExitRequested());
         QCOMPARE(d.title(), QStringLiteral("Tavro - 無題"));
         QVERIFY(!d.lastSave.written());
 
         d.edit(QStringLiteral("t"));
-        d.doc().SetExitRequested(true);
+        d.doc().setExitRequested(true);
         d.form().mnuSaveAll_Click();
         QVERIFY(!d.doc().ExitRequested());
         QVERIFY(d.doc().IsModified());
@@ -470,7 +470,7 @@ private slots:
         const QString path = d.path(QStringLiteral("ext.html"));
         writeFile(path, "theirs, longer\r\n");
         d.edit(QStringLiteral("mine, edited"));
-        d.doc().SetExitRequested(true);
+        d.doc().setExitRequested(true);
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.save();
         QCOMPARE(d.lastSave.outcome, SaveOutcome::Cancelled);
@@ -504,21 +504,21 @@ private slots:
         writeFile(d.path(QStringLiteral("ext.html")), "two, from elsewhere\r\n");
         DocumentContext c = d.form().context();
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
-        DocumentCommands::OfferReload(c);
-        DocumentCommands::OfferReload(c);
+        DocumentCommands::offerReload(c);
+        DocumentCommands::offerReload(c);
         QCOMPARE(d.prompts().size(), 1);
         QCOMPARE(d.pane().Text(), QStringLiteral("one\n"));
 
         writeFile(d.path(QStringLiteral("ext.html")), "three\r\n");
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
-        DocumentCommands::OfferReload(c);
+        DocumentCommands::offerReload(c);
         QCOMPARE(d.pane().Text(), QStringLiteral("three\n"));
         QCOMPARE(d.title(), QStringLiteral("Tavro - ext.html"));
 
         // Unsaved changes are never replaced by a reload offer.
         d.edit(QStringLiteral("typed"));
         writeFile(d.path(QStringLiteral("ext.html")), "four\r\n");
-        DocumentCommands::OfferReload(c);
+        DocumentCommands::offerReload(c);
         QCOMPARE(d.prompts().size(), 2);
     }
 
@@ -547,23 +547,23 @@ private slots:
     void recoveryOffersTheTextOfAnEditorThatDied()
     {
         DocumentFixture d;
-        const QString folder = RecoveryStore::DefaultFolder();
+        const QString folder = RecoveryStore::defaultFolder();
         QVERIFY(folder.startsWith(d.dir()));
         RecoveryStore running(folder);
-        running.Keep({QStringLiteral("alive"), QString(), QStringLiteral("無題"), std::nullopt, std::nullopt});
-        running.Flush();
+        running.keep({QStringLiteral("alive"), QString(), QStringLiteral("無題"), std::nullopt, std::nullopt});
+        running.flush();
         QVERIFY(QFile::exists(running.fileName()));
         DocumentContext c = d.form().context();
-        DocumentCommands::OfferRecovery(c, d.form().recovery());
+        DocumentCommands::offerRecovery(c, d.form().recovery());
         QVERIFY(d.prompts().isEmpty());
 
         // A file nobody holds: an editor that was killed.
         const RecoveredDocument lost{QStringLiteral("<p>lost 日本語</p>\n"), d.path(QStringLiteral("p.html")),
                                      QStringLiteral("p.htm"), TextEncoding::Utf8, std::nullopt,
                                      LineBreak::Lf};
-        writeFile(QDir(folder).filePath(QStringLiteral("dead.recovery")), FormatRecovery(lost));
+        writeFile(QDir(folder).filePath(QStringLiteral("dead.recovery")), formatRecovery(lost));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
-        DocumentCommands::OfferRecovery(c, d.form().recovery());
+        DocumentCommands::offerRecovery(c, d.form().recovery());
         QVERIFY(d.prompts().value(0).contains(QStringLiteral("p.htm")));
         QCOMPARE(d.pane().Text(), lost.text);
         QCOMPARE(d.title(), QStringLiteral("Tavro - p.htm *"));
@@ -576,12 +576,12 @@ private slots:
         QVERIFY(d.lastSave.written());
         QCOMPARE(fileBytes(lost.path), lost.text.toUtf8());  // the file's encoding and line ends
         QVERIFY(!QFile::exists(d.form().recovery().fileName()));
-        writeFile(QDir(folder).filePath(QStringLiteral("dead2.recovery")), FormatRecovery(lost));
+        writeFile(QDir(folder).filePath(QStringLiteral("dead2.recovery")), formatRecovery(lost));
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
-        DocumentCommands::OfferRecovery(c, d.form().recovery());
+        DocumentCommands::offerRecovery(c, d.form().recovery());
         QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("dead2.recovery"))));
         QCOMPARE(d.pane().Text(), lost.text);
-        running.Discard();
+        running.discard();
         QVERIFY(!QFile::exists(running.fileName()));
     }
 
@@ -624,7 +624,7 @@ private slots:
         while (text.size() < 300000)
             text += QStringLiteral("a\r\n\U0001F600");
         const auto convert = [](QString t) { return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); };
-        const auto read = ParseRecovery(FormatRecovery(RecoveredDocument{text, {}, QStringLiteral("t"), {}, {}}, convert));
+        const auto read = parseRecovery(formatRecovery(RecoveredDocument{text, {}, QStringLiteral("t"), {}, {}}, convert));
         QVERIFY(read);
         QCOMPARE(read->text, convert(text));
     }

@@ -27,9 +27,9 @@ const QString Dirty = QStringLiteral("Tavro - 無題 *");
 void startWith(frmMain &form, const QString &text, int selStart = 0, int selLength = 0)
 {
     txtHTML(form)->SetText(text);
-    form.document().SetModified(false);
-    txtHTML(form)->SetSelStart(selStart);
-    txtHTML(form)->SetSelLength(selLength);
+    form.document().setModified(false);
+    txtHTML(form)->setSelStart(selStart);
+    txtHTML(form)->setSelLength(selLength);
 }
 
 void expectUnchangedDocument(frmMain &form, const QString &text)
@@ -110,10 +110,10 @@ private slots:
         startWith(form, QStringLiteral("<p>日本語</p>\n<P>ｶﾅ</P>\n<p>"), 0, 3);
         pane->setFocus();
         QTest::keyClick(pane, Qt::Key_F, Qt::ControlModifier);
-        FindBar &bar = FindBar::Of(pane);
+        FindBar &bar = FindBar::of(pane);
         QVERIFY(bar.isVisible());
-        QCOMPARE(bar.FindEdit()->text(), QStringLiteral("<p>"));
-        QVERIFY(bar.FindEdit()->hasFocus());
+        QCOMPARE(bar.findEdit()->text(), QStringLiteral("<p>"));
+        QVERIFY(bar.findEdit()->hasFocus());
         const struct { QKeyCombination key; int selStart; bool notice; } steps[] = {
             {QKeyCombination(Qt::Key_Return), 11, false},
             {QKeyCombination(Qt::Key_F3), 21, false},
@@ -121,26 +121,26 @@ private slots:
             {QKeyCombination(Qt::ShiftModifier, Qt::Key_F3), 21, true},
         };
         for (const auto &step : steps) {
-            QTest::keyClick(bar.FindEdit(), step.key.key(), step.key.keyboardModifiers());
+            QTest::keyClick(bar.findEdit(), step.key.key(), step.key.keyboardModifiers());
             QCOMPARE(pane->SelStart(), step.selStart);
             QCOMPARE(pane->SelLength(), 3);
-            QCOMPARE(!bar.Notice().isEmpty(), step.notice);
+            QCOMPARE(!bar.notice().isEmpty(), step.notice);
         }
-        bar.CaseOption()->setChecked(true);
-        QTest::keyClick(bar.FindEdit(), Qt::Key_Return);
+        bar.caseOption()->setChecked(true);
+        QTest::keyClick(bar.findEdit(), Qt::Key_Return);
         QCOMPARE(pane->SelStart(), 0);
         // Editing keys in the bar edit its text, not the page.
-        QTest::keyClick(bar.FindEdit(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(bar.FindEdit(), Qt::Key_X, Qt::ControlModifier);
-        QCOMPARE(bar.FindEdit()->text(), QString());
-        QTest::keyClick(bar.FindEdit(), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(bar.FindEdit()->text(), QStringLiteral("<p>"));
+        QTest::keyClick(bar.findEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(bar.findEdit(), Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(bar.findEdit()->text(), QString());
+        QTest::keyClick(bar.findEdit(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(bar.findEdit()->text(), QStringLiteral("<p>"));
         // Tab stays in the bar: it never types over the match in the page.
-        QTest::keyClick(bar.FindEdit(), Qt::Key_Tab);
-        QTest::keyClick(bar.FindEdit(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QVERIFY(bar.FindEdit()->hasFocus());
+        QTest::keyClick(bar.findEdit(), Qt::Key_Tab);
+        QTest::keyClick(bar.findEdit(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(bar.findEdit()->hasFocus());
         QCOMPARE(pane->Text(), QStringLiteral("<p>日本語</p>\n<P>ｶﾅ</P>\n<p>"));
-        QTest::keyClick(bar.FindEdit(), Qt::Key_Escape);
+        QTest::keyClick(bar.findEdit(), Qt::Key_Escape);
         QVERIFY(!bar.isVisible());
         QVERIFY(pane->hasFocus());
         QCOMPARE(pane->SelText(), QStringLiteral("<p>"));
@@ -156,28 +156,28 @@ private slots:
         const QString text = QStringLiteral("<b>1</b>\n<B>2</B>\n<b>３</b>");
         startWith(form, text);
         form.mnuReplace_Click();
-        FindBar &bar = FindBar::Of(pane);
+        FindBar &bar = FindBar::of(pane);
         // Tab and Shift+Tab move between the two texts.
-        QTest::keyClick(bar.FindEdit(), Qt::Key_Tab);
-        QVERIFY(bar.ReplaceEdit()->hasFocus());
-        QTest::keyClick(bar.ReplaceEdit(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QVERIFY(bar.FindEdit()->hasFocus());
-        bar.FindEdit()->setText(QStringLiteral("<b>"));
-        bar.ReplaceEdit()->setText(QStringLiteral("<strong>"));
-        bar.ReplaceCurrent();  // finds the first
+        QTest::keyClick(bar.findEdit(), Qt::Key_Tab);
+        QVERIFY(bar.replaceEdit()->hasFocus());
+        QTest::keyClick(bar.replaceEdit(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(bar.findEdit()->hasFocus());
+        bar.findEdit()->setText(QStringLiteral("<b>"));
+        bar.replaceEdit()->setText(QStringLiteral("<strong>"));
+        bar.replaceCurrent();  // finds the first
         QCOMPARE(pane->Text(), text);
-        bar.ReplaceCurrent();  // replaces it and finds the next
+        bar.replaceCurrent();  // replaces it and finds the next
         EXPECT_CHANGED(form, QStringLiteral("<strong>1</b>\n<B>2</B>\n<b>３</b>"));
         QCOMPARE(pane->SelText(), QStringLiteral("<B>"));
         pane->undo();
         QCOMPARE(pane->Text(), text);
 
-        QCOMPARE(bar.ReplaceAll(), 3);
+        QCOMPARE(bar.replaceAll(), 3);
         QCOMPARE(pane->Text(), QStringLiteral("<strong>1</b>\n<strong>2</B>\n<strong>３</b>"));
         pane->undo();
         QCOMPARE(pane->Text(), text);
-        bar.CaseOption()->setChecked(true);
-        QCOMPARE(bar.ReplaceAll(), 2);
+        bar.caseOption()->setChecked(true);
+        QCOMPARE(bar.replaceAll(), 2);
         QCOMPARE(pane->Text(), QStringLiteral("<strong>1</b>\n<B>2</B>\n<strong>３</b>"));
     }
     void copyPutsTheSelectionOnTheClipboard()
@@ -193,8 +193,8 @@ private slots:
         QCOMPARE(clip, QStringLiteral("before"));
         EXPECT_UNCHANGED(form, QStringLiteral("abc def"));
 
-        txtHTML(form)->SetSelStart(4);
-        txtHTML(form)->SetSelLength(3);
+        txtHTML(form)->setSelStart(4);
+        txtHTML(form)->setSelLength(3);
         form.mnuCopy_Click();
         QCOMPARE(clip, QStringLiteral("def"));
         EXPECT_UNCHANGED(form, QStringLiteral("abc def"));
@@ -222,8 +222,8 @@ private slots:
         QVERIFY(!clip.has_value());
         EXPECT_UNCHANGED(form, QStringLiteral("abc def"));
 
-        txtHTML(form)->SetSelStart(0);
-        txtHTML(form)->SetSelLength(4);
+        txtHTML(form)->setSelStart(0);
+        txtHTML(form)->setSelLength(4);
         form.mnuCut_Click();
         QCOMPARE(clip, QStringLiteral("abc "));
         EXPECT_CHANGED(form, QStringLiteral("def"));
@@ -312,7 +312,7 @@ private slots:
         EXPECT_UNCHANGED(form, QStringLiteral("a\nb"));
         QCOMPARE(txtHTML(form)->SelStart(), 1);
 
-        txtHTML(form)->SetSelLength(1);  // the line break
+        txtHTML(form)->setSelLength(1);  // the line break
         form.mnuDelete_Click();
         EXPECT_CHANGED(form, QStringLiteral("ab"));
         QCOMPARE(txtHTML(form)->SelStart(), 1);
@@ -369,7 +369,7 @@ private slots:
         QCOMPARE(pane->SelStart(), 1);
 
         // Del with a selection removes it.
-        pane->SetSelLength(1);
+        pane->setSelLength(1);
         QTest::keyClick(pane, Qt::Key_Delete);
         EXPECT_CHANGED(form, QStringLiteral("ac"));
 
@@ -382,8 +382,8 @@ private slots:
         QCOMPARE(f.platform().clipboardSetCalls, 1);
 
         // Ctrl+X cuts once.
-        pane->SetSelStart(3);
-        pane->SetSelLength(2);
+        pane->setSelStart(3);
+        pane->setSelLength(2);
         QTest::keyClick(pane, Qt::Key_X, Qt::ControlModifier);
         QCOMPARE(clip, QStringLiteral("cd"));
         QCOMPARE(f.platform().clipboardSetCalls, 2);
@@ -431,9 +431,9 @@ private slots:
         clickToolbar(form, 7);  // paste
         QCOMPARE(pane->Text(), QStringLiteral("<b>i</b>"));
 
-        form.document().SetModified(false);
-        pane->SetSelStart(4);
-        pane->SetSelLength(4);
+        form.document().setModified(false);
+        pane->setSelStart(4);
+        pane->setSelLength(4);
         MenuItem(form, QStringLiteral("mnuDelete"))->trigger();
         EXPECT_CHANGED(form, QStringLiteral("<b>i"));
 

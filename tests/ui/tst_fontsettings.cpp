@@ -29,7 +29,7 @@ QByteArray sjis(const QString &s)
 
 QByteArray readFnDat()
 {
-    QFile f(FontSettingsPath());
+    QFile f(fontSettingsPath());
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
@@ -106,7 +106,7 @@ private slots:
         const QByteArray stored = sjis(QStringLiteral("\"IPAGothic\"\r\n20\r\n#TRUE#\r\n#FALSE#\r\n"));
         MainFormFixture f(stored);
         txtHTML(f.form())->SetText(QStringLiteral("<p>abc</p>"));
-        f.doc().SetModified(false);
+        f.doc().setModified(false);
         const QString title = f.form().windowTitle();
 
         // Cancel: nothing changes; the dialog was offered the pane's font.
@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(readFnDat(), stored);  // the command does not touch the settings file
 
         // A save rewrites the values read at start-up, not the chosen font.
-        QFile::remove(FontSettingsPath());
+        QFile::remove(fontSettingsPath());
         f.form().fontSettings().SaveFontSettings(&f.form());
         QCOMPARE(readFnDat(), stored);
     }
@@ -158,7 +158,7 @@ private slots:
         const auto flag = [](bool b) { return b ? "#TRUE#" : "#FALSE#"; };
         MainFormFixture f(sjis(QStringLiteral("\"%1\"\r\n%2\r\n%3\r\n%4\r\n")
                                             .arg(stored).arg(size).arg(flag(bold), flag(italic))));
-        SetPlatform(nullptr);
+        setPlatform(nullptr);
         const QFont before = txtHTML(f.form())->font();
         QStringList seen;
         QTimer::singleShot(0, [&seen] {
@@ -175,7 +175,7 @@ private slots:
             dlg->accept();
         });
         f.form().mnuFont_Click();
-        SetPlatform(&f.platform());
+        setPlatform(&f.platform());
         // Face (the installed one that shows the stored name), style, size, bold, italic.
         QCOMPARE(seen.value(0), QFontInfo(before).family());
         QCOMPARE(seen.value(2), QString::number(size));

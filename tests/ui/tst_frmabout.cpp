@@ -8,12 +8,12 @@
 
 namespace {
 
-void FlushDeletes()
+void flushDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-int OpenAboutWindows()
+int openAboutWindows()
 {
     int n = 0;
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -21,10 +21,10 @@ int OpenAboutWindows()
     return n;
 }
 
-frmAbout &OpenActive(MainFormFixture &f)
+frmAbout &openActive(MainFormFixture &f)
 {
     f.form().mnuVersion_Click();
-    frmAbout &a = *AboutFormIfLoaded();
+    frmAbout &a = *aboutFormIfLoaded();
     QApplication::setActiveWindow(&a);
     if (!QTest::qWaitForWindowActive(&a))
         qWarning("version window did not become active");
@@ -38,15 +38,15 @@ class TestAbout : public QObject {
 private slots:
     void cleanup()
     {
-        UnloadAboutForm();
-        FlushDeletes();
+        unloadAboutForm();
+        flushDeletes();
     }
 
     void showsIconTitleVersionAndCopyright()
     {
         MainFormFixture f;
         f.form().mnuVersion_Click();
-        frmAbout *a = AboutFormIfLoaded();
+        frmAbout *a = aboutFormIfLoaded();
         QVERIFY(a && a->isVisible());
         QVERIFY(!a->parentWidget());
         QVERIFY(!a->isModal());
@@ -88,11 +88,11 @@ private slots:
     {
         MainFormFixture f;
         f.form().mnuVersion_Click();
-        frmAbout *first = AboutFormIfLoaded();
+        frmAbout *first = aboutFormIfLoaded();
         f.form().mnuVersion_Click();
         f.form().mnuVersion_Click();
-        QCOMPARE(AboutFormIfLoaded(), first);
-        QCOMPARE(OpenAboutWindows(), 1);
+        QCOMPARE(aboutFormIfLoaded(), first);
+        QCOMPARE(openAboutWindows(), 1);
         // The main window stays usable beside it.
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(f.form().isEnabled());
@@ -101,7 +101,7 @@ private slots:
     void enterPressesOkAndEscDoesNothing()
     {
         MainFormFixture f;
-        frmAbout &a = OpenActive(f);
+        frmAbout &a = openActive(f);
         QCOMPARE(QApplication::focusWidget(), a.Command1);
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
@@ -110,9 +110,9 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(!a.isVisible());
         // Hidden, not unloaded.
-        QCOMPARE(AboutFormIfLoaded(), &a);
+        QCOMPARE(aboutFormIfLoaded(), &a);
 
-        frmAbout &again = OpenActive(f);
+        frmAbout &again = openActive(f);
         QCOMPARE(&again, &a);
         QVERIFY(a.isVisible());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
@@ -123,13 +123,13 @@ private slots:
     {
         MainFormFixture f;
         f.form().mnuVersion_Click();
-        frmAbout &a = *AboutFormIfLoaded();
+        frmAbout &a = *aboutFormIfLoaded();
         a.move(321, 234);
         const QPoint where = a.pos();
         QTest::mouseClick(a.Command1, Qt::LeftButton);
         QVERIFY(!a.isVisible());
         f.form().mnuVersion_Click();
-        QCOMPARE(AboutFormIfLoaded(), &a);
+        QCOMPARE(aboutFormIfLoaded(), &a);
         QVERIFY(a.isVisible());
         QCOMPARE(a.pos(), where);
     }
@@ -138,16 +138,16 @@ private slots:
     {
         MainFormFixture f;
         f.form().mnuVersion_Click();
-        QPointer<frmAbout> first = AboutFormIfLoaded();
+        QPointer<frmAbout> first = aboutFormIfLoaded();
         QVERIFY(first->close());
-        QVERIFY(!AboutFormIfLoaded());
+        QVERIFY(!aboutFormIfLoaded());
         f.form().mnuVersion_Click();
-        frmAbout *second = AboutFormIfLoaded();
+        frmAbout *second = aboutFormIfLoaded();
         QVERIFY(second && second != first);
         QVERIFY(second->isVisible());
-        FlushDeletes();
+        flushDeletes();
         QVERIFY(!first);
-        QCOMPARE(OpenAboutWindows(), 1);
+        QCOMPARE(openAboutWindows(), 1);
     }
 };
 

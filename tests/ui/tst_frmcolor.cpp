@@ -24,26 +24,26 @@ public:
     }
 };
 
-void Press(QSlider *s, Qt::Key key, int times = 1)
+void press(QSlider *s, Qt::Key key, int times = 1)
 {
     for (int i = 0; i < times; ++i)
         QTest::keyClick(s, key);
 }
 
 // Moves a slider from 0 to value with the keys a user would press: page steps, then arrows.
-void KeyTo(QSlider *s, int value)
+void keyTo(QSlider *s, int value)
 {
     QCOMPARE(s->value(), 0);
     if (value == 255) {
-        Press(s, Qt::Key_End);
+        press(s, Qt::Key_End);
         return;
     }
-    Press(s, Qt::Key_PageUp, value / 5);
-    Press(s, Qt::Key_Right, value % 5);
+    press(s, Qt::Key_PageUp, value / 5);
+    press(s, Qt::Key_Right, value % 5);
     QCOMPARE(s->value(), value);
 }
 
-QPoint HandleCentre(QSlider *s)
+QPoint handleCentre(QSlider *s)
 {
     QStyleOptionSlider opt;
     opt.initFrom(s);
@@ -59,7 +59,7 @@ QPoint HandleCentre(QSlider *s)
 }
 
 // The next control that Tab reaches.
-QWidget *NextTabStop(QWidget *w)
+QWidget *nextTabStop(QWidget *w)
 {
     do
         w = w->nextInFocusChain();
@@ -67,12 +67,12 @@ QWidget *NextTabStop(QWidget *w)
     return w;
 }
 
-QColor SwatchOnScreen(const frmColor &w)
+QColor swatchOnScreen(const frmColor &w)
 {
     return w.lblColor->palette().color(QPalette::Window);
 }
 
-void FlushDeletes()
+void flushDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -84,8 +84,8 @@ class TestColorPicker : public QObject {
 private slots:
     void cleanup()
     {
-        UnloadColorForm();
-        FlushDeletes();
+        unloadColorForm();
+        flushDeletes();
     }
 
     void colourValueKeepsRedInTheLowestByte()
@@ -101,9 +101,9 @@ private slots:
         // Out-of-range parts stay within their byte.
         QCOMPARE(ColorCode::RGB(300, -4, 256), std::uint32_t(0xFF00FF));
         const std::uint32_t mixed = ColorCode::RGB(1, 2, 3);
-        QCOMPARE(ColorCode::RedOf(mixed), 1);
-        QCOMPARE(ColorCode::GreenOf(mixed), 2);
-        QCOMPARE(ColorCode::BlueOf(mixed), 3);
+        QCOMPARE(ColorCode::redOf(mixed), 1);
+        QCOMPARE(ColorCode::greenOf(mixed), 2);
+        QCOMPARE(ColorCode::blueOf(mixed), 3);
     }
 
     void hexPartsAreTwoUpperCaseDigits()
@@ -113,9 +113,9 @@ private slots:
             {171, "AB"}, {255, "FF"}, {-1, "00"}, {256, "FF"},
         };
         for (const auto &c : cases)
-            QCOMPARE(QString::fromStdString(ColorCode::HexPart(c.v)), QLatin1String(c.hex));
+            QCOMPARE(QString::fromStdString(ColorCode::hexPart(c.v)), QLatin1String(c.hex));
         for (int v = 0; v <= 255; ++v) {
-            const std::string h = ColorCode::HexPart(v);
+            const std::string h = ColorCode::hexPart(v);
             QCOMPARE(h.size(), std::size_t(2));
             QCOMPARE(std::stoi(h, nullptr, 16), v);
         }
@@ -125,7 +125,7 @@ private slots:
     {
         MainFormFixture f;
         f.form().mnuColor_Click();
-        frmColor *w = ColorFormIfLoaded();
+        frmColor *w = colorFormIfLoaded();
         QVERIFY(w);
         QVERIFY(w->isVisible());
         QVERIFY(!w->parentWidget());
@@ -160,15 +160,15 @@ private slots:
         QCOMPARE(w->lblx->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(w->lblx->font().pointSizeF(), 18.0);
         QCOMPARE(w->cmdCopy->text(), QStringLiteral("コピー"));
-        QCOMPARE(w->SwatchColor(), quint32(0));
-        QCOMPARE(SwatchOnScreen(*w), QColor(0, 0, 0));
+        QCOMPARE(w->swatchColor(), quint32(0));
+        QCOMPARE(swatchOnScreen(*w), QColor(0, 0, 0));
         QVERIFY(w->RedHex.isEmpty() && w->GreenHex.isEmpty() && w->BlueHex.isEmpty());
 
         // Keyboard order: the three sliders, then the button; the labels take no focus.
-        QCOMPARE(NextTabStop(w->Slider[0]), w->Slider[1]);
-        QCOMPARE(NextTabStop(w->Slider[1]), w->Slider[2]);
-        QCOMPARE(NextTabStop(w->Slider[2]), w->cmdCopy);
-        QCOMPARE(NextTabStop(w->cmdCopy), w->Slider[0]);
+        QCOMPARE(nextTabStop(w->Slider[0]), w->Slider[1]);
+        QCOMPARE(nextTabStop(w->Slider[1]), w->Slider[2]);
+        QCOMPARE(nextTabStop(w->Slider[2]), w->cmdCopy);
+        QCOMPARE(nextTabStop(w->cmdCopy), w->Slider[0]);
 
         QTest::mouseClick(w->cmdCopy, Qt::LeftButton);
         QCOMPARE(f.platform().clipboard, std::optional<QString>(QStringLiteral("#000000")));
@@ -198,15 +198,15 @@ private slots:
         QFETCH(quint32, value);
         MainFormFixture f;
         f.form().mnuColor_Click();
-        frmColor &w = *ColorFormIfLoaded();
+        frmColor &w = *colorFormIfLoaded();
         const int parts[] = {red, green, blue};
         for (int i = 0; i < 3; ++i) {
             if (parts[i])
-                KeyTo(w.Slider[i], parts[i]);
+                keyTo(w.Slider[i], parts[i]);
         }
         QCOMPARE(w.lblx->text(), code);
-        QCOMPARE(w.SwatchColor(), value);
-        QCOMPARE(SwatchOnScreen(w), QColor(red, green, blue));
+        QCOMPARE(w.swatchColor(), value);
+        QCOMPARE(swatchOnScreen(w), QColor(red, green, blue));
         QCOMPARE(w.RedHex + w.GreenHex + w.BlueHex, code.mid(1));
         // The code label grows with its text and keeps its place.
         QCOMPARE(w.lblx->pos(), QPoint(120, 80));
@@ -220,22 +220,22 @@ private slots:
     {
         frmColor w;
         QSlider *red = w.Slider[0];
-        Press(red, Qt::Key_PageUp, 3);
+        press(red, Qt::Key_PageUp, 3);
         QCOMPARE(red->value(), 15);
         QCOMPARE(w.lblx->text(), QStringLiteral("#0F0000"));
-        Press(red, Qt::Key_Right);
+        press(red, Qt::Key_Right);
         QCOMPARE(w.lblx->text(), QStringLiteral("#100000"));
-        Press(red, Qt::Key_Left, 2);
+        press(red, Qt::Key_Left, 2);
         QCOMPARE(w.lblx->text(), QStringLiteral("#0E0000"));
-        Press(red, Qt::Key_PageDown);
+        press(red, Qt::Key_PageDown);
         QCOMPARE(red->value(), 9);
-        Press(red, Qt::Key_Home);
+        press(red, Qt::Key_Home);
         QCOMPARE(w.lblx->text(), QStringLiteral("#000000"));
         // The ends hold.
-        Press(red, Qt::Key_Left);
+        press(red, Qt::Key_Left);
         QCOMPARE(red->value(), 0);
-        Press(red, Qt::Key_End);
-        Press(red, Qt::Key_PageUp);
+        press(red, Qt::Key_End);
+        press(red, Qt::Key_PageUp);
         QCOMPARE(red->value(), 255);
         QCOMPARE(w.lblx->text(), QStringLiteral("#FF0000"));
     }
@@ -261,7 +261,7 @@ private slots:
         // A drag: nothing while the thumb moves, one event when it is released.
         w.changes.clear();
         QSlider *red = w.Slider[0];
-        const QPoint from = HandleCentre(red);
+        const QPoint from = handleCentre(red);
         QTest::mousePress(red, Qt::LeftButton, {}, from);
         QVERIFY(red->isSliderDown());
         for (int dx = 10; dx <= 100; dx += 10) {
@@ -273,7 +273,7 @@ private slots:
         QVERIFY(red->sliderPosition() > 0);
         QVERIFY(w.changes.isEmpty());
         QCOMPARE(w.lblx->text(), QStringLiteral("#000105"));
-        QCOMPARE(w.SwatchColor(), ColorCode::RGB(0, 1, 5));
+        QCOMPARE(w.swatchColor(), ColorCode::RGB(0, 1, 5));
         QTest::mouseRelease(red, Qt::LeftButton, {}, from + QPoint(100, 0));
         QCOMPARE(w.changes.size(), 1);
         QCOMPARE(w.changes[0].first, 0);
@@ -299,31 +299,31 @@ private slots:
     {
         MainFormFixture f;
         f.form().mnuColor_Click();
-        frmColor *first = ColorFormIfLoaded();
-        KeyTo(first->Slider[0], 255);
-        KeyTo(first->Slider[1], 128);
+        frmColor *first = colorFormIfLoaded();
+        keyTo(first->Slider[0], 255);
+        keyTo(first->Slider[1], 128);
         QCOMPARE(first->lblx->text(), QStringLiteral("#FF8000"));
 
         // Opening again while open: the same window, the same mix.
         f.form().mnuColor_Click();
-        QCOMPARE(ColorFormIfLoaded(), first);
+        QCOMPARE(colorFormIfLoaded(), first);
         QCOMPARE(first->lblx->text(), QStringLiteral("#FF8000"));
         QCOMPARE(first->Slider[0]->value(), 255);
-        QCOMPARE(first->SwatchColor(), quint32(0x0080FF));
+        QCOMPARE(first->swatchColor(), quint32(0x0080FF));
 
         // Closed, even before the old object is gone, the next opening starts from black.
         QPointer<frmColor> old(first);
         QVERIFY(first->close());
-        QVERIFY(!ColorFormIfLoaded());
+        QVERIFY(!colorFormIfLoaded());
         f.form().mnuColor_Click();
-        frmColor *second = ColorFormIfLoaded();
+        frmColor *second = colorFormIfLoaded();
         QVERIFY(second && second != old);
         QVERIFY(second->isVisible());
         QCOMPARE(second->lblx->text(), QStringLiteral("#000000"));
-        QCOMPARE(second->SwatchColor(), quint32(0));
+        QCOMPARE(second->swatchColor(), quint32(0));
         for (QSlider *s : second->Slider)
             QCOMPARE(s->value(), 0);
-        FlushDeletes();
+        flushDeletes();
         QVERIFY(!old);
         int pickers = 0;
         for (QWidget *tl : QApplication::topLevelWidgets())
@@ -342,8 +342,8 @@ private slots:
         const bool modified = f.doc().IsModified();
         const QString title = f.form().windowTitle();
         f.form().mnuColor_Click();
-        KeyTo(ColorFormIfLoaded()->Slider[2], 255);
-        QTest::mouseClick(ColorFormIfLoaded()->cmdCopy, Qt::LeftButton);
+        keyTo(colorFormIfLoaded()->Slider[2], 255);
+        QTest::mouseClick(colorFormIfLoaded()->cmdCopy, Qt::LeftButton);
         QCOMPARE(txtHTML(f.form())->Text(), QStringLiteral("<p>"));
         QCOMPARE(f.doc().IsModified(), modified);
         QCOMPARE(f.form().windowTitle(), title);

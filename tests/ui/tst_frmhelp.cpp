@@ -40,13 +40,13 @@ private slots:
 
     void cleanup()
     {
-        if (frmHelp *w = TagHelpIfLoaded())
+        if (frmHelp *w = tagHelpIfLoaded())
             delete w;
     }
 
     void theTwentyNineEntriesExactly()
     {
-        const QStringList e = TagHelpEntries();
+        const QStringList e = tagHelpEntries();
         QCOMPARE(e.size(), 29);
         QCOMPARE(e[0], QStringLiteral("<!--  ->\u3000コメント文"));
         QCOMPARE(e[2], QStringLiteral("<B> 太字"));
@@ -66,39 +66,39 @@ private slots:
 
     void paneArithmetic()
     {
-        QCOMPARE(HelpListWidth(3000), 1000);
-        QCOMPARE(3000 - HelpListWidth(3000), 2000);
-        QCOMPARE(HelpListWidth(100), 33);
-        QCOMPARE(100 - HelpListWidth(100), 67);
-        QCOMPARE(HelpListWidth(101), 34);
-        QCOMPARE(101 - HelpListWidth(101), 67);
-        QCOMPARE(HelpListWidth(8850), 2950);
-        QCOMPARE(HelpListWidth(0), 0);
-        QCOMPARE(HelpListWidth(1.5 * 3), 2);  // 1.5 goes to the even neighbour
+        QCOMPARE(helpListWidth(3000), 1000);
+        QCOMPARE(3000 - helpListWidth(3000), 2000);
+        QCOMPARE(helpListWidth(100), 33);
+        QCOMPARE(100 - helpListWidth(100), 67);
+        QCOMPARE(helpListWidth(101), 34);
+        QCOMPARE(101 - helpListWidth(101), 67);
+        QCOMPARE(helpListWidth(8850), 2950);
+        QCOMPARE(helpListWidth(0), 0);
+        QCOMPARE(helpListWidth(1.5 * 3), 2);  // 1.5 goes to the even neighbour
     }
 
     void helpTextLines()
     {
-        QCOMPARE(HelpTextFromBytes("a\r\nb\r\nc"), QStringLiteral("a\r\nb\r\nc\r\n"));
-        QCOMPARE(HelpTextFromBytes("a\r\nb\r\n"), QStringLiteral("a\r\nb\r\n"));
-        QCOMPARE(HelpTextFromBytes("a\rb"), QStringLiteral("a\r\nb\r\n"));
-        QCOMPARE(HelpTextFromBytes("a\nb"), QStringLiteral("a\nb\r\n"));  // a lone LF stays
-        QCOMPARE(HelpTextFromBytes(""), QString());
-        QCOMPARE(HelpTextFromBytes("\x95\x5c"), QStringLiteral("表\r\n"));  // 0x5C trail byte
+        QCOMPARE(helpTextFromBytes("a\r\nb\r\nc"), QStringLiteral("a\r\nb\r\nc\r\n"));
+        QCOMPARE(helpTextFromBytes("a\r\nb\r\n"), QStringLiteral("a\r\nb\r\n"));
+        QCOMPARE(helpTextFromBytes("a\rb"), QStringLiteral("a\r\nb\r\n"));
+        QCOMPARE(helpTextFromBytes("a\nb"), QStringLiteral("a\nb\r\n"));  // a lone LF stays
+        QCOMPARE(helpTextFromBytes(""), QString());
+        QCOMPARE(helpTextFromBytes("\x95\x5c"), QStringLiteral("表\r\n"));  // 0x5C trail byte
     }
 
     void opensWithTheListAndNothingChosen()
     {
         MainFormFixture f;
         f.form().mnuTopic_Click();
-        frmHelp *w = TagHelpIfLoaded();
+        frmHelp *w = tagHelpIfLoaded();
         QVERIFY(w);
         QCOMPARE(w->windowTitle(), QStringLiteral("Help"));
         QVERIFY(!w->windowIcon().isNull());
         QCOMPARE(w->size(), QSize(590, 466));
         QCOMPARE(w->List->count(), 29);
         for (int i = 0; i < 29; ++i)
-            QCOMPARE(w->List->item(i)->text(), TagHelpEntries()[i]);
+            QCOMPARE(w->List->item(i)->text(), tagHelpEntries()[i]);
         QVERIFY(w->List->selectedItems().isEmpty());
         QVERIFY(w->Web2->toPlainText().isEmpty());
         // The focus in the list chooses nothing either.
@@ -117,7 +117,7 @@ private slots:
         // A second command brings the same window forward; it is not rebuilt.
         w->List->setCurrentRow(5);
         f.form().mnuTopic_Click();
-        QCOMPARE(TagHelpIfLoaded(), w);
+        QCOMPARE(tagHelpIfLoaded(), w);
         QCOMPARE(w->List->currentRow(), 5);
         QCOMPARE(w->List->count(), 29);
 
@@ -126,14 +126,14 @@ private slots:
         w->close();
         QTRY_VERIFY(old.isNull());
         f.form().mnuTopic_Click();
-        QVERIFY(TagHelpIfLoaded());
-        QCOMPARE(TagHelpIfLoaded()->List->count(), 29);
-        QVERIFY(TagHelpIfLoaded()->Web2->toPlainText().isEmpty());
+        QVERIFY(tagHelpIfLoaded());
+        QCOMPARE(tagHelpIfLoaded()->List->count(), 29);
+        QVERIFY(tagHelpIfLoaded()->Web2->toPlainText().isEmpty());
     }
 
     void choosingAnEntryShowsItsFileAndReplacesThePrevious()
     {
-        frmHelp *w = ShowTagHelp();
+        frmHelp *w = showTagHelp();
         w->List->setCurrentRow(0);
         QCOMPARE(w->Web2->toPlainText().trimmed(), QStringLiteral("entry-0"));
         QCOMPARE(w->Web2->TextRTF(), QString::fromLatin1(rtfSaying("entry-0") + "\r\n"));
@@ -156,7 +156,7 @@ private slots:
 
     void aMissingFileIsSaidInThePane()
     {
-        frmHelp *w = ShowTagHelp();
+        frmHelp *w = showTagHelp();
         w->List_Load(QStringLiteral("nothere"));
         const QString shown = w->Web2->toPlainText();
         QVERIFY2(shown.contains(QStringLiteral("nothere.rtf")), qPrintable(shown));
@@ -170,7 +170,7 @@ private slots:
         if (!QFile::exists(shipped + QStringLiteral("/0.rtf")))
             QSKIP("help files not there yet");
         qputenv("TAVRO_DATA_DIR", QByteArray(TAVRO_SOURCE_DIR "/assets"));
-        frmHelp *w = ShowTagHelp();
+        frmHelp *w = showTagHelp();
         for (int i = 0; i < 29; ++i) {
             w->List->setCurrentRow(i);
             const QString shown = w->Web2->toPlainText();

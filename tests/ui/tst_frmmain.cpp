@@ -52,7 +52,7 @@ private slots:
         QVERIFY(txtHTML(f.form())->Text().isEmpty());
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題 *"));
         // Assigning the text counts as a change too.
-        f.doc().SetModified(false);
+        f.doc().setModified(false);
         txtHTML(f.form())->SetText(QStringLiteral("<p>"));
         QVERIFY(f.doc().IsModified());
     }
@@ -61,7 +61,7 @@ private slots:
     {
         MainFormFixture f;
         txtHTML(f.form())->SetText(QStringLiteral("abc"));
-        f.doc().SetModified(false);
+        f.doc().setModified(false);
         QFont font = txtHTML(f.form())->font();
         font.setPointSize(20);
         txtHTML(f.form())->setFont(font);
@@ -71,14 +71,14 @@ private slots:
     void captionFollowsTheDocument()
     {
         MainFormFixture f;
-        f.doc().SetModified(true);
+        f.doc().setModified(true);
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題 *"));
-        f.doc().SetFile(f.path(QStringLiteral("page.html")), QStringLiteral("page.htm"),
+        f.doc().setFile(f.path(QStringLiteral("page.html")), QStringLiteral("page.htm"),
                         TextEncoding::ShiftJis);
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.htm *"));
-        f.doc().SetModified(false);
+        f.doc().setModified(false);
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.htm"));
-        f.doc().MakeUntitled();
+        f.doc().makeUntitled();
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - 無題"));
     }
 
@@ -147,7 +147,7 @@ private slots:
         f.showActive();
         txtHTML(*rec)->SetText(QStringLiteral("abc"));
         txtHTML(*rec)->setFocus();
-        txtHTML(*rec)->SetSelStart(1);
+        txtHTML(*rec)->setSelStart(1);
         const struct { QKeyCombination key; const char *handler; } keys[] = {
             {QKeyCombination(Qt::ControlModifier, Qt::Key_H), "mnuDText_Click"},
             {QKeyCombination(Qt::Key_Delete), "mnuDelete_Click"},

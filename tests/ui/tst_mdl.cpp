@@ -5,8 +5,6 @@
 #include "support/TestMain.h"
 #include "view/MDL.h"
 
-#include <QWebEngineView>
-
 namespace {
 
 // Resizes the main window so that its client area becomes w x h, and waits until it has.
@@ -42,7 +40,7 @@ private slots:
     {
         QFETCH(int, width);
         QFETCH(int, half);
-        QCOMPARE(MDL::SplitPosition(width), qint16(half));
+        QCOMPARE(MDL::splitPosition(width), qint16(half));
     }
 
     void normalLayoutSplitsTheClientArea_data()
@@ -83,8 +81,8 @@ private slots:
         TextBox *txt = txtHTML(f.form());
         QWidget *web = WebPane(f.form());
         txt->SetText(QStringLiteral("<p>kept</p>"));
-        txt->SetSelStart(3);
-        txt->SetSelLength(4);
+        txt->setSelStart(3);
+        txt->setSelLength(4);
 
         f.form().mnuDText_Click();
         QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
@@ -181,7 +179,7 @@ private slots:
         QTRY_VERIFY(f.form().isMaximized());
         const int w = Client(f.form())->width();
         const int h = Client(f.form())->height();
-        const qint16 half = MDL::SplitPosition(w);
+        const qint16 half = MDL::splitPosition(w);
         QTRY_COMPARE(WebPane(f.form())->geometry(), QRect(half, 32, half, h - 32));
         QCOMPARE(txtHTML(f.form())->geometry(), QRect(0, 32, half, h - 32));
     }

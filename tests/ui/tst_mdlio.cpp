@@ -65,7 +65,7 @@ private slots:
         d.pane().SetText(text);
         d.saveAs(QStringLiteral("out.html"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("out.html"))), bytes);
-        QCOMPARE(EncodingLabel(d.lastSave.encoding), QStringLiteral("shift_jis"));
+        QCOMPARE(encodingLabel(d.lastSave.encoding), QStringLiteral("shift_jis"));
         QVERIFY(d.platform().messages.isEmpty());
     }
 
@@ -119,7 +119,7 @@ private slots:
         DocumentFixture d;
         writeFile(d.path(QStringLiteral("lf.html")), "a\nb\r\nc\n");
         QVERIFY(d.open(QStringLiteral("lf.html")));
-        d.pane().SetSelStart(1);
+        d.pane().setSelStart(1);
         QTest::keyClick(&d.pane(), Qt::Key_Return);
         d.save();
         QCOMPARE(fileBytes(d.path(QStringLiteral("lf.html"))), QByteArray("a\n\nb\r\nc\n"));
@@ -153,7 +153,7 @@ private slots:
         d.saveAs(QStringLiteral("u.html"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("u.html"))),
                  QByteArray("<meta charset=\"utf-8\">") + NihongoUtf8 + "\r\n");
-        QCOMPARE(EncodingLabel(d.lastSave.encoding), QStringLiteral("utf-8"));
+        QCOMPARE(encodingLabel(d.lastSave.encoding), QStringLiteral("utf-8"));
 
         // A file read as UTF-8 whose page now says Shift_JIS is written as Shift_JIS.
         d.pane().SetText(QStringLiteral(
@@ -162,7 +162,7 @@ private slots:
         QCOMPARE(fileBytes(d.path(QStringLiteral("u.html"))),
                  QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">")
                      + Nihongo + "\r\n");
-        QCOMPARE(EncodingLabel(d.lastSave.encoding), QStringLiteral("shift_jis"));
+        QCOMPARE(encodingLabel(d.lastSave.encoding), QStringLiteral("shift_jis"));
         QVERIFY(d.platform().messages.isEmpty());
 
         // A UTF-8 file with a byte-order mark that declares UTF-8 keeps its mark (and, as it
@@ -187,7 +187,7 @@ private slots:
         const QString text = QStringLiteral("한국어 ☃ 日本語");
         d.pane().SetText(text);
         // No: nothing written, still modified, a pending exit withdrawn.
-        d.doc().SetExitRequested(true);
+        d.doc().setExitRequested(true);
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
         d.saveAs(QStringLiteral("k.html"));
         QCOMPARE(d.prompts().size(), 1);
@@ -204,7 +204,7 @@ private slots:
         d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
         d.saveAs(QStringLiteral("k.html"));
         QCOMPARE(fileBytes(d.path(QStringLiteral("k.html"))), text.toUtf8() + "\r\n");
-        QCOMPARE(EncodingLabel(d.lastSave.encoding), QStringLiteral("utf-8"));
+        QCOMPARE(encodingLabel(d.lastSave.encoding), QStringLiteral("utf-8"));
         QVERIFY(!d.doc().IsModified());
         d.pane().SetText(text + QStringLiteral("!"));
         d.save();
@@ -319,7 +319,7 @@ private slots:
             QVERIFY(QDir(folder).removeRecursively());
         }
 
-        d.doc().SetExitRequested(true);
+        d.doc().setExitRequested(true);
         d.save();
         QCOMPARE(d.prompts().size(), 1);
         const QString report = d.prompts()[0];

@@ -56,7 +56,7 @@ QVariant runScript(QWebEngineView &web, const QString &script)
 // A document that has a file: the state a completed open or save leaves.
 void giveFile(MainFormFixture &f, const QString &name, const QString &text)
 {
-    f.doc().SetFile(f.path(name), name, TextEncoding::ShiftJis);
+    f.doc().setFile(f.path(name), name, TextEncoding::ShiftJis);
     txtHTML(f.form())->SetText(text);
 }
 
@@ -78,7 +78,7 @@ bool showPage(MainFormFixture &f, const QString &name, const QByteArray &html)
 {
     writeFile(f.path(name), html);
     QSignalSpy loaded(Web(f.form()), &QWebEngineView::loadFinished);
-    Preview::ShowStoredFile(*Web(f.form()), f.path(name), QStringLiteral("utf-8"));
+    Preview::showStoredFile(*Web(f.form()), f.path(name), QStringLiteral("utf-8"));
     return waitLoaded(loaded, 0);
 }
 
@@ -102,7 +102,7 @@ private slots:
         QTest::keyClick(txtHTML(f.form()), Qt::Key_F5);
         QVERIFY(waitLoaded(loaded, 0));
         QCOMPARE(web.url(), Preview::AddressOf(f.doc().FilePath()));
-        QCOMPARE(web.settings()->defaultTextEncoding(), EncodingLabel(*f.doc().Encoding()));
+        QCOMPARE(web.settings()->defaultTextEncoding(), encodingLabel(*f.doc().encoding()));
         QVERIFY(!f.doc().IsModified());
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.html"));
         // No charset declared: the Japanese text still reads as Japanese.
@@ -171,7 +171,7 @@ private slots:
         f.platform().msgBoxAnswers.enqueue(MsgAnswer::OK);
         for (const QString &expected : {QStringLiteral("stay.html"), QStringLiteral("next.html")}) {
             writeFile(f.path(QStringLiteral("next.html")), "<p>next</p>");
-            Preview::ShowStoredFile(web, f.path(QStringLiteral("next.html")), QString());
+            Preview::showStoredFile(web, f.path(QStringLiteral("next.html")), QString());
             QTest::qWait(1500);
             QCOMPARE(web.url(), Preview::AddressOf(f.path(expected)));
         }
@@ -263,7 +263,7 @@ private slots:
         QFETCH(QByteArray, source);
         QFETCH(QString, address);
         QFETCH(bool, holds);
-        QCOMPARE(Preview::SourceHasAddress(source, QUrl(address)), holds);
+        QCOMPARE(Preview::sourceHasAddress(source, QUrl(address)), holds);
     }
 
     // The preview's server serves regular files with their type, to the engine's own loads
@@ -327,10 +327,10 @@ private slots:
     {
         const QString wrap = QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>");
         const QString huge = wrap.arg(QString(3'000'000, u'a') + QStringLiteral("&lt;"));
-        const QString cut = Preview::ShortToolTip(huge);
+        const QString cut = Preview::shortToolTip(huge);
         QCOMPARE(cut, wrap.arg(QString(Preview::PreviewView::LongestToolTip, u'a') + u'…'));
-        QCOMPARE(Preview::ShortToolTip(cut), cut);
-        QCOMPARE(Preview::ShortToolTip(QStringLiteral("<img src=x>")), wrap.arg(QStringLiteral("&lt;img src=x&gt;")));
+        QCOMPARE(Preview::shortToolTip(cut), cut);
+        QCOMPARE(Preview::shortToolTip(QStringLiteral("<img src=x>")), wrap.arg(QStringLiteral("&lt;img src=x&gt;")));
     }
 
     // The profile keeps nothing and grants nothing a page asks for.
@@ -402,7 +402,7 @@ private slots:
 
         QWebEngineView &web = *Web(f.form());
         QSignalSpy loaded(&web, &QWebEngineView::loadFinished);
-        Preview::ShowStoredFile(web, path, QStringLiteral("shift_jis"));
+        Preview::showStoredFile(web, path, QStringLiteral("shift_jis"));
         QVERIFY(waitLoaded(loaded, 0));
         QCOMPARE(web.settings()->defaultTextEncoding(), QStringLiteral("shift_jis"));
         const QString text = pageText(web);
@@ -447,7 +447,7 @@ private slots:
         QCOMPARE(f.platform().saveRequests.size(), 1);
         QVERIFY(f.doc().FilePath().isEmpty());
         QVERIFY(web.url().isEmpty());
-        Preview::ShowStoredFile(web, QString(), QStringLiteral("utf-8"));
+        Preview::showStoredFile(web, QString(), QStringLiteral("utf-8"));
         QVERIFY(web.url().isEmpty());
 
         // A page on show, then a new untitled document whose save is cancelled: the path still
@@ -458,7 +458,7 @@ private slots:
         const QUrl shown = web.url();
         const QByteArray stored = fileBytes(f.doc().FilePath());
         QVERIFY(!stored.isEmpty());
-        f.doc().MakeUntitled();
+        f.doc().makeUntitled();
         txtHTML(f.form())->SetText(QStringLiteral("<p>new untitled text</p>"));
         f.form().mnuWeb_Click();
         QCOMPARE(f.platform().saveRequests.size(), 2);

@@ -51,7 +51,7 @@ QColor colourAt(const QTextBlock &block, int position)
 QList<HtmlSpan> spansOf(const QString &line, int state = HtmlState::Text, int *end = nullptr)
 {
     QList<HtmlSpan> spans;
-    const int e = ScanHtmlLine(line, state, &spans);
+    const int e = scanHtmlLine(line, state, &spans);
     if (end)
         *end = e;
     return spans;
@@ -150,7 +150,7 @@ private slots:
         QFETCH(bool, matchCase);
         QFETCH(int, found);
         QFETCH(bool, wrapped);
-        const SearchHit hit = FindInText(text, needle, selStart, selStart + selLength,
+        const SearchHit hit = findInText(text, needle, selStart, selStart + selLength,
                                          backward ? SearchDirection::Backward : SearchDirection::Forward,
                                          matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive);
         QCOMPARE(hit.start, qsizetype(found));
@@ -160,13 +160,13 @@ private slots:
     void replacesAllInOneSpan()
     {
         const QString text = QStringLiteral("<b>x</b> 日本 <B>y</B>\n<b>");
-        const ReplaceAllResult r = ReplaceAllInText(text, QStringLiteral("<b>"), QStringLiteral("<strong>"),
+        const ReplaceAllResult r = replaceAllInText(text, QStringLiteral("<b>"), QStringLiteral("<strong>"),
                                                     Qt::CaseInsensitive);
         QCOMPARE(r.count, 3);
         QString applied = text;
         applied.replace(r.spanStart, r.spanEnd - r.spanStart, r.replacement);
         QCOMPARE(applied, QStringLiteral("<strong>x</b> 日本 <strong>y</B>\n<strong>"));
-        QCOMPARE(ReplaceAllInText(text, QStringLiteral("ＢＢ"), QStringLiteral("x"), Qt::CaseInsensitive).count, 0);
+        QCOMPARE(replaceAllInText(text, QStringLiteral("ＢＢ"), QStringLiteral("x"), Qt::CaseInsensitive).count, 0);
     }
 
     void scansWhatACodeReaderSees()
@@ -203,7 +203,7 @@ private slots:
         for (const auto &c : cases) {
             int state = HtmlState::Text;
             for (int i = 0; i + 1 < c.lines.size(); ++i)
-                state = ScanHtmlLine(c.lines[i], state, nullptr);
+                state = scanHtmlLine(c.lines[i], state, nullptr);
             QCOMPARE(roleAt(spansOf(c.lines.last(), state), 0), c.role);
         }
         // After a comment that ends the text is plain again.
@@ -312,8 +312,8 @@ private slots:
         QVERIFY(dark > 100);
         const QRgb highlight = pane.palette().color(QPalette::Active, QPalette::Highlight).rgb();
         const int before = inkIn(highlight);
-        pane.SetSelStart(pane.textLength() - 20);
-        pane.SetSelLength(20);
+        pane.setSelStart(pane.textLength() - 20);
+        pane.setSelLength(20);
         QTest::qWait(50);
         QVERIFY(inkIn(highlight) > before + 100);
     }
@@ -339,15 +339,15 @@ private slots:
         QTextLine wholeLine = whole.createLine();
         wholeLine.setNumColumns(int(line.size()));
         whole.endLayout();
-        pane.SetSelStart(lineStart + 40000);
+        pane.setSelStart(lineStart + 40000);
         QVERIFY(qAbs(caretX() - pane.document()->documentMargin() - wholeLine.cursorToX(40000)) < 8);
 
         // Typing at the end and Backspace, then Backspace and Right at the start.
-        pane.SetSelStart(lineEnd);
+        pane.setSelStart(lineEnd);
         QTest::keyClicks(&pane, "xyz");
         QTest::keyClick(&pane, Qt::Key_Backspace);
         QVERIFY(pane.cursorRect().right() < pane.viewport()->width() && pane.cursorRect().left() >= 0);
-        pane.SetSelStart(lineStart + 1);
+        pane.setSelStart(lineStart + 1);
         QTest::keyClick(&pane, Qt::Key_Backspace);
         QTest::keyClick(&pane, Qt::Key_Right);
         QTest::keyClick(&pane, Qt::Key_Right, Qt::ShiftModifier);
@@ -362,7 +362,7 @@ private slots:
         QCOMPARE(pane.Text(), original);
 
         // Up and Down keep the caret's x between short and long lines.
-        pane.SetSelStart(5);
+        pane.setSelStart(5);
         const int x = caretX();
         QTest::keyClick(&pane, Qt::Key_Down);
         QVERIFY(pane.SelStart() > lineStart && pane.SelStart() < lineStart + 10);
@@ -406,10 +406,10 @@ private slots:
             const int from = key == Qt::Key_PageDown ? 0 : 199;
             pane.SetText(lines.join(u'\n'));  // a long line not yet laid out
             QTest::qWait(20);
-            pane.SetSelStart(pane.document()->findBlockByNumber(from).position() + 5);
+            pane.setSelStart(pane.document()->findBlockByNumber(from).position() + 5);
             QTest::keyClick(&pane, key);
             const int page = (pane.textCursor().blockNumber() - from) * step;
-            pane.SetSelStart(pane.document()->findBlockByNumber(100 - step * page).position() + 5);
+            pane.setSelStart(pane.document()->findBlockByNumber(100 - step * page).position() + 5);
             QTest::keyClick(&pane, key, Qt::ShiftModifier);
             QCOMPARE(pane.textCursor().blockNumber(), 100);
             QCOMPARE(pane.textCursor().positionInBlock(), 5);
@@ -453,7 +453,7 @@ private slots:
         f.showActive();
         TextBox &pane = *txtHTML(f.form());
         pane.SetText(QString(text).remove(u'|'));
-        pane.SetSelStart(int(text.indexOf(u'|')));
+        pane.setSelStart(int(text.indexOf(u'|')));
         typeKeys(pane, keys);
         QCOMPARE(withCaret(pane), expected);
         QCOMPARE(TagAssist::of(pane).list()->isVisible(), listShown);
@@ -466,7 +466,7 @@ private slots:
         f.showActive();
         TextBox &pane = *txtHTML(f.form());
         auto marks = [&pane](int caret) {
-            pane.SetSelStart(caret);
+            pane.setSelStart(caret);
             QTest::qWait(200);  // the mark follows once the caret rests
             QStringList marked;
             for (const QTextEdit::ExtraSelection &s : pane.extraSelections())
@@ -490,7 +490,7 @@ private slots:
         MainFormFixture f;
         f.showActive();
         TextBox &pane = *txtHTML(f.form());
-        const QStringList entries = TagHelpEntries();
+        const QStringList entries = tagHelpEntries();
         auto entryOf = [&entries](const QString &tag) {
             for (int i = 0; i < entries.size(); ++i)
                 if (entries[i].startsWith(tag))
@@ -498,19 +498,19 @@ private slots:
             return -1;
         };
         pane.SetText(QStringLiteral("<ol><li>項目</li></ol><span>x</span>"));
-        pane.SetSelStart(5);
+        pane.setSelStart(5);
         QTest::keyClick(&pane, Qt::Key_F1);
-        QVERIFY(TagHelpIfLoaded() && TagHelpIfLoaded()->isVisible());
-        QCOMPARE(TagHelpIfLoaded()->List->currentRow(), entryOf(QStringLiteral("<OL>")));
-        TagHelpIfLoaded()->close();
+        QVERIFY(tagHelpIfLoaded() && tagHelpIfLoaded()->isVisible());
+        QCOMPARE(tagHelpIfLoaded()->List->currentRow(), entryOf(QStringLiteral("<OL>")));
+        tagHelpIfLoaded()->close();
         QTest::qWait(10);
         for (const int caret : {9, 24}) {  // on text, on <span>
-            pane.SetSelStart(caret);
+            pane.setSelStart(caret);
             f.form().mnuTopicAtCaret_Click();
-            QVERIFY(TagHelpIfLoaded() && TagHelpIfLoaded()->isVisible());
-            QCOMPARE(TagHelpIfLoaded()->List->currentRow(), -1);
+            QVERIFY(tagHelpIfLoaded() && tagHelpIfLoaded()->isVisible());
+            QCOMPARE(tagHelpIfLoaded()->List->currentRow(), -1);
         }
-        TagHelpIfLoaded()->close();
+        tagHelpIfLoaded()->close();
     }
 
     // One switch, on at first and remembered, turns closing and completion off.
@@ -557,7 +557,7 @@ private slots:
         f.platform().openAnswers.enqueue(path);
         f.form().mnuOpen_Click();
         pane.setFocus();
-        pane.SetSelStart(caret);
+        pane.setSelStart(caret);
         QTest::qWait(50);
         QSignalSpy changes(&pane, &TextBox::Change);
         auto send = [&pane](const QString &preedit, const QString &commit = QString()) {
@@ -629,11 +629,11 @@ private slots:
         QTest::mouseClick(pane.viewport(), Qt::LeftButton, {}, QPoint(30, pane.cursorRect().center().y()));
         QVERIFY(pane.document()->lastBlock().layout()->preeditAreaText().isEmpty());
         QCOMPARE(pane.Text(), line.left(caret) + QStringLiteral("日本語") + line.mid(caret));
-        pane.SetSelStart(caret + 3);
+        pane.setSelStart(caret + 3);
 
         // Over a selection, the candidate window stands where the caret is drawn.
-        pane.SetSelStart(caret - 4);
-        pane.SetSelLength(4);
+        pane.setSelStart(caret - 4);
+        pane.setSelLength(4);
         QTest::qWait(20);
         QCOMPARE(static_cast<QWidget &>(pane).inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), pane.cursorRect().left());
         send(QStringLiteral("ご"));
@@ -654,16 +654,16 @@ private slots:
         QCOMPARE(pane.Text(), QStringLiteral("<p>a\u2028b\u2029c\uFDD0d\uFDD1e</p>\n"));
 
         // Selected, they come out as themselves; typed over and undone, they come back.
-        pane.SetSelStart(4);
-        pane.SetSelLength(5);
+        pane.setSelStart(4);
+        pane.setSelLength(5);
         QCOMPARE(pane.SelText(), QStringLiteral("\u2028b\u2029c\uFDD0"));
-        pane.SetSelText(QStringLiteral("x"));
+        pane.setSelText(QStringLiteral("x"));
         pane.undo();
-        pane.SetSelStart(1);
-        pane.SetSelText(QStringLiteral("z"));
-        pane.SetSelStart(1);
-        pane.SetSelLength(1);
-        pane.SetSelText(QString());
+        pane.setSelStart(1);
+        pane.setSelText(QStringLiteral("z"));
+        pane.setSelStart(1);
+        pane.setSelLength(1);
+        pane.setSelText(QString());
         QVERIFY(f.doc().IsModified());
         f.form().mnuSave_Click();
         QCOMPARE(fileBytes(path), original.toUtf8());

@@ -38,7 +38,7 @@ private slots:
         f.recordCommands();
         frmMain *rec = &f.form();
         txtHTML(*rec)->SetText(QStringLiteral("abc"));
-        f.doc().SetModified(false);
+        f.doc().setModified(false);
         const QString title = rec->windowTitle();
 
         const QList<QAction *> buttons = Toolbar1(*rec)->actions();  // by position, from 1
@@ -94,9 +94,9 @@ private slots:
         f.showActive();
         txtHTML(form)->setFocus();
         txtHTML(form)->SetText(QStringLiteral("one two"));
-        form.document().SetModified(false);
-        txtHTML(form)->SetSelStart(0);
-        txtHTML(form)->SetSelLength(4);
+        form.document().setModified(false);
+        txtHTML(form)->setSelStart(0);
+        txtHTML(form)->setSelLength(4);
 
         auto button = [&](int index) {
             return Toolbar1(form)->widgetForAction(Toolbar1(form)->actions().at(index - 1));
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(txtHTML(form)->Text(), QStringLiteral("two"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Tavro - 無題 *"));
 
-        txtHTML(form)->SetSelStart(3);
+        txtHTML(form)->setSelStart(3);
         QTest::mouseClick(button(7), Qt::LeftButton);
         QCOMPARE(txtHTML(form)->Text(), QStringLiteral("twoone "));
         QCOMPARE(txtHTML(form)->SelStart(), 7);

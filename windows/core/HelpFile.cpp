@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-QStringList TagHelpEntries()
+QStringList tagHelpEntries()
 {
     // The gap is an ideographic space, except in entries 2 and 3 (an ordinary space).
     return {
@@ -40,17 +40,17 @@ QStringList TagHelpEntries()
     };
 }
 
-qint32 HelpListWidth(double innerWidth)
+qint32 helpListWidth(double innerWidth)
 {
     // nearbyint rounds to even in the default rounding mode.
     return qint32(std::nearbyint(innerWidth / 3.0));
 }
 
-QString HelpTextFromBytes(const QByteArray &bytes)
+QString helpTextFromBytes(const QByteArray &bytes)
 {
     // CR is never a trail byte in Shift_JIS, so the whole file decodes at once and the line
     // ends are found in the decoded text.
-    const QString raw = DecodeShiftJis(bytes);
+    const QString raw = decodeShiftJis(bytes);
     QString out;
     out.reserve(raw.size() + raw.size() / 16 + 2);
     qsizetype lineStart = 0;

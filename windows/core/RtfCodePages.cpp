@@ -33,7 +33,7 @@ const char *encodingName(int codePage)
 bool isLeadByte(int codePage, std::uint8_t b)
 {
     switch (codePage) {
-    case 932: return ShiftJis::IsLeadByte(b);
+    case 932: return ShiftJis::isLeadByte(b);
     case 936:
     case 949:
     case 950: return b >= 0x81 && b <= 0xFE;
@@ -43,7 +43,7 @@ bool isLeadByte(int codePage, std::uint8_t b)
 
 } // namespace
 
-int CodePageOfCharset(int charset, int ansiCodePage)
+int codePageOfCharset(int charset, int ansiCodePage)
 {
     switch (charset) {
     case 0: return 1252;

@@ -11,7 +11,7 @@
 namespace rtf {
 
 // The code page of a font's \fcharset; unknown sets fall back to the document's ANSI code page.
-int CodePageOfCharset(int charset, int ansiCodePage);
+int codePageOfCharset(int charset, int ansiCodePage);
 
 // Collects the bytes of consecutive \'hh escapes, so that a double-byte character split over
 // two escapes decodes as one, and decodes them in the code page of the font they were written in.

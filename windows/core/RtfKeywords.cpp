@@ -4,7 +4,7 @@
 
 namespace rtf {
 
-Keyword LookUpKeyword(std::string_view name)
+Keyword lookUpKeyword(std::string_view name)
 {
     static const std::unordered_map<std::string_view, Keyword> map = {
         {"rtf", Keyword::Rtf}, {"fonttbl", Keyword::FontTable}, {"colortbl", Keyword::ColorTable},

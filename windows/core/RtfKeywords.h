@@ -30,6 +30,6 @@ enum class Keyword : std::uint8_t {
 };
 
 // The keyword a control word's name stands for; None for every name the reader ignores.
-Keyword LookUpKeyword(std::string_view name);
+Keyword lookUpKeyword(std::string_view name);
 
 } // namespace rtf

@@ -418,14 +418,14 @@ int Reader::textCodePage()
     if (state().dest == Dest::FontTable) {
         if (font_.codePage > 0)
             return font_.codePage;
-        return CodePageOfCharset(font_.charset, ansiCodePage_);
+        return codePageOfCharset(font_.charset, ansiCodePage_);
     }
     const Font *font = builder_.fontOf(state().chr);
     if (!font)
         return ansiCodePage_;
     if (font->codePage > 0)
         return font->codePage;
-    return CodePageOfCharset(font->charset, ansiCodePage_);
+    return codePageOfCharset(font->charset, ansiCodePage_);
 }
 
 void Reader::flushBytes()
@@ -504,7 +504,7 @@ void Reader::row()
 } // namespace
 } // namespace rtf
 
-void ReadRtf(const QString &rtf, QTextDocument &doc)
+void readRtf(const QString &rtf, QTextDocument &doc)
 {
     const bool undo = doc.isUndoRedoEnabled();
     doc.setUndoRedoEnabled(false);

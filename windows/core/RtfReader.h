@@ -8,4 +8,4 @@ class QTextDocument;
 // file's bytes are decoded as the ANSI code page before they get here, so only the \'hh escapes
 // still carry code-page bytes. Never fails: whatever cannot be understood is left out, and broken
 // or hostile input costs time and memory in proportion to its length.
-void ReadRtf(const QString &rtf, QTextDocument &doc);
+void readRtf(const QString &rtf, QTextDocument &doc);

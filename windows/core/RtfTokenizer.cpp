@@ -52,7 +52,7 @@ Token Tokenizer::next()
             Word word;
             readWord(word);
             Token t = token(Token::Type::Word);
-            t.keyword = LookUpKeyword(word.name);
+            t.keyword = lookUpKeyword(word.name);
             t.hasParam = word.hasParam;
             t.param = word.param;
             return t;

@@ -3,8 +3,8 @@
 #include <QRect>
 
 constexpr int TwipsPerPixel = 15;
-constexpr int TwipsToPixels(int twips) { return twips / TwipsPerPixel; }
-constexpr QRect TwipsRect(int left, int top, int width, int height)
+constexpr int twipsToPixels(int twips) { return twips / TwipsPerPixel; }
+constexpr QRect twipsRect(int left, int top, int width, int height)
 {
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
+    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
 }
