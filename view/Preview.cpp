@@ -43,7 +43,7 @@ QString shortToolTip(const QString &tip)
 }
 
 // The profile first: the engine's switches must be set before the engine starts.
-PreviewView::PreviewView(QWidget *parent) : QWebEngineView(&SandboxProfile(), parent)
+PreviewView::PreviewView(QWidget *parent) : QWebEngineView(&sandboxProfile(), parent)
 {
     installPage();
     qApp->installEventFilter(this);
@@ -116,7 +116,7 @@ void PreviewView::showStoredFile(const QString &path, const QString &encoding)
         encoding_ = encoding;
         settings()->setDefaultTextEncoding(encoding);
     }
-    const QUrl url = AddressOf(path);
+    const QUrl url = addressOf(path);
     const auto load = [this, url] {
         if (!encoding_.isEmpty())
             settings()->setDefaultTextEncoding(encoding_);

@@ -154,7 +154,7 @@ public:
     }
 };
 
-const Address &ServerAddress()
+const Address &serverAddress()
 {
     static const Address address = [] {
         Address a;
@@ -182,7 +182,7 @@ const Address &ServerAddress()
 }
 
 // The first and last byte of "bytes=N-" or "bytes=N-M" within size, or false when not so.
-bool RangeOf(const QByteArray &range, qint64 size, qint64 &first, qint64 &last)
+bool rangeOf(const QByteArray &range, qint64 size, qint64 &first, qint64 &last)
 {
     static const QRegularExpression form(QStringLiteral("^bytes=(\\d{1,18})-(\\d{0,18})$"));
     const QRegularExpressionMatch m = form.match(QString::fromLatin1(range));
@@ -193,7 +193,7 @@ bool RangeOf(const QByteArray &range, qint64 size, qint64 &first, qint64 &last)
     return first <= last;
 }
 
-bool IsFont(const QByteArray &mimeType)
+bool isFont(const QByteArray &mimeType)
 {
     return mimeType.startsWith("font/") || mimeType.startsWith("application/x-font-")
         || mimeType == "application/vnd.ms-fontobject";
@@ -201,14 +201,14 @@ bool IsFont(const QByteArray &mimeType)
 
 } // namespace
 
-QByteArray ServerHostPort()
+QByteArray serverHostPort()
 {
-    return "127.0.0.1:" + QByteArray::number(ServerAddress().port);
+    return "127.0.0.1:" + QByteArray::number(serverAddress().port);
 }
 
-QUrl AddressOf(const QString &path)
+QUrl addressOf(const QString &path)
 {
-    const Address &server = ServerAddress();
+    const Address &server = serverAddress();
     QUrl address;
     address.setScheme(QStringLiteral("http"));
     address.setHost(QStringLiteral("127.0.0.1"));
@@ -217,9 +217,9 @@ QUrl AddressOf(const QString &path)
     return address;
 }
 
-QString FileOf(const QUrl &address)
+QString fileOf(const QUrl &address)
 {
-    const Address &server = ServerAddress();
+    const Address &server = serverAddress();
     const QString folder = u'/' + server.secret + u'/';
     const QString path = address.path(QUrl::FullyDecoded);
     if (address.scheme() != u"http" || address.host() != u"127.0.0.1" || address.port() != server.port
@@ -263,11 +263,11 @@ PageAnswer PageFiles::answer(const PageRequest &request)
     const QByteArray kind = request.headers.value("sec-fetch-dest");
     // Only the engine, asked for what a page shows, is answered: not a script's fetch or XHR
     // ("empty"), not a caller that reaches the port by another name.
-    if (request.headers.value("host") != ServerHostPort() || kind.isEmpty() || kind == "empty") {
+    if (request.headers.value("host") != serverHostPort() || kind.isEmpty() || kind == "empty") {
         answer.status = 403;
         return answer;
     }
-    const QString path = FileOf(QUrl::fromEncoded("http://" + ServerHostPort() + request.target, QUrl::StrictMode));
+    const QString path = fileOf(QUrl::fromEncoded("http://" + serverHostPort() + request.target, QUrl::StrictMode));
     QByteArray mimeType;
     std::unique_ptr<QIODevice> body(path.isEmpty() ? nullptr : open(path, mimeType));
     if (!body)
@@ -275,14 +275,14 @@ PageAnswer PageFiles::answer(const PageRequest &request)
     answer.headers += "Content-Type: " + mimeType;
     answer.headers += "Accept-Ranges: bytes";
     // A font shows its letters and nothing else; the engine asks for fonts as shared reads.
-    if (kind == "font" && IsFont(mimeType))
+    if (kind == "font" && isFont(mimeType))
         answer.headers += "Access-Control-Allow-Origin: *";
     const qint64 size = body->size();
     answer.status = 200;
     answer.length = size;
     if (const QByteArray range = request.headers.value("range"); !range.isEmpty()) {
         qint64 first = 0, last = 0;
-        if (!RangeOf(range, size, first, last)) {
+        if (!rangeOf(range, size, first, last)) {
             answer.status = 416;
             answer.length = 0;
             answer.headers += "Content-Range: bytes */" + QByteArray::number(size);

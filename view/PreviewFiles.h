@@ -19,10 +19,10 @@ namespace Preview {
 
 // The preview address of a local file, and back; an empty string for an address that is not
 // a preview address. The first call starts the server.
-QUrl AddressOf(const QString &path);
-QString FileOf(const QUrl &address);
+QUrl addressOf(const QString &path);
+QString fileOf(const QUrl &address);
 // "127.0.0.1:<port>", where the server listens.
-QByteArray ServerHostPort();
+QByteArray serverHostPort();
 
 // One request as the engine sent it; header names in lower case.
 struct PageRequest {

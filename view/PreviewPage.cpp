@@ -33,7 +33,7 @@ bool endsAddress(char c)
 // The page's stored bytes, UTF-16 ones as UTF-8, so that an address is searched as ASCII.
 QByteArray storedSource(const QUrl &address)
 {
-    QFile file(FileOf(address));
+    QFile file(fileOf(address));
     if (file.size() > LargestSourceSearched || !file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = file.readAll();
@@ -69,7 +69,7 @@ bool isLeaveQuestion(const QString &msg)
 } // namespace
 
 SandboxPage::SandboxPage(QWidget *dialogParent, QObject *parent)
-    : QWebEnginePage(&SandboxProfile(), parent), dialogParent_(dialogParent)
+    : QWebEnginePage(&sandboxProfile(), parent), dialogParent_(dialogParent)
 {
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             [this](const QUrl &origin, Feature feature) {
@@ -120,7 +120,7 @@ bool SandboxPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
         && !hoveredLink_.isEmpty() && url == QUrl(hoveredLink_);
     if (isMainFrame)
         clickPending_ = false;
-    if (!FileOf(url).isEmpty()) {
+    if (!fileOf(url).isEmpty()) {
         // A page the user chose to go to; the ones scripts reach on their own do not count.
         if (clicked)
             beginUserLoad();

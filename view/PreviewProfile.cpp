@@ -16,16 +16,16 @@ namespace {
 
 // What a page may load: the preview's own addresses, and the engine's schemes for inline data,
 // blobs the page made and blank frames; none of them leaves the machine or reads a file.
-bool MayLoad(const QUrl &url)
+bool mayLoad(const QUrl &url)
 {
     const QString scheme = url.scheme();
-    return scheme == u"data" || scheme == u"blob" || scheme == u"about" || !FileOf(url).isEmpty();
+    return scheme == u"data" || scheme == u"blob" || scheme == u"about" || !fileOf(url).isEmpty();
 }
 
 class LocalOnlyInterceptor final : public QWebEngineUrlRequestInterceptor {
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    void interceptRequest(QWebEngineUrlRequestInfo &info) override { info.block(!MayLoad(info.requestUrl())); }
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override { info.block(!mayLoad(info.requestUrl())); }
 };
 
 // Switches the engine reads once, when it starts; the program sets them itself so that they
@@ -34,7 +34,7 @@ public:
 // proxy, here a closed port; only the preview's own server is reached without it. The user's
 // own switches come first, so that where a switch is given twice the program's wins, and their
 // proxy and WebRTC switches are dropped: a proxy of theirs (or none) would carry WebRTC's TCP out.
-void SetEngineSwitches()
+void setEngineSwitches()
 {
     static constexpr char Name[] = "QTWEBENGINE_CHROMIUM_FLAGS";
     QByteArrayList flags;
@@ -44,7 +44,7 @@ void SetEngineSwitches()
             flags += flag;
     }
     flags += {"--force-webrtc-ip-handling-policy=disable_non_proxied_udp",
-              "--proxy-server=socks5://127.0.0.1:9", "--proxy-bypass-list=<-loopback>;" + ServerHostPort()};
+              "--proxy-server=socks5://127.0.0.1:9", "--proxy-bypass-list=<-loopback>;" + serverHostPort()};
     qputenv(Name, flags.join(' '));
 }
 
@@ -52,7 +52,7 @@ void SetEngineSwitches()
 // a key in the page) reach no handler of the page and copy nothing. The preview's own コピー
 // takes the selected text from outside the page. Runs in a world of its own, before any script
 // of the page, in every frame.
-QWebEngineScript NoClipboardWrites()
+QWebEngineScript noClipboardWrites()
 {
     QWebEngineScript script;
     script.setName(QStringLiteral("tavro-no-clipboard-writes"));
@@ -65,7 +65,7 @@ QWebEngineScript NoClipboardWrites()
     return script;
 }
 
-void Configure(QWebEngineSettings &s)
+void configure(QWebEngineSettings &s)
 {
     using S = QWebEngineSettings;
     s.setAttribute(S::JavascriptEnabled, true);
@@ -92,18 +92,18 @@ void Configure(QWebEngineSettings &s)
 
 } // namespace
 
-QWebEngineProfile &SandboxProfile()
+QWebEngineProfile &sandboxProfile()
 {
     static QWebEngineProfile *profile = [] {
-        SetEngineSwitches();
+        setEngineSwitches();
         // No storage name: off the record, nothing written to disk.
         auto *p = new QWebEngineProfile(QCoreApplication::instance());
         p->setHttpCacheType(QWebEngineProfile::NoCache);
         p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
         p->setSpellCheckEnabled(false);
         p->setUrlRequestInterceptor(new LocalOnlyInterceptor(p));
-        p->scripts()->insert(NoClipboardWrites());
-        Configure(*p->settings());
+        p->scripts()->insert(noClipboardWrites());
+        configure(*p->settings());
         // Nothing is ever downloaded.
         QObject::connect(p, &QWebEngineProfile::downloadRequested, p,
                          [](QWebEngineDownloadRequest *download) { download->cancel(); });

@@ -8,5 +8,5 @@ class QWebEngineProfile;
 namespace Preview {
 // The one preview profile, made on first use (the engine's switches are set, and the preview's
 // server started, before that).
-QWebEngineProfile &SandboxProfile();
+QWebEngineProfile &sandboxProfile();
 }

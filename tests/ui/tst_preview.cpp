@@ -101,7 +101,7 @@ private slots:
 
         QTest::keyClick(txtHTML(f.form()), Qt::Key_F5);
         QVERIFY(waitLoaded(loaded, 0));
-        QCOMPARE(web.url(), Preview::AddressOf(f.doc().FilePath()));
+        QCOMPARE(web.url(), Preview::addressOf(f.doc().FilePath()));
         QCOMPARE(web.settings()->defaultTextEncoding(), encodingLabel(*f.doc().encoding()));
         QVERIFY(!f.doc().IsModified());
         QCOMPARE(f.form().windowTitle(), QStringLiteral("Tavro - page.html"));
@@ -119,7 +119,7 @@ private slots:
             QStringLiteral("<html><body><p>二番目 second</p><img src=\"pic.png\"></body></html>"));
         QTest::keyClick(txtHTML(f.form()), Qt::Key_F5);
         QVERIFY(waitLoaded(loaded, 1));
-        QCOMPARE(web.url(), Preview::AddressOf(f.doc().FilePath()));
+        QCOMPARE(web.url(), Preview::addressOf(f.doc().FilePath()));
         const QString text = pageText(web);
         QVERIFY2(text.contains(QStringLiteral("二番目 second")), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("first")));
@@ -173,7 +173,7 @@ private slots:
             writeFile(f.path(QStringLiteral("next.html")), "<p>next</p>");
             Preview::showStoredFile(web, f.path(QStringLiteral("next.html")), QString());
             QTest::qWait(1500);
-            QCOMPARE(web.url(), Preview::AddressOf(f.path(expected)));
+            QCOMPARE(web.url(), Preview::addressOf(f.path(expected)));
         }
         QCOMPARE(f.platform().messages.size(), 2);
         QVERIFY2(f.platform().messages[0].prompt.contains(QStringLiteral("移動しますか")),
@@ -235,7 +235,7 @@ private slots:
             QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
         }
         QTest::qWait(1500);
-        QCOMPARE(web.url(), Preview::AddressOf(f.path(shownFile)));
+        QCOMPARE(web.url(), Preview::addressOf(f.path(shownFile)));
         QCOMPARE(f.platform().browserUrls, browserUrl.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(browserUrl)});
         QCOMPARE(f.platform().messages.size(), questions);
         if (questions) {
@@ -273,18 +273,18 @@ private slots:
         QTemporaryDir dir;
         const QString page = dir.filePath(QStringLiteral("ページ #1%.html"));
         writeFile(page, "<p>x</p>");
-        const QUrl address = Preview::AddressOf(page);
-        QCOMPARE(Preview::FileOf(address), page);
-        QCOMPARE(Preview::FileOf(QUrl::fromLocalFile(page)), QString());
+        const QUrl address = Preview::addressOf(page);
+        QCOMPARE(Preview::fileOf(address), page);
+        QCOMPARE(Preview::fileOf(QUrl::fromLocalFile(page)), QString());
         QUrl otherPort = address;
         otherPort.setPort(address.port() + 1);
-        QCOMPARE(Preview::FileOf(otherPort), QString());
-        QCOMPARE(Preview::FileOf(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(address.port()).arg(page))), QString());
+        QCOMPARE(Preview::fileOf(otherPort), QString());
+        QCOMPARE(Preview::fileOf(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(address.port()).arg(page))), QString());
 
         const auto ask = [&](const QByteArray &dest, const QString &path = {}, const QByteArray &method = "GET",
                              const QByteArray &range = {}) {
-            Preview::PageRequest request{method, Preview::AddressOf(path.isEmpty() ? page : path).toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority), {}};
-            request.headers.insert("host", Preview::ServerHostPort());
+            Preview::PageRequest request{method, Preview::addressOf(path.isEmpty() ? page : path).toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority), {}};
+            request.headers.insert("host", Preview::serverHostPort());
             if (!dest.isNull())
                 request.headers.insert("sec-fetch-dest", dest);
             if (!range.isEmpty())
@@ -422,13 +422,13 @@ private slots:
         QVERIFY(waitLoaded(loaded, 0));
         QVERIFY(WebPane(f.form())->isHidden());
         QCOMPARE(f.form().viewMode(), ViewMode::TextPriority);
-        QCOMPARE(web.url(), Preview::AddressOf(f.doc().FilePath()));
+        QCOMPARE(web.url(), Preview::addressOf(f.doc().FilePath()));
         QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
 
         // Back in normal mode the page is there, without loading again.
         f.form().mnuNormal_Click();
         QVERIFY(web.isVisible());
-        QCOMPARE(web.url(), Preview::AddressOf(f.doc().FilePath()));
+        QCOMPARE(web.url(), Preview::addressOf(f.doc().FilePath()));
         QVERIFY(pageText(web).contains(QStringLiteral("loaded while hidden")));
         QCOMPARE(loaded.size(), 1);
     }
