@@ -3,8 +3,6 @@
 #include "app/core/Document.h"
 #include "app/DocumentCommands.h"
 #include "app/FontSettings.h"
-#include "app/core/Recovery.h"
-#include "app/core/TextSnapshot.h"
 #include "app/frmMain.h"
 #include "app/mdlIO.h"
 #include "support/MainFormFixture.h"
@@ -17,9 +15,6 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QFileDialog>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -540,93 +535,6 @@ private slots:
         QVERIFY(d.lastSave.written());
         QCOMPARE(fileBytes(path), QByteArray("new\r\n"));
         QCOMPARE(QFileInfo(path).permissions() & 0x7077, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    }
-
-    // The unsaved text of an editor that did not end normally is offered at the next start;
-    // a running editor's text is never taken.
-    void recoveryOffersTheTextOfAnEditorThatDied()
-    {
-        DocumentFixture d;
-        const QString folder = RecoveryStore::defaultFolder();
-        QVERIFY(folder.startsWith(d.dir()));
-        RecoveryStore running(folder);
-        running.keep({QStringLiteral("alive"), QString(), QStringLiteral("無題"), std::nullopt, std::nullopt});
-        running.flush();
-        QVERIFY(QFile::exists(running.fileName()));
-        DocumentContext c = d.form().context();
-        DocumentCommands::offerRecovery(c, d.form().recovery());
-        QVERIFY(d.prompts().isEmpty());
-
-        // A file nobody holds: an editor that was killed.
-        const RecoveredDocument lost{QStringLiteral("<p>lost 日本語</p>\n"), d.path(QStringLiteral("p.html")),
-                                     QStringLiteral("p.htm"), TextEncoding::Utf8, std::nullopt,
-                                     LineBreak::Lf};
-        writeFile(QDir(folder).filePath(QStringLiteral("dead.recovery")), formatRecovery(lost));
-        d.platform().msgBoxAnswers.enqueue(MsgAnswer::Yes);
-        DocumentCommands::offerRecovery(c, d.form().recovery());
-        QVERIFY(d.prompts().value(0).contains(QStringLiteral("p.htm")));
-        QCOMPARE(d.pane().Text(), lost.text);
-        QCOMPARE(d.title(), QStringLiteral("Tavro - p.htm *"));
-        QCOMPARE(d.doc().FilePath(), lost.path);
-        QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("dead.recovery"))));
-        QVERIFY(QFile::exists(d.form().recovery().fileName()));  // kept by this editor now
-
-        // Saving ends the need: the file goes. So does a No at the offer.
-        d.save();
-        QVERIFY(d.lastSave.written());
-        QCOMPARE(fileBytes(lost.path), lost.text.toUtf8());  // the file's encoding and line ends
-        QVERIFY(!QFile::exists(d.form().recovery().fileName()));
-        writeFile(QDir(folder).filePath(QStringLiteral("dead2.recovery")), formatRecovery(lost));
-        d.platform().msgBoxAnswers.enqueue(MsgAnswer::No);
-        DocumentCommands::offerRecovery(c, d.form().recovery());
-        QVERIFY(!QFile::exists(QDir(folder).filePath(QStringLiteral("dead2.recovery"))));
-        QCOMPARE(d.pane().Text(), lost.text);
-        running.discard();
-        QVERIFY(!QFile::exists(running.fileName()));
-    }
-
-    // The recovery copy is taken a slice at a time; an edit during it starts it again, and what
-    // it hands on is the whole text, a long line and an empty one included.
-    void recoveryCopyIsTheWholeText()
-    {
-        QStringList lines;
-        for (int i = 0; i < 100000; ++i)
-            lines << QStringLiteral("<p>行 %1</p>").arg(i);
-        lines.insert(500, QString(300000, QLatin1Char('x')));
-        lines << QString() << QStringLiteral("end");
-        QTextDocument doc;
-        doc.documentLayout();  // as in the pane: without a layout a document reports no change
-        doc.setPlainText(lines.join(QLatin1Char('\n')));
-        TextSnapshot snapshot(&doc);
-        QStringList copies;
-        connect(&snapshot, &TextSnapshot::done, this, [&](const QString &text) { copies << text; });
-        snapshot.start();
-        QCoreApplication::processEvents();  // one slice, not the whole copy
-        QVERIFY(snapshot.running());
-        // Edits before, inside and after what is copied so far, a line break removed among them.
-        QTextCursor(&doc).insertText(QStringLiteral("先頭"));
-        QTextCursor end(&doc);
-        end.movePosition(QTextCursor::End);
-        end.insertText(QStringLiteral("末尾"));
-        QTextCursor middle(doc.findBlockByNumber(50000));
-        middle.deletePreviousChar();
-        const QString now = doc.toRawText();
-        QTRY_COMPARE(copies.size(), 1);
-        QCOMPARE(copies[0], now);
-        QVERIFY(now.startsWith(QStringLiteral("先頭")) && now.endsWith(QStringLiteral("末尾")));
-    }
-
-    // The recovery file is written a piece at a time: a CR LF or a surrogate pair that falls on
-    // a piece's edge comes through whole, converted as one text would be.
-    void recoveryFileHoldsTheWholeText()
-    {
-        QString text = QStringLiteral("<p>x");  // a CR on the first edge, a pair on the second
-        while (text.size() < 300000)
-            text += QStringLiteral("a\r\n\U0001F600");
-        const auto convert = [](QString t) { return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); };
-        const auto read = parseRecovery(formatRecovery(RecoveredDocument{text, {}, QStringLiteral("t"), {}, {}}, convert));
-        QVERIFY(read);
-        QCOMPARE(read->text, convert(text));
     }
 
     // A file dropped on the pane is opened as Open would, with Open's question first when there
