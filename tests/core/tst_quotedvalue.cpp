@@ -1,5 +1,6 @@
 #include "app/core/DocumentCodec.h"
 #include "app/core/QuotedValue.h"
+#include "support/Encodings.h"
 
 #include <QLocale>
 #include <QTest>
@@ -8,8 +9,6 @@
 #include <limits>
 
 namespace {
-
-QString U(const char *utf8) { return QString::fromUtf8(utf8); }
 
 // One readable line per value list: S"text" N12.5 B1 ...
 QString describe(const std::vector<QuotedValue> &values)

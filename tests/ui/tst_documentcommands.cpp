@@ -24,10 +24,6 @@ const QString SaveBeforeOpen = QStringLiteral("保存してよろしいですか
 const QString Skeleton = QStringLiteral(
     "<html>\n<head>\n<title>\n\n</title>\n</head>\n<body>\n\n\n\n</body>\n</html>");
 
-
-
-// A fresh window whose document is untitled and unmodified, encoding forgotten.
-
 } // namespace
 
 using Answer = std::optional<MsgAnswer>;
