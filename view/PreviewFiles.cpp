@@ -142,18 +142,6 @@ private:
     bool closing_ = false;
 };
 
-// Listens on its own thread, so that a large page or picture never waits for the editor.
-class PageServer final : public QTcpServer {
-public:
-    PageServer()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection())
-                new PageConnection(socket);
-        });
-    }
-};
-
 const Address &serverAddress()
 {
     static const Address address = [] {
@@ -163,7 +151,12 @@ const Address &serverAddress()
         a.secret = QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(secret), sizeof secret).toHex());
         auto *thread = new QThread;
         thread->setObjectName(QStringLiteral("tavro-pages"));
-        auto *server = new PageServer;
+        // Listens on a thread of its own, so that a large page or picture never waits for the editor.
+        auto *server = new QTcpServer;
+        QObject::connect(server, &QTcpServer::newConnection, server, [server] {
+            while (QTcpSocket *socket = server->nextPendingConnection())
+                new PageConnection(socket);
+        });
         if (!server->listen(QHostAddress::LocalHost, 0))
             qWarning("Preview: cannot listen on the loopback interface: %s", qPrintable(server->errorString()));
         a.port = server->serverPort();
